@@ -1,0 +1,115 @@
+/* The CD-access library: its seven exports and the byte-packed records that cross it.
+ * Numbers are 32-bit little-endian unless a field says otherwise. */
+#ifndef VELTRARIP32_H
+#define VELTRARIP32_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(VELTRARIP32_BUILD)
+#define RIP32_API __attribute__((visibility("default")))
+#else
+#define RIP32_API
+#endif
+
+#define CD_MAX_DRIVES 8
+#define CD_FRAME_BYTES 2352
+#define CD_FRAMES_PER_SECOND 75
+#define CD_TOC_MAX_DESCRIPTORS 100
+#define CD_TOC_LEADOUT 0xAA
+#define CD_TOC_CONTROL_DATA 0x04 /* bit of the ADR/control byte: data track */
+
+/* Status of a read: 1 success; 4 asks for an overlapped (jitter-corrected) re-read. */
+#define CD_STATUS_OK 1
+#define CD_STATUS_RETRY 4
+#define CD_STATUS_ERROR 2
+#define CD_STATUS_NO_DISC 3
+
+/* ModifyCDParms parameters. */
+#define CD_PARM_TOC_ADDRESS_FORM 36 /* 0 frame numbers, 1 minute-second-frame */
+#define CD_PARM_CHECK_FRAMES 37
+#define CD_PARM_OVERLAP_FRAMES 38
+#define CD_PARM_JITTER_MODE 39
+
+#pragma pack(push, 1)
+
+typedef struct CDDriveEntry {
+    uint8_t address[3]; /* identifies the drive to GetCDHandle */
+    char description[118]; /* for people only: NUL-terminated name of the drive or image */
+} CDDriveEntry;
+
+typedef struct CDDriveList {
+    uint8_t capacity; /* set by the caller: 8 */
+    uint8_t found;    /* set by the library */
+    CDDriveEntry drives[CD_MAX_DRIVES];
+} CDDriveList;
+
+typedef struct CDOpenRequest {
+    uint8_t recordSize; /* 12 */
+    uint8_t one;        /* the constant 1 */
+    uint8_t address[3];
+    uint8_t readMode;   /* 0 */
+    uint8_t zero[4];
+    uint8_t overlapFrames; /* 1 */
+    uint8_t checkFrames;   /* 3 */
+} CDOpenRequest;
+
+typedef struct CDTocDescriptor {
+    uint8_t reserved1;
+    uint8_t adrControl;   /* bit CD_TOC_CONTROL_DATA: data track */
+    uint8_t trackNumber;  /* CD_TOC_LEADOUT for the lead-out */
+    uint8_t reserved2;
+    uint8_t address[4];   /* big-endian frame number, or 0, M, S, F */
+} CDTocDescriptor;
+
+/* The READ TOC format 0 response. */
+typedef struct CDTocRecord {
+    uint8_t dataLength[2]; /* big-endian, bytes after this field */
+    uint8_t firstTrack;
+    uint8_t lastTrack;
+    CDTocDescriptor descriptors[CD_TOC_MAX_DESCRIPTORS];
+} CDTocRecord;
+
+/* Header of a sector buffer; bufferLength bytes of data follow it. */
+typedef struct CDSectorHeader {
+    uint32_t startFrame;
+    uint32_t frameCount;
+    uint32_t bufferLength;  /* bytes of the data area, set at allocation */
+    uint32_t bytesReturned;
+    uint32_t reserved;
+    uint32_t dataOffset;    /* from the start of the data area to the first valid byte */
+} CDSectorHeader;
+
+#pragma pack(pop)
+
+#define CD_SECTOR_DATA(header) ((uint8_t*)(header) + sizeof(CDSectorHeader))
+
+typedef uint32_t CDHANDLE; /* 0: no drive */
+
+RIP32_API uint32_t GetCDList(CDDriveList* list);
+RIP32_API CDHANDLE GetCDHandle(const CDOpenRequest* request);
+RIP32_API uint32_t CloseCDHandle(CDHANDLE handle);
+RIP32_API uint32_t ModifyCDParms(CDHANDLE handle, uint32_t parameter, uint32_t value);
+RIP32_API uint32_t ReadTOC(CDHANDLE handle, CDTocRecord* toc);
+RIP32_API uint32_t ReadCDAudioLBA(CDHANDLE handle, CDSectorHeader* buffer);
+RIP32_API uint32_t ReadCDAudioLBAEx(CDHANDLE handle, CDSectorHeader* buffer,
+                                    CDSectorHeader* overlap);
+
+#ifdef __cplusplus
+}
+
+static_assert(sizeof(CDDriveList) == 970, "drive list record");
+static_assert(sizeof(CDOpenRequest) == 12, "open request record");
+static_assert(sizeof(CDTocRecord) == 804, "TOC record");
+static_assert(sizeof(CDSectorHeader) == 24, "sector buffer header");
+#else
+_Static_assert(sizeof(CDDriveList) == 970, "drive list record");
+_Static_assert(sizeof(CDOpenRequest) == 12, "open request record");
+_Static_assert(sizeof(CDTocRecord) == 804, "TOC record");
+_Static_assert(sizeof(CDSectorHeader) == 24, "sector buffer header");
+#endif
+
+#endif
