@@ -1,0 +1,34 @@
+// Encoder type 3: MP3 through "lame_enc.dll" configured with the LAME record (variable
+// bitrate, presets, a VBR header written after the stream ends).
+#pragma once
+
+#include "EncoderStream.h"
+
+namespace veltraenc
+{
+
+struct LameSettings {
+    int32_t writeVbrHeader = 1; // no option changes it
+    uint16_t maxBitrate = 0;    // kbit/s
+    int32_t preset = 2;
+    int32_t mpegVersion = 1;
+    int32_t vbr = 1;
+    int32_t vbrQuality = 5;
+};
+
+class LameStream : public EncoderStream
+{
+public:
+    LameStream();
+    int Init() override;
+    int SetIntOption(int option, int value) override;
+
+    const LameSettings& Lame() const { return _lame; }
+    // The LAME configuration record built from the stream's settings.
+    BEConfigLame MakeConfig() const;
+
+private:
+    LameSettings _lame;
+};
+
+} // namespace veltraenc

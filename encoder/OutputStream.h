@@ -1,0 +1,85 @@
+// The stream base of the encoder library: output name parts, path composition, folder
+// creation, the output file and the write switch.
+#pragma once
+
+#include "TextCopy.h"
+
+#include "platform/ModulePath.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+
+namespace veltraenc
+{
+
+// Buffers for composed paths (the Win32 MAX_PATH plus one).
+constexpr size_t kPathBufferSize = 261;
+constexpr size_t kOutputDirCapacity = 260;
+constexpr size_t kFileNameCapacity = 260;
+constexpr size_t kFileDirCapacity = 259; // plus the appended separator
+constexpr size_t kExtensionCapacity = 3;
+constexpr size_t kOpenModeCapacity = 4;
+
+// The platform's path separator: "/" here, where the original system used "\".
+constexpr char kSeparator = plat::kPathSeparator;
+
+class OutputStream
+{
+public:
+    OutputStream(const char* extension, const char* openMode);
+    virtual ~OutputStream();
+    OutputStream(const OutputStream&) = delete;
+    OutputStream& operator=(const OutputStream&) = delete;
+
+    // The virtual operations, in the slot order every stream shares.
+    virtual int Init();
+    virtual int SetIntOption(int option, int value);
+    virtual int SetAsciiOption(int option, const char* text);
+    virtual int OpenOutputFile();
+    virtual int CheckOutputFileExists();
+    virtual int Encode(const unsigned char* pcm, int count);
+    virtual int Flush();
+    virtual int Close();
+    virtual const char* GetExtension() const;
+    virtual const char* GetBaseName() const;
+    virtual int DirectoryExists(const char* path) const;
+    virtual int CreateDirectoryPath(const char* path);
+
+    // "<output folder>/<sub-folder>": true when the lengths plus 2 fit the size.
+    bool ComposeFolderPath(char* buffer, size_t size) const;
+    // "<output folder>/<sub-folder><name>.<extension>": true when the lengths plus 3 are
+    // less than the size. The buffer is untouched when the path does not fit.
+    bool ComposeFullPath(char* buffer, size_t size) const;
+
+    bool IsWriteEnabled() const { return _writeSwitch != 0; }
+    bool IsOpen() const { return _fpOut != nullptr; }
+    // True once any write to the output file has failed.
+    bool HasWriteFailed() const { return _writeFailed; }
+
+protected:
+    FILE* OutputFile() const { return _fpOut.get(); }
+    // fwrite to the output file; a short write is remembered.
+    size_t WriteOutput(const void* data, size_t size);
+    // Closes the output file if open; a failing close (buffered data lost) is remembered.
+    void CloseOutputFile();
+    void NoteWriteFailure() { _writeFailed = true; }
+
+private:
+    struct FileCloser {
+        void operator()(FILE* file) const { std::fclose(file); }
+    };
+
+    std::array<char, kOutputDirCapacity + 1> _outputDir{};
+    std::array<char, kFileNameCapacity + 1> _fileName{};
+    std::array<char, kFileDirCapacity + 2> _filedir{};
+    std::array<char, kExtensionCapacity + 1> _extension{};
+    std::array<char, kOpenModeCapacity + 1> _openMode{};
+    std::unique_ptr<FILE, FileCloser> _fpOut;
+    int _writeSwitch = 1;
+    // A failed write must not end as a "complete" file: Close reports it with 0.
+    bool _writeFailed = false;
+};
+
+} // namespace veltraenc

@@ -1,0 +1,30 @@
+// Encoder type 5: Ogg Vorbis through "vorb_enc.dll"; the tag texts go to the back-end instead
+// of an ID3 tag, so the tag level always stays 0.
+#pragma once
+
+#include "EncoderStream.h"
+
+namespace veltraenc
+{
+
+// Passed through to the back-end; their meaning is the back-end's.
+struct VorbisParameters {
+    int32_t parameter6 = -1;
+    int32_t parameter5 = 128;
+    int32_t parameter4 = -1;
+};
+
+class VorbisStream : public EncoderStream
+{
+public:
+    VorbisStream();
+    int Init() override;
+    int SetIntOption(int option, int value) override;
+
+    const VorbisParameters& Parameters() const { return _parameters; }
+
+private:
+    VorbisParameters _parameters;
+};
+
+} // namespace veltraenc
