@@ -24,8 +24,22 @@ std::string FolderOf(const std::string& path)
     return path.substr(0, cut);
 }
 
+namespace {
+std::string& ProgramFolderOverride()
+{
+    static std::string folder;
+    return folder;
+}
+} // namespace
+
+void SetProgramFolderOverride(const std::string& folder)
+{
+    ProgramFolderOverride() = folder;
+}
+
 std::string GetProgramFolder()
 {
+    if (!ProgramFolderOverride().empty()) return ProgramFolderOverride();
     return FolderOf(GetProgramPath());
 }
 
@@ -38,9 +52,9 @@ std::string GetModuleFolder(const void* addressInModule)
     struct stat module{}, program{};
     if (stat(info.dli_fname, &module) != 0 || stat("/proc/self/exe", &program) != 0 ||
         (module.st_dev == program.st_dev && module.st_ino == program.st_ino))
-        return GetProgramFolder();
+        return FolderOf(GetProgramPath());
     char resolved[PATH_MAX];
-    if (!realpath(info.dli_fname, resolved)) return GetProgramFolder();
+    if (!realpath(info.dli_fname, resolved)) return FolderOf(GetProgramPath());
     return FolderOf(resolved);
 }
 

@@ -11,6 +11,9 @@ constexpr char kPathSeparator = '/';
 std::string GetProgramPath();
 // The program's path cut at its last separator.
 std::string GetProgramFolder();
+// Tests that run the program's code in their own process give it a program folder of its own
+// (empty restores the real one).
+void SetProgramFolderOverride(const std::string& folder);
 // Folder of the loaded module (program or shared library) that holds the given address.
 std::string GetModuleFolder(const void* addressInModule);
 // Folder of the module that this copy of the platform layer is linked into.

@@ -1,0 +1,23 @@
+// The process-wide drive state of the program: the drive list, the open drive's handle and the
+// two TOC records, used from the user-interface thread only.
+#pragma once
+
+#include "TrackList.h"
+
+#include "Veltrarip32.h"
+
+struct DriveState {
+    CDDriveList driveList{};
+    CDHANDLE handle = 0;
+    CDTocRecord tocA{}; // parsed
+    CDTocRecord tocB{}; // only its read result counts
+};
+
+extern DriveState g_drive;
+
+// GetCDList with capacity 8.
+void ReadDriveList();
+// Closes an open drive, then opens the first drive of the list that answers; 0 when none does.
+CDHANDLE OpenDrive();
+// Rebuilds the rows from the disc's table of contents; an unreadable TOC leaves them empty.
+void RefreshTrackList(TrackList& list);

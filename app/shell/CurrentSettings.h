@@ -1,0 +1,26 @@
+// The process-wide current settings (output folder and encoder type), loaded at start-up and
+// changed by the Options sheet.
+#pragma once
+
+#include <string>
+
+struct CurrentSettings {
+    std::string outputFolder = ".";
+    int encoderType = 0; // 1 WAV, 3 MP3 (LAME record), 4 MP3 after an Options save
+};
+
+extern CurrentSettings g_settings;
+
+constexpr int kEncoderTypeWav = 1;
+constexpr int kEncoderTypeLame = 3;
+constexpr int kEncoderTypeBlade = 4;
+
+// Start-up: reads the drive list and the settings file (writing Encode=MP3 when it is empty),
+// sets the current settings and opens the first drive that answers.
+void LoadSettings();
+
+// The Options sheet's OK: writes both keys and makes them current (MP3 gives encoder type 4).
+void SaveSettings(const std::string& folder, const std::string& encode);
+
+// True when the value means MP3 (it contains "MP3", case-sensitive).
+bool MeansMp3(const std::string& encode);

@@ -1,0 +1,26 @@
+// The settings file VeltraCDRipper.ini in the program's folder, one key per call.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+constexpr const char kSettingsFileName[] = "VeltraCDRipper.ini";
+constexpr const char kSectionOutput[] = "OutPut";
+constexpr const char kKeyPath[] = "Path";
+constexpr const char kKeyEncode[] = "Encode";
+// The output folder holds at most this many characters.
+constexpr size_t kMaxOutputFolder = 127;
+
+class Settings {
+public:
+    // path = the program's folder + separator + file name.
+    void Open(const char* fileName);
+    // Always succeeds; a missing file or key gives the default.
+    bool Read(const char* section, const char* key, const char* defaultValue, char* buffer, uint32_t size);
+    // Whether the file could be written.
+    bool Write(const char* section, const char* key, const char* value);
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};

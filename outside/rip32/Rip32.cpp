@@ -1,0 +1,181 @@
+// The exports of the CD-access library: drives (disc images named in VELTRARIP32_IMAGES
+// first, then the CD drives libcdio finds) behind small integer handles.
+#include "Disc.h"
+
+#include "Veltrarip32.h"
+
+#include <cdio/cdio.h>
+#include <cdio/logging.h>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr uint8_t kKindImage = 1;
+constexpr uint8_t kKindDevice = 2;
+constexpr size_t kMaxHandles = 64;
+
+struct DriveInfo {
+    std::string source;
+    bool image;
+};
+
+std::mutex g_mutex;
+std::vector<DriveInfo> g_drives;
+std::vector<std::shared_ptr<rip32::Disc>> g_handles(kMaxHandles);
+
+// libcdio's default handler writes warnings to standard output and ends the process on an
+// error; a library must do neither.
+void LogHandler(cdio_log_level_t level, const char* message)
+{
+    if (level >= CDIO_LOG_WARN && std::getenv("VELTRARIP32_LOG"))
+        std::fprintf(stderr, "Veltrarip32: %s\n", message);
+}
+
+__attribute__((constructor)) void InstallLogHandler()
+{
+    cdio_log_set_handler(LogHandler);
+}
+
+std::vector<DriveInfo> Discover()
+{
+    std::vector<DriveInfo> drives;
+    if (const char* images = std::getenv("VELTRARIP32_IMAGES")) {
+        std::string list = images;
+        size_t pos = 0;
+        while (pos <= list.size()) {
+            size_t colon = list.find(':', pos);
+            if (colon == std::string::npos) colon = list.size();
+            if (colon > pos) drives.push_back({list.substr(pos, colon - pos), true});
+            pos = colon + 1;
+        }
+    }
+    if (char** devices = cdio_get_devices(DRIVER_DEVICE)) {
+        for (char** d = devices; *d; ++d) drives.push_back({*d, false});
+        cdio_free_device_list(devices);
+    }
+    return drives;
+}
+
+std::shared_ptr<rip32::Disc> Lookup(CDHANDLE handle)
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (handle == 0 || handle > kMaxHandles) return nullptr;
+    return g_handles[handle - 1];
+}
+
+} // namespace
+
+extern "C" {
+
+RIP32_API uint32_t GetCDList(CDDriveList* list)
+{
+    if (!list) return 0;
+    try {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        g_drives = Discover();
+        const size_t capacity = std::min<size_t>(list->capacity, CD_MAX_DRIVES);
+        const size_t n = std::min(capacity, g_drives.size());
+        list->found = static_cast<uint8_t>(n);
+        for (size_t i = 0; i < n; ++i) {
+            CDDriveEntry& e = list->drives[i];
+            std::memset(&e, 0, sizeof e);
+            e.address[0] = static_cast<uint8_t>(i);
+            e.address[1] = g_drives[i].image ? kKindImage : kKindDevice;
+            std::snprintf(e.description, sizeof e.description, "%s%s",
+                          g_drives[i].image ? "image " : "", g_drives[i].source.c_str());
+        }
+        return 1;
+    } catch (...) {
+        list->found = 0;
+        return 0;
+    }
+}
+
+RIP32_API CDHANDLE GetCDHandle(const CDOpenRequest* request)
+{
+    if (!request) return 0;
+    try {
+        DriveInfo drive;
+        {
+            std::lock_guard<std::mutex> lock(g_mutex);
+            if (g_drives.empty()) g_drives = Discover();
+            const size_t index = request->address[0];
+            if (index >= g_drives.size()) return 0;
+            if (request->address[1] != (g_drives[index].image ? kKindImage : kKindDevice)) return 0;
+            drive = g_drives[index];
+        }
+        std::shared_ptr<rip32::Disc> disc = rip32::Disc::Open(drive.source, drive.image);
+        if (!disc) return 0;
+        disc->SetParameter(CD_PARM_OVERLAP_FRAMES, request->overlapFrames);
+        disc->SetParameter(CD_PARM_CHECK_FRAMES, request->checkFrames);
+        std::lock_guard<std::mutex> lock(g_mutex);
+        for (size_t i = 0; i < kMaxHandles; ++i) {
+            if (!g_handles[i]) {
+                g_handles[i] = std::move(disc);
+                return static_cast<CDHANDLE>(i + 1);
+            }
+        }
+        return 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+RIP32_API uint32_t CloseCDHandle(CDHANDLE handle)
+{
+    std::shared_ptr<rip32::Disc> released;
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (handle == 0 || handle > kMaxHandles || !g_handles[handle - 1]) return 0;
+    released = std::move(g_handles[handle - 1]);
+    return 1;
+}
+
+RIP32_API uint32_t ModifyCDParms(CDHANDLE handle, uint32_t parameter, uint32_t value)
+{
+    auto disc = Lookup(handle);
+    if (!disc) return 0;
+    disc->SetParameter(parameter, value);
+    return 1;
+}
+
+RIP32_API uint32_t ReadTOC(CDHANDLE handle, CDTocRecord* toc)
+{
+    auto disc = Lookup(handle);
+    if (!disc || !toc) return CD_STATUS_NO_DISC;
+    try {
+        return disc->ReadToc(*toc);
+    } catch (...) {
+        return CD_STATUS_ERROR;
+    }
+}
+
+RIP32_API uint32_t ReadCDAudioLBA(CDHANDLE handle, CDSectorHeader* buffer)
+{
+    auto disc = Lookup(handle);
+    if (!disc || !buffer) return CD_STATUS_ERROR;
+    try {
+        return disc->ReadPlain(*buffer);
+    } catch (...) {
+        return CD_STATUS_ERROR;
+    }
+}
+
+RIP32_API uint32_t ReadCDAudioLBAEx(CDHANDLE handle, CDSectorHeader* buffer, CDSectorHeader* overlap)
+{
+    auto disc = Lookup(handle);
+    if (!disc || !buffer) return CD_STATUS_ERROR;
+    try {
+        return disc->ReadOverlapped(*buffer, overlap);
+    } catch (...) {
+        return CD_STATUS_ERROR;
+    }
+}
+
+} // extern "C"

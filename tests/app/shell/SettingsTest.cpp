@@ -1,0 +1,94 @@
+// The settings file: defaults at the first start, the values read back, the save.
+#include "app/shell/CurrentSettings.h"
+#include "app/shell/Settings.h"
+
+#include "platform/ModulePath.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+class SettingsStore : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        plat::SetProgramFolderOverride(folder.path());
+        setenv("VELTRARIP32_IMAGES", "", 1);
+        g_settings = CurrentSettings{};
+    }
+    void TearDown() override { plat::SetProgramFolderOverride(""); }
+    std::string Ini() const { return folder / "VeltraCDRipper.ini"; }
+    TempDir folder;
+};
+
+} // namespace
+
+TEST_F(SettingsStore, FirstStartWritesEncodeMp3AndDefaultsTheFolder)
+{
+    EXPECT_EQ(g_settings.outputFolder, ".");
+    EXPECT_EQ(g_settings.encoderType, 0);
+    LoadSettings();
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nEncode=MP3\n");
+    EXPECT_EQ(g_settings.outputFolder, folder.path());
+    EXPECT_EQ(g_settings.encoderType, 3);
+}
+
+TEST_F(SettingsStore, EncodeValuesAreMatchedBySubstringCaseSensitively)
+{
+    for (auto [value, type] : std::vector<std::pair<std::string, int>>{
+             {"WAV", 1}, {"mp3", 1}, {"MP3", 3}, {"xMP3y", 3}, {"ogg", 1}}) {
+        WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=" + value + "\n");
+        LoadSettings();
+        EXPECT_EQ(g_settings.encoderType, type) << value;
+        EXPECT_EQ(g_settings.outputFolder, "/music");
+    }
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=ogg\n"); // nothing written back
+}
+
+TEST_F(SettingsStore, SaveWritesBothKeysAndMp3MeansTypeFourUntilTheNextStart)
+{
+    LoadSettings();
+    SaveSettings("/data/rips", "MP3");
+    EXPECT_EQ(g_settings.encoderType, 4);
+    EXPECT_EQ(g_settings.outputFolder, "/data/rips");
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nEncode=MP3\nPath=/data/rips\n");
+    SaveSettings("/data/rips", "WAV");
+    EXPECT_EQ(g_settings.encoderType, 1);
+    SaveSettings("/data/rips", "MP3");
+    LoadSettings(); // a restart
+    EXPECT_EQ(g_settings.encoderType, 3);
+}
+
+TEST_F(SettingsStore, APathTooLongForTheOutputFolderIsTreatedAsMissing)
+{
+    const std::string fits(127, 'a'), tooLong(128, 'b');
+    WriteFile(Ini(), "[OutPut]\nPath=/" + fits.substr(1) + "\nEncode=WAV\n");
+    LoadSettings();
+    EXPECT_EQ(g_settings.outputFolder, "/" + fits.substr(1));
+
+    WriteFile(Ini(), "[OutPut]\nPath=/" + tooLong.substr(1) + "\nEncode=WAV\n");
+    testsupport::DebugCapture trace;
+    LoadSettings();
+    EXPECT_EQ(g_settings.outputFolder, folder.path());
+    EXPECT_TRUE(trace.contains("Path in the settings file is longer than 127 characters, using the default"));
+}
+
+TEST_F(SettingsStore, SettingsObjectReadsDefaultsAndWritesIntoTheProgramFolder)
+{
+    Settings s;
+    s.Open(kSettingsFileName);
+    EXPECT_EQ(s.path(), folder / "VeltraCDRipper.ini");
+    char buf[16];
+    EXPECT_TRUE(s.Read("OutPut", "Path", "dflt", buf, sizeof buf));
+    EXPECT_STREQ(buf, "dflt");
+    EXPECT_TRUE(s.Write("OutPut", "Path", "x"));
+    plat::SetProgramFolderOverride(folder / "missing-folder");
+    Settings broken;
+    broken.Open(kSettingsFileName);
+    EXPECT_FALSE(broken.Write("OutPut", "Path", "x"));
+}

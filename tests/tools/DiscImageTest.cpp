@@ -1,0 +1,57 @@
+#include "discimage/DiscImage.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <set>
+#include <sys/stat.h>
+
+using namespace testsupport;
+
+TEST(DiscImage, PatternSamplesAreUniqueAcrossALongDisc)
+{
+    std::set<uint32_t> seen;
+    for (uint32_t frame : {0u, 1u, 65535u, 65536u, 333000u}) {
+        for (uint32_t i = 0; i < 588; ++i) {
+            uint8_t s[4];
+            discimage::PatternSample(frame, i, s);
+            uint32_t v = s[0] | (s[1] << 8) | (s[2] << 16) | (uint32_t(s[3]) << 24);
+            EXPECT_TRUE(seen.insert(v).second) << frame << " " << i;
+        }
+    }
+}
+
+TEST(DiscImage, CueAndBinHoldTheLayoutWithASparseGapBeforeTheDataTrack)
+{
+    TempDir dir;
+    discimage::DiscLayout layout;
+    layout.firstTrack = 2;
+    layout.audioLengths = {75, 150};
+    layout.dataLength = 10;
+    auto image = discimage::WriteDiscImage(layout, dir / "d");
+    EXPECT_EQ(image.trackStarts, (std::vector<uint32_t>{0, 75, 225 + 11400}));
+    EXPECT_EQ(image.leadout, 225u + 11400 + 10);
+    EXPECT_EQ(ReadFile(image.descriptorPath),
+              "FILE \"d.bin\" BINARY\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n"
+              "  TRACK 03 AUDIO\n    INDEX 01 00:01:00\n  TRACK 04 MODE1/2352\n    INDEX 01 02:35:00\n");
+    EXPECT_EQ(FileSize(image.binPath), static_cast<long long>(image.leadout) * 2352);
+    struct stat st{};
+    ASSERT_EQ(stat(image.binPath.c_str(), &st), 0);
+    EXPECT_LT(st.st_blocks * 512, 2 * 1024 * 1024); // the gap takes no space
+    auto bytes = ReadBytes(image.binPath);
+    auto expected = discimage::PatternBytes(70, 10);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), bytes.begin() + 70 * 2352));
+}
+
+TEST(DiscImage, ToolRefusesImpossibleLayoutsClearly)
+{
+    TempDir dir;
+    const std::string tool = BinDir() + "/../tools/mkdiscimage";
+    EXPECT_EQ(testsupport::Run({tool, "--tracks", "100,2:30", dir / "ok"}).exitCode, 0);
+    EXPECT_EQ(FileSize(dir / "ok.bin"), (100 + 150 * 75) * 2352LL);
+    auto bad = testsupport::Run({tool, "--tracks", "0", dir / "bad"});
+    EXPECT_NE(bad.exitCode, 0);
+    EXPECT_NE(bad.err.find("at least one frame"), std::string::npos);
+    EXPECT_NE(testsupport::Run({tool, "--tracks", "10", "--first", "99", "--data", "5", dir / "bad"}).exitCode, 0);
+    EXPECT_NE(testsupport::Run({tool, "--tracks", "1:75", dir / "bad"}).exitCode, 0);
+    EXPECT_NE(testsupport::Run({tool, "--toc", "--tracks", "10", "--data", "5", dir / "bad"}).exitCode, 0);
+}

@@ -1,0 +1,71 @@
+// mkdiscimage: writes a disc image for tests, benchmarks and the demo disc.
+#include "discimage/DiscImage.h"
+
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+void Usage(FILE* out)
+{
+    std::fputs(
+        "usage: mkdiscimage [options] OUTPUT\n"
+        "Writes OUTPUT.cue (or OUTPUT.toc) and OUTPUT.bin.\n"
+        "  --tracks L1,L2,...  audio track lengths: frames (75 a second) or minutes:seconds\n"
+        "  --first N           number of the first track (default 1)\n"
+        "  --data LENGTH       add a data track after the audio, placed as on an Enhanced CD\n"
+        "  --tones             pleasant tones instead of the self-describing test pattern\n"
+        "  --silence           silent audio\n"
+        "  --toc               write a cdrdao toc file instead of a cue sheet (audio only)\n"
+        "The test pattern stores in every sample its frame number and its index in the frame,\n"
+        "so a rip can be compared byte for byte.\n",
+        out);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    discimage::DiscLayout layout;
+    std::string output;
+    try {
+        for (int i = 1; i < argc; ++i) {
+            std::string arg = argv[i];
+            auto value = [&]() -> std::string {
+                if (i + 1 >= argc) throw std::runtime_error(arg + " needs a value");
+                return argv[++i];
+            };
+            if (arg == "--tracks")
+                layout.audioLengths = discimage::ParseLengths(value());
+            else if (arg == "--first")
+                layout.firstTrack = std::stoi(value());
+            else if (arg == "--data")
+                layout.dataLength = discimage::ParseLength(value());
+            else if (arg == "--tones")
+                layout.audio = discimage::Audio::Tones;
+            else if (arg == "--silence")
+                layout.audio = discimage::Audio::Silence;
+            else if (arg == "--toc")
+                layout.format = discimage::Format::Toc;
+            else if (arg == "--help" || arg == "-h") {
+                Usage(stdout);
+                return 0;
+            } else if (!arg.empty() && arg[0] == '-')
+                throw std::runtime_error("unknown option " + arg);
+            else
+                output = arg;
+        }
+        if (output.empty() || layout.audioLengths.empty()) {
+            Usage(stderr);
+            return 2;
+        }
+        auto image = discimage::WriteDiscImage(layout, output);
+        std::printf("%s\n", image.descriptorPath.c_str());
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mkdiscimage: %s\n", e.what());
+        return 1;
+    }
+}
