@@ -40,7 +40,6 @@ struct Mp3Settings {
 class EncoderStream : public OutputStream
 {
 public:
-    EncoderStream(const char* extension, const char* openMode, const char* libraryName);
     ~EncoderStream() override;
 
     int SetIntOption(int option, int value) override;
@@ -57,6 +56,9 @@ public:
     const Mp3Settings& Settings() const { return _settings; }
 
 protected:
+    // Never created by itself; loads the back-end library at once.
+    EncoderStream(const char* extension, const char* openMode, const char* libraryName);
+
     // Binds the six entry points; a library lacking a required one is freed and forgotten.
     bool BindBackEnd();
 

@@ -22,13 +22,13 @@ constexpr size_t kFileDirCapacity = 259; // plus the appended separator
 constexpr size_t kExtensionCapacity = 3;
 constexpr size_t kOpenModeCapacity = 4;
 
-// The platform's path separator: "/" here, where the original system used "\".
+// The platform's path separator, "/" on Linux: option 0 drops one trailing separator, option 28
+// appends one, and the compositions join the parts with it.
 constexpr char kSeparator = plat::kPathSeparator;
 
 class OutputStream
 {
 public:
-    OutputStream(const char* extension, const char* openMode);
     virtual ~OutputStream();
     OutputStream(const OutputStream&) = delete;
     OutputStream& operator=(const OutputStream&) = delete;
@@ -59,6 +59,9 @@ public:
     bool HasWriteFailed() const { return _writeFailed; }
 
 protected:
+    // Never created by itself: only as the base of a stream type.
+    OutputStream(const char* extension, const char* openMode);
+
     FILE* OutputFile() const { return _fpOut.get(); }
     // fwrite to the output file; a short write is remembered.
     size_t WriteOutput(const void* data, size_t size);
