@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +50,18 @@ std::string Quoted(std::string_view text)
     return out + "\"";
 }
 
+// The whole file, or nothing when it cannot be read (a folder, say).
+std::optional<std::string> ReadWhole(const char* path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) return std::nullopt;
+    try {
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) { // the stream buffer throws on a read error
+        return std::nullopt;
+    }
+}
+
 // The getter's text, or "none" when it gives nothing.
 std::string Field(int32_t got, const std::vector<char>& buffer)
 {
@@ -79,14 +93,13 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
 
-    std::ifstream in(path, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.is_open() || in.bad()) {
+    const std::optional<std::string> text = ReadWhole(path);
+    if (!text) {
         std::fprintf(stderr, "cddb-dump: cannot read %s\n", path);
         return kExitUsage;
     }
 
-    CddbEntry* entry = cddbNewEntry(text.c_str());
+    CddbEntry* entry = cddbNewEntry(text->c_str());
     if (entry == nullptr) {
         std::fputs("cddb-dump: out of memory\n", stderr);
         return kExitUsage;
@@ -96,7 +109,7 @@ int main(int argc, char** argv)
     const bool parsed = cddbParseEntry(entry) != 0;
 
     // No field can be longer than the whole record.
-    const auto size = static_cast<int32_t>(std::min<size_t>(text.size() + 1, INT32_MAX));
+    const auto size = static_cast<int32_t>(std::min<size_t>(text->size() + 1, INT32_MAX));
     std::vector<char> buffer(static_cast<size_t>(size), '\0');
     std::printf("parse: %s\n", parsed ? "ok" : "failed");
     int32_t got = cddbGetArtist(entry, buffer.data(), size);

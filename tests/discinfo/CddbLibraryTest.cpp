@@ -67,6 +67,7 @@ TEST(CddbLibrary, DumpOptionsAndErrors)
     RunResult missing = testsupport::Run({dump, dir / "missing.txt"});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_NE(missing.err.find("cannot read"), std::string::npos);
+    EXPECT_EQ(testsupport::Run({dump, dir.path()}).exitCode, 2);
     EXPECT_EQ(testsupport::Run({dump}).exitCode, 2);
     EXPECT_EQ(testsupport::Run({dump, "--bogus", dir / "untitled.txt"}).exitCode, 2);
 }
