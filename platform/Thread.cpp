@@ -92,6 +92,11 @@ void Sleep(uint32_t milliseconds)
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+void YieldProcessor()
+{
+    std::this_thread::yield();
+}
+
 int CountProcessThreads()
 {
     std::error_code ec;

@@ -20,6 +20,8 @@ bool ThreadHasEnded(ThreadHandle thread);
 void CloseThreadHandle(ThreadHandle thread);
 
 void Sleep(uint32_t milliseconds);
+// Gives the processor to another ready thread, if there is one.
+void YieldProcessor();
 
 // Threads of this process that are alive now (for leak checks).
 int CountProcessThreads();

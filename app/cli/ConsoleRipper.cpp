@@ -1,29 +1,85 @@
 #include "ConsoleRipper.h"
 
+#include "ConsoleProgress.h"
+
 #include "app/cd/Drive.h"
+#include "app/rip/RipCommand.h"
+#include "app/rip/RipJob.h"
 #include "app/shell/CurrentSettings.h"
 
+#include "Veltraenc.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <set>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
 const char kUsage[] =
     "usage: veltracdrip-cli [options]\n"
-    "Lists the tracks of the disc in the first CD drive that answers.\n"
-    "  --image PATH   use a disc image (cue/bin or cdrdao toc) instead of a drive\n"
-    "  --list         list the tracks (the default)\n"
-    "  --help         show this text\n"
-    "Disc images named in VELTRARIP32_IMAGES (a ':'-separated list) come before real drives.\n";
+    "Rips the audio tracks of the disc in the first CD drive that answers, one file per track.\n"
+    "\n"
+    "  --list               only list the tracks\n"
+    "  --tracks LIST        rip only these rows of the list, e.g. 1,3-5 (default: every audio\n"
+    "                       track; a data track is ripped only when named here)\n"
+    "  --image PATH         use a disc image (cue/bin or cdrdao toc) instead of a drive\n"
+    "  --out DIR            output folder (default: Path in VeltraCDRipper.ini, else the\n"
+    "                       program's folder); not saved\n"
+    "  --format wav|mp3|ogg output format (default: Encode in VeltraCDRipper.ini)\n"
+    "  --overwrite          overwrite existing files without asking; without it the question\n"
+    "                       is asked on the terminal, and with no terminal the track is skipped\n"
+    "  --help               show this text\n"
+    "\n"
+    "Files are named after the tracks (\"Track 05.wav\"). Ctrl-C cancels the track being ripped;\n"
+    "its file keeps what was ripped so far. Disc images named in VELTRARIP32_IMAGES (a\n"
+    "':'-separated list) come before real drives. The exit status is 0 when every track was\n"
+    "ripped, 1 when one or more were not, 2 for a bad command line or an unusable format.\n";
+
+std::atomic<bool> g_interrupted{false};
+
+void OnInterrupt(int)
+{
+    g_interrupted.store(true);
+}
+
+bool Interrupted()
+{
+    return g_interrupted.load();
+}
+
+// Parses "1,3-5" into row numbers; false on anything else.
+bool ParseRows(const std::string& text, std::set<int>& rows)
+{
+    if (text.empty() || text.back() == ',') return false;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t comma = text.find(',', pos);
+        if (comma == std::string::npos) comma = text.size();
+        const std::string item = text.substr(pos, comma - pos);
+        int a = 0, b = 0;
+        char extra = 0;
+        if (std::sscanf(item.c_str(), "%d-%d%c", &a, &b, &extra) == 2) {
+        } else if (std::sscanf(item.c_str(), "%d%c", &a, &extra) == 1) {
+            b = a;
+        } else {
+            return false;
+        }
+        if (a < 1 || b < a || b > 99) return false;
+        for (int r = a; r <= b; ++r) rows.insert(r);
+        pos = comma + 1;
+    }
+    return !rows.empty();
+}
 
 void PrintTrackList(const TrackList& list)
 {
-    if (list.empty()) {
-        std::printf("No audio disc found.\n");
-        return;
-    }
     std::printf("%-4s %-12s %-6s %10s %10s\n", "Row", "Name", "Time", "Start", "Frames");
     for (size_t i = 0; i < list.size(); ++i) {
         const TrackRow& r = list.row(i);
@@ -32,21 +88,132 @@ void PrintTrackList(const TrackList& list)
     }
 }
 
+// The encoder type of a format; 0 when no encoder for it is available here.
+int EncoderTypeFor(const std::string& format)
+{
+    if (format == "wav") return XT_ENCODER_WAV;
+    if (format == "mp3") {
+        for (int type : {XT_ENCODER_LAME2, XT_ENCODER_LAME1, XT_ENCODER_BLADE})
+            if (xtEncoderAvail(type)) return type;
+        return 0;
+    }
+    if (format == "ogg") return xtEncoderAvail(XT_ENCODER_VORB) ? XT_ENCODER_VORB : 0;
+    return -1;
+}
+
+const char* FormatName(int type)
+{
+    switch (type) {
+    case XT_ENCODER_WAV: return "WAV";
+    case XT_ENCODER_VORB: return "Ogg Vorbis";
+    case XT_ENCODER_RAW: return "raw PCM";
+    default: return "MP3";
+    }
+}
+
+class ConsoleFrontEnd : public RipFrontEnd {
+public:
+    ConsoleFrontEnd(RipSettings settings, ConsoleProgress::Overwrite overwrite)
+        : settings_(std::move(settings)), overwrite_(overwrite), showBar_(isatty(STDOUT_FILENO))
+    {
+    }
+
+    RipResult RunTrack(TrackRecord& record) override
+    {
+        if (Interrupted()) {
+            reasons_[record.rowNumber] = "not started: interrupted";
+            return RipResult::Cancelled;
+        }
+        ConsoleProgress progress(record.name, overwrite_, showBar_);
+        progress.SetLengthFrames(record.length);
+        const auto start = std::chrono::steady_clock::now();
+        StartRipJob(&progress, record, settings_);
+        const RipResult result = progress.Wait(&Interrupted);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+        std::string reason;
+        if (progress.declined())
+            reason = "skipped: the output file already exists";
+        else if (progress.openFailed())
+            reason = "the output file could not be opened";
+        else if (g_ripJob.readFailed.load())
+            reason = "read error";
+        else if (g_ripJob.writeFailed.load())
+            reason = "write error (disk full?)";
+        else if (result != RipResult::Finished)
+            reason = "cancelled";
+        if (result == RipResult::Finished) {
+            if (!showBar_)
+                std::printf("%s: done (%.1fx real time)\n", record.name,
+                            seconds > 0 ? record.length / 75.0 / seconds : 0.0);
+        } else {
+            reasons_[record.rowNumber] = reason.empty() ? "not ripped" : reason;
+        }
+        return result;
+    }
+
+    void ShowMessage(const char* text) override { std::fprintf(stderr, "veltracdrip-cli: %s\n", text); }
+
+    const std::map<int, std::string>& reasons() const { return reasons_; }
+
+private:
+    RipSettings settings_;
+    ConsoleProgress::Overwrite overwrite_;
+    bool showBar_;
+    std::map<int, std::string> reasons_;
+};
+
 } // namespace
 
 int RunConsoleRipper(int argc, char** argv)
 {
-    std::string image;
+    std::string image, out, format, tracks;
+    bool listOnly = false, overwrite = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= argc) return false;
+            into = argv[++i];
+            return true;
+        };
+        bool ok = true;
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
-        } else if (arg == "--image" && i + 1 < argc) {
-            image = argv[++i];
         } else if (arg == "--list") {
+            listOnly = true;
+        } else if (arg == "--overwrite") {
+            overwrite = true;
+        } else if (arg == "--image") {
+            ok = value(image);
+        } else if (arg == "--out") {
+            ok = value(out);
+        } else if (arg == "--format") {
+            ok = value(format);
+        } else if (arg == "--tracks") {
+            ok = value(tracks);
         } else {
-            std::fprintf(stderr, "veltracdrip-cli: unknown option %s\n%s", arg.c_str(), kUsage);
+            ok = false;
+        }
+        if (!ok) {
+            std::fprintf(stderr, "veltracdrip-cli: bad option %s (see --help)\n", arg.c_str());
+            return 2;
+        }
+    }
+    std::set<int> rows;
+    if (!tracks.empty() && !ParseRows(tracks, rows)) {
+        std::fprintf(stderr, "veltracdrip-cli: bad track list \"%s\" (rows, e.g. 1,3-5)\n", tracks.c_str());
+        return 2;
+    }
+    int encoderType = 0;
+    if (!format.empty()) {
+        encoderType = EncoderTypeFor(format);
+        if (encoderType < 0) {
+            std::fprintf(stderr, "veltracdrip-cli: unknown format \"%s\" (wav, mp3 or ogg)\n", format.c_str());
+            return 2;
+        }
+        if (encoderType == 0) {
+            std::fprintf(stderr, "veltracdrip-cli: no %s encoder is available on this machine\n", format.c_str());
             return 2;
         }
     }
@@ -60,6 +227,49 @@ int RunConsoleRipper(int argc, char** argv)
         std::fprintf(stderr, "veltracdrip-cli: no drive or disc image could be opened\n");
         return 1;
     }
-    PrintTrackList(list);
-    return 0;
+    if (list.empty()) {
+        std::fprintf(stderr, "veltracdrip-cli: no audio disc in the drive\n");
+        return 1;
+    }
+    if (listOnly) {
+        PrintTrackList(list);
+        return 0;
+    }
+
+    RipSettings settings;
+    settings.outputFolder = out.empty() ? g_settings.outputFolder : out;
+    settings.encoderType = encoderType ? encoderType : g_settings.encoderType;
+    if (!encoderType && !xtEncoderAvail(settings.encoderType)) {
+        std::fprintf(stderr, "veltracdrip-cli: the %s encoder of the settings file is not available on "
+                             "this machine; choose one with --format\n", FormatName(settings.encoderType));
+        return 2;
+    }
+    for (int r : rows) {
+        if (r > static_cast<int>(list.size())) {
+            std::fprintf(stderr, "veltracdrip-cli: there is no row %d (the disc lists %zu)\n", r, list.size());
+            return 2;
+        }
+    }
+    for (size_t i = 0; i < list.size(); ++i) {
+        TrackRow& row = list.row(i);
+        row.checked = rows.empty() ? row.name != "Data Track" : rows.count(static_cast<int>(i + 1)) > 0;
+    }
+
+    std::signal(SIGINT, OnInterrupt);
+    std::printf("Ripping to %s as %s\n", settings.outputFolder.c_str(), FormatName(settings.encoderType));
+    std::fflush(stdout);
+    ConsoleFrontEnd frontEnd(settings, overwrite ? ConsoleProgress::Overwrite::Yes : ConsoleProgress::Overwrite::Ask);
+    RipCommand(list, frontEnd);
+    std::signal(SIGINT, SIG_DFL);
+
+    int failed = 0;
+    for (size_t i = 0; i < list.size(); ++i) {
+        const TrackRow& row = list.row(i);
+        if (!row.checked || row.status == kCompleteStatus) continue;
+        ++failed;
+        auto it = frontEnd.reasons().find(static_cast<int>(i + 1));
+        std::fprintf(stderr, "%s: not ripped: %s\n", row.name.c_str(),
+                     it != frontEnd.reasons().end() ? it->second.c_str() : "unknown");
+    }
+    return failed ? 1 : 0;
 }

@@ -1,6 +1,8 @@
 #include "Disc.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -108,6 +110,11 @@ bool Disc::Fits(const CDSectorHeader& buffer)
            static_cast<uint64_t>(buffer.frameCount) * CD_FRAME_BYTES <= buffer.bufferLength;
 }
 
+void Disc::Delay(const FaultPlan::Outcome& fault)
+{
+    if (fault.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(fault.delayMs));
+}
+
 bool Disc::OnDisc(uint32_t first, uint32_t count)
 {
     // No drive reads past the lead-out.
@@ -164,6 +171,7 @@ uint32_t Disc::ReadPlain(CDSectorHeader& buffer)
     std::lock_guard<std::mutex> lock(mutex_);
     if (!Fits(buffer) || !OnDisc(buffer.startFrame, buffer.frameCount)) return CD_STATUS_ERROR;
     const FaultPlan::Outcome fault = faults_.Attempt(buffer.startFrame, buffer.frameCount);
+    Delay(fault);
     if (fault.status != CD_STATUS_OK) return fault.status;
     // A plain read cannot vouch for the alignment of shifted data.
     if (fault.shift != 0) return CD_STATUS_RETRY;
@@ -187,6 +195,7 @@ uint32_t Disc::ReadOverlapped(CDSectorHeader& buffer, const CDSectorHeader* refe
         reference->startFrame < start;
     const uint32_t refStart = haveReference ? reference->startFrame : start;
     const FaultPlan::Outcome fault = faults_.Attempt(refStart, start + count - refStart);
+    Delay(fault);
     if (fault.status != CD_STATUS_OK) return fault.status;
 
     if (!haveReference) {

@@ -36,6 +36,7 @@ private:
     bool ReadBytes(int64_t pos, size_t size, uint8_t* out);
     static bool Fits(const CDSectorHeader& buffer);
     bool OnDisc(uint32_t first, uint32_t count);
+    static void Delay(const FaultPlan::Outcome& fault);
 
     std::mutex mutex_;
     CdIo_t* cdio_ = nullptr;

@@ -92,6 +92,10 @@ void FaultPlan::Parse(const std::string& text)
                 continue;
             f.triesLeft = kAlways;
             if (!b.empty() && (!ParseNumber(b, f.triesLeft) || f.triesLeft < 0)) continue;
+        } else if (kind == "delay") {
+            f.kind = Kind::Delay;
+            if (!ParseNumber(a, f.value) || f.value <= 0 || f.value > 60000) continue;
+            f.triesLeft = kAlways;
         } else {
             continue;
         }
@@ -115,6 +119,7 @@ FaultPlan::Outcome FaultPlan::Attempt(uint32_t first, uint32_t count)
         case Kind::Shift:
             if (outcome.shift == 0) outcome.shift = f.value;
             break;
+        case Kind::Delay: outcome.delayMs += f.value; break;
         }
     }
     return outcome;

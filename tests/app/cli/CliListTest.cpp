@@ -15,7 +15,7 @@ TEST(CliList, ListsTheTracksOfAnImageAndCreatesTheSettingsFileInItsOwnFolder)
     layout.audioLengths = {4500, 1};
     layout.dataLength = 500;
     auto image = discimage::WriteDiscImage(layout, discs / "disc");
-    auto run = testsupport::Run({folder.program("veltracdrip-cli"), "--image", image.descriptorPath});
+    auto run = testsupport::Run({folder.program("veltracdrip-cli"), "--list", "--image", image.descriptorPath});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("Track 03     01:00"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Track 04     00:00"), std::string::npos) << run.out;

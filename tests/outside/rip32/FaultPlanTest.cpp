@@ -34,10 +34,19 @@ TEST(FaultPlan, ShiftIsReportedWithItsBytesAndTries)
     EXPECT_EQ(plan.Attempt(9999, 1).shift, 12);
 }
 
+TEST(FaultPlan, DelaysAddUpAndLastForEver)
+{
+    FaultPlan plan;
+    plan.Parse("delay * 5\ndelay 10-20 7\n");
+    EXPECT_EQ(plan.Attempt(0, 1).delayMs, 5);
+    EXPECT_EQ(plan.Attempt(20, 1).delayMs, 12);
+    EXPECT_EQ(plan.Attempt(20, 1).status, 1u);
+}
+
 TEST(FaultPlan, MalformedLinesAreSkipped)
 {
     FaultPlan plan;
     plan.Parse("retry\nretry x 3\nerror 5 1\nerror 5 4\nshift 5 0\nshift 5 99999\n"
-               "bogus 1 2\nretry 9-3 1\nretry 5 -1\n");
+               "bogus 1 2\nretry 9-3 1\nretry 5 -1\ndelay 1 0\ndelay 1 x\n");
     EXPECT_TRUE(plan.empty());
 }

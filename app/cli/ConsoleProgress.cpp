@@ -1,0 +1,83 @@
+#include "ConsoleProgress.h"
+
+#include "app/rip/RipJob.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+ConsoleProgress::ConsoleProgress(std::string trackName, Overwrite overwrite, bool showBar)
+    : name_(std::move(trackName)), overwrite_(overwrite), showBar_(showBar),
+      closeEvent_(plat::CreateEvent(true, false))
+{
+}
+
+ConsoleProgress::~ConsoleProgress()
+{
+    if (closeEvent_) plat::CloseEvent(closeEvent_);
+}
+
+void ConsoleProgress::SetPosition(int percent)
+{
+    position_.store(percent, std::memory_order_relaxed);
+}
+
+void ConsoleProgress::Close(RipResult result)
+{
+    bool expected = false;
+    if (!closed_.compare_exchange_strong(expected, true)) return;
+    result_ = result;
+    plat::SetEvent(closeEvent_);
+}
+
+bool ConsoleProgress::AskOverwrite(const char* caption, const char* text)
+{
+    if (overwrite_ == Overwrite::Yes) return true;
+    if (overwrite_ == Overwrite::Ask && isatty(STDIN_FILENO)) {
+        std::printf("%s: %s\n%s [y/N] ", name_.c_str(), caption, text);
+        std::fflush(stdout);
+        char answer[16] = {};
+        if (std::fgets(answer, sizeof answer, stdin) && (answer[0] == 'y' || answer[0] == 'Y')) return true;
+    }
+    declined_ = true;
+    return false;
+}
+
+void ConsoleProgress::ShowError(const char* caption, const char* text)
+{
+    std::fprintf(stderr, "%s: %s: %s\n", name_.c_str(), caption, text);
+    openFailed_ = true;
+}
+
+void ConsoleProgress::Draw(double seconds, bool last)
+{
+    const int percent = position_.load(std::memory_order_relaxed);
+    const double audio = lengthFrames_ / 75.0 * percent / 100.0;
+    const double speed = seconds > 0.05 ? audio / seconds : 0.0;
+    char bar[31];
+    const int filled = percent * 30 / 100;
+    for (int i = 0; i < 30; ++i) bar[i] = i < filled ? '#' : '.';
+    bar[30] = '\0';
+    std::printf("\r%-12s [%s] %3d%%  %5.1fx%s", name_.c_str(), bar, percent, speed, last ? "\n" : "");
+    std::fflush(stdout);
+}
+
+RipResult ConsoleProgress::Wait(bool (*cancelRequested)())
+{
+    const auto start = std::chrono::steady_clock::now();
+    bool cancelSent = false;
+    while (plat::WaitForEvent(closeEvent_, 200) != plat::kWaitObject0) {
+        if (!cancelSent && cancelRequested && cancelRequested()) {
+            // As the dialog's Cancel: the threads wind down by themselves.
+            CancelRipJob(g_ripJob);
+            cancelSent = true;
+            Close(RipResult::Cancelled);
+        }
+        if (showBar_)
+            Draw(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), false);
+    }
+    if (showBar_ && !declined_ && !openFailed_)
+        Draw(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), true);
+    return result_;
+}

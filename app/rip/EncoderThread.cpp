@@ -1,0 +1,65 @@
+// The consuming half of a rip: takes the PCM out of the ring in pieces of at most 4096 bytes,
+// feeds the encoder library, moves the meter, and at the end flushes, closes and closes the
+// dialog.
+#include "RipJob.h"
+
+#include "platform/Thread.h"
+
+#include "Veltraenc.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+unsigned EncoderThread(void* argument)
+{
+    RipJob& job = *static_cast<RipJob*>(argument);
+    while (plat::WaitForEvent(job.startGate, plat::kInfinite) != plat::kWaitObject0) {
+    }
+
+    std::vector<uint8_t> piece;
+    bool ok = true;
+    try {
+        piece.resize(static_cast<size_t>(job.chunkBytes > 0 ? job.chunkBytes : kChunkBytes));
+    } catch (const std::bad_alloc&) {
+        ok = false;
+        job.aborted.store(1, std::memory_order_release);
+    }
+
+    xtInit(job.encoder);
+    const uint32_t total = job.lengthFrames * kFrameBytes;
+    uint32_t done = 0;
+    int shown = -1;
+    while (ok) {
+        if (job.aborted.load(std::memory_order_acquire)) break;
+        // readDone first: once it is set nothing more arrives, so an empty ring after it means
+        // the whole track has passed.
+        const bool readDone = job.readDone.load(std::memory_order_acquire) != 0;
+        const uint32_t available = ringCount(&job.ring);
+        if (available == 0) {
+            if (readDone) break;
+            plat::YieldProcessor();
+            continue;
+        }
+        const uint32_t got = ringRead(&job.ring, piece.data(), std::min<uint32_t>(available, static_cast<uint32_t>(piece.size())));
+        if (got > 0) xtEncode(job.encoder, piece.data(), static_cast<int>(got));
+        done += got;
+        const int percent = total ? static_cast<int>(done * 100.0 / total) : 100;
+        if (percent != shown && job.dialog) {
+            job.dialog->SetPosition(percent);
+            shown = percent;
+        }
+    }
+    xtFlush(job.encoder);
+    // A stream that could not write everything is no finished track.
+    const bool closed = xtClose(job.encoder) != 0;
+    if (!closed) job.writeFailed.store(1);
+    piece = {};
+
+    if (job.dialog) {
+        plat::Sleep(job.dialog->ClosePauseMs());
+        const bool finished = closed && !job.aborted.load(std::memory_order_acquire);
+        job.dialog->Close(finished ? RipResult::Finished : RipResult::Cancelled);
+    }
+    return 0;
+}

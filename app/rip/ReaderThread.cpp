@@ -1,0 +1,197 @@
+// The producing half of a rip: reads the track in requests of 27 frames into the ring, pacing
+// itself on the ring's free space, with the jitter-corrected re-read on status 4.
+#include "RipJob.h"
+
+#include "app/cd/Drive.h"
+#include "platform/DebugTrace.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t kPacingWaitMs = 180000;
+constexpr uint32_t kEndOfTrackWaitMs = 5000;
+constexpr uint32_t kDrainedBytes = 500;
+constexpr uint32_t kCancelWaitMs = 120000;
+constexpr uint32_t kCancelWaitMoreMs = 30000;
+constexpr int kOverlappedTries = 3;
+
+// A sector buffer: the header, then room for 27 frames.
+struct SectorBuffer {
+    SectorBuffer() : memory(static_cast<uint8_t*>(std::calloc(1, sizeof(CDSectorHeader) + kFramesPerRead * kFrameBytes)))
+    {
+        if (memory) header()->bufferLength = kFramesPerRead * kFrameBytes;
+    }
+    ~SectorBuffer() { std::free(memory); }
+    SectorBuffer(const SectorBuffer&) = delete;
+    SectorBuffer& operator=(const SectorBuffer&) = delete;
+    CDSectorHeader* header() { return reinterpret_cast<CDSectorHeader*>(memory); }
+    uint8_t* data() { return memory + sizeof(CDSectorHeader); }
+    uint8_t* memory;
+};
+
+struct OwnEvent {
+    OwnEvent() : handle(plat::CreateEvent(false, false)) {}
+    ~OwnEvent()
+    {
+        if (handle) plat::CloseEvent(handle);
+    }
+    plat::EventHandle handle;
+};
+
+bool Cancelled(const RipJob& job)
+{
+    return job.cancelRequested.load(std::memory_order_acquire) != 0;
+}
+
+// A read the library reports as done must hold exactly the frames it claims, within the buffer
+// and the request: anything else would put wrong or missing audio into the file.
+bool Consistent(CDSectorHeader* h, uint32_t requested)
+{
+    return h->frameCount > 0 && h->frameCount <= requested &&
+           h->bytesReturned == h->frameCount * kFrameBytes &&
+           static_cast<uint64_t>(h->dataOffset) + h->bytesReturned <= h->bufferLength;
+}
+
+uint32_t Read(RipJob& job, SectorBuffer& current, SectorBuffer& reference, uint32_t frames)
+{
+    CDSectorHeader* cur = current.header();
+    {
+        plat::CriticalSectionLock guard(job.lock);
+        cur->startFrame = job.nextFrame;
+    }
+    cur->frameCount = frames;
+    cur->bytesReturned = 0;
+    cur->dataOffset = 0;
+
+    uint32_t status = ReadCDAudioLBA(g_drive.handle, cur);
+    if (status == CD_STATUS_RETRY) {
+        job.retries.fetch_add(1);
+        CDSectorHeader* ref = reference.header();
+        if (ref->bytesReturned != 0) {
+            // Keep only the reference's last overlap frames.
+            ref->dataOffset += (ref->frameCount - kOverlapFrames) * kFrameBytes;
+            ref->startFrame += ref->frameCount - kOverlapFrames;
+            ref->frameCount = kOverlapFrames;
+            ref->bytesReturned = kOverlapFrames * kFrameBytes;
+        } else {
+            ref->dataOffset = ref->frameCount;
+            ref->bytesReturned = ref->frameCount;
+        }
+        for (int i = 0; i < kOverlappedTries; ++i) {
+            status = ReadCDAudioLBAEx(g_drive.handle, cur, ref);
+            if (status == CD_STATUS_OK) break;
+            job.retries.fetch_add(1);
+        }
+    }
+    if (status == CD_STATUS_OK && !Consistent(cur, frames)) {
+        plat::DebugTrace("read of frame %u returned an inconsistent buffer", cur->startFrame);
+        status = CD_STATUS_ERROR;
+    }
+    return status;
+}
+
+// Waits, bounded, until the ring holds fewer than kDrainedBytes: the encoder thread has taken
+// nearly everything.
+void WaitForDrain(RipJob& job, plat::EventHandle own)
+{
+    plat::ResetEvent(own);
+    ringArmWake(&job.ring, own, job.ring.capacity - static_cast<int32_t>(kDrainedBytes));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kEndOfTrackWaitMs);
+    // Armed after the ring had already drained, nothing would signal: look before waiting.
+    while (ringCount(&job.ring) >= kDrainedBytes) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0) break;
+        plat::WaitForEvent(own, static_cast<uint32_t>(left));
+    }
+}
+
+} // namespace
+
+unsigned ReaderThread(void* argument)
+{
+    RipJob& job = *static_cast<RipJob*>(argument);
+    while (plat::WaitForEvent(job.startGate, plat::kInfinite) != plat::kWaitObject0) {
+    }
+
+    OwnEvent own;
+    SectorBuffer first, second;
+    bool alternate = false;
+    uint32_t d = kFramesPerRead;
+
+    if (!own.handle || !first.memory || !second.memory) {
+        job.readFailed.store(1);
+        job.aborted.store(1, std::memory_order_release);
+    } else {
+        for (;;) {
+            uint32_t next, end;
+            {
+                plat::CriticalSectionLock guard(job.lock);
+                next = job.nextFrame;
+                end = job.endFrame;
+                if (end - next < kFramesPerRead && next < end) d = end - next;
+            }
+            // Every frame of the track is read, the last one included.
+            if (next >= end) {
+                job.readDone.store(1, std::memory_order_release);
+                WaitForDrain(job, own.handle);
+                break;
+            }
+            if (Cancelled(job)) {
+                job.aborted.store(1, std::memory_order_release);
+                break;
+            }
+
+            const uint32_t need = d * kFrameBytes;
+            bool stop = false;
+            while (ringFreeSpace(&job.ring) < need) {
+                if (Cancelled(job)) {
+                    stop = true;
+                    break;
+                }
+                plat::ResetEvent(own.handle);
+                ringArmWake(&job.ring, own.handle, static_cast<int32_t>(job.ringBytes * 8 / 10));
+                // The encoder thread may have drained the ring before the arming: look again.
+                if (ringFreeSpace(&job.ring) >= need) break;
+                plat::EventHandle events[2] = {own.handle, job.wakeEvent};
+                plat::WaitForAnyEvent(events, 2, kPacingWaitMs);
+                if (Cancelled(job)) {
+                    stop = true;
+                    break;
+                }
+            }
+            if (stop) {
+                job.aborted.store(1, std::memory_order_release);
+                break;
+            }
+
+            SectorBuffer& current = alternate ? first : second;
+            SectorBuffer& reference = alternate ? second : first;
+            const uint32_t status = Read(job, current, reference, d);
+            alternate = !alternate;
+            if (status != CD_STATUS_OK) {
+                job.readFailed.store(1);
+                job.aborted.store(1, std::memory_order_release);
+                break;
+            }
+            CDSectorHeader* cur = current.header();
+            ringWrite(&job.ring, current.data() + cur->dataOffset, cur->bytesReturned);
+            plat::CriticalSectionLock guard(job.lock);
+            job.nextFrame += cur->frameCount;
+        }
+    }
+
+    if (Cancelled(job)) {
+        if (plat::WaitForThread(job.encoderThread, kCancelWaitMs) != plat::kWaitObject0) {
+            job.aborted.store(1, std::memory_order_release);
+            // A thread cannot be stopped safely from outside; it ends by itself, and the job is
+            // released only once both threads have ended.
+            if (plat::WaitForThread(job.encoderThread, kCancelWaitMoreMs) != plat::kWaitObject0)
+                plat::DebugTrace("encoder thread still running after a cancel");
+        }
+    }
+    ringArmWake(&job.ring, nullptr, 0);
+    return 0;
+}

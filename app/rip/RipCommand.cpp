@@ -1,0 +1,20 @@
+#include "RipCommand.h"
+
+#include "RipJob.h"
+
+void RipCommand(TrackList& list, RipFrontEnd& frontEnd)
+{
+    bool any = false;
+    for (size_t i = 0; i < list.size(); ++i) {
+        TrackRow& row = list.row(i);
+        if (!row.checked) continue;
+        any = true;
+        row.record.rowNumber = static_cast<int32_t>(i + 1);
+        row.record.ripFlag = 1;
+        const RipResult result = frontEnd.RunTrack(row.record);
+        if (result == RipResult::Finished) row.status = kCompleteStatus;
+        // The job and the dialog are used by both threads until they have ended.
+        FinishRipJob(g_ripJob);
+    }
+    if (!any) frontEnd.ShowMessage(kNoSelectionText);
+}

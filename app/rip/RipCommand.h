@@ -1,0 +1,22 @@
+// The rip command: every ticked row of the track list, top to bottom, one track at a time.
+#pragma once
+
+#include "RipProgress.h"
+
+#include "app/cd/TrackList.h"
+
+constexpr const char kNoSelectionText[] = "You must select one Item to operate it!";
+constexpr const char kCompleteStatus[] = "complete";
+
+// What the rip command needs from the program around it.
+class RipFrontEnd {
+public:
+    virtual ~RipFrontEnd() = default;
+    // Runs the track's progress dialog modally; the dialog starts the job (StartRipJob) and
+    // this returns the dialog's result once it has ended.
+    virtual RipResult RunTrack(TrackRecord& record) = 0;
+    // The message box shown when no row is ticked.
+    virtual void ShowMessage(const char* text) = 0;
+};
+
+void RipCommand(TrackList& list, RipFrontEnd& frontEnd);

@@ -1,0 +1,140 @@
+#include "SectorRing.h"
+
+#include "platform/DebugTrace.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Copies into the ring at pos, splitting at the end of the block; returns the new position.
+uint8_t* CopyIn(SectorRing* ring, uint8_t* pos, const uint8_t* src, uint32_t n)
+{
+    uint8_t* end = ring->base + ring->capacity;
+    if (pos + n < end) {
+        std::memcpy(pos, src, n);
+        return pos + n;
+    }
+    const uint32_t first = static_cast<uint32_t>(end - pos);
+    std::memcpy(pos, src, first);
+    std::memcpy(ring->base, src + first, n - first);
+    return ring->base + (n - first);
+}
+
+uint8_t* CopyOut(SectorRing* ring, uint8_t* pos, uint8_t* dst, uint32_t n)
+{
+    uint8_t* end = ring->base + ring->capacity;
+    if (pos + n < end) {
+        std::memcpy(dst, pos, n);
+        return pos + n;
+    }
+    const uint32_t first = static_cast<uint32_t>(end - pos);
+    std::memcpy(dst, pos, first);
+    std::memcpy(dst + first, ring->base, n - first);
+    return ring->base + (n - first);
+}
+
+} // namespace
+
+void ringRelease(SectorRing* ring)
+{
+    if (!ring) return;
+    plat::CriticalSectionLock guard(ring->lock);
+    std::free(ring->base);
+    ring->base = ring->readPos = ring->writePos = nullptr;
+    ring->capacity = 0;
+    ring->count.store(0);
+    ring->wakeEvent = nullptr;
+    ring->wakeThreshold = 0;
+}
+
+int32_t ringInit(SectorRing* ring, int32_t size)
+{
+    if (!ring) return 0;
+    ringRelease(ring);
+    if (size <= 0) return 0;
+    auto* block = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(size)));
+    if (!block) return 0;
+    plat::CriticalSectionLock guard(ring->lock);
+    ring->base = ring->readPos = ring->writePos = block;
+    ring->capacity = size;
+    ring->count.store(0);
+    return -1;
+}
+
+uint32_t ringFreeSpace(SectorRing* ring)
+{
+    if (!ring) return 0;
+    plat::CriticalSectionLock guard(ring->lock);
+    return static_cast<uint32_t>(ring->capacity - ring->count.load());
+}
+
+uint32_t ringCount(SectorRing* ring)
+{
+    if (!ring) return 0;
+    plat::CriticalSectionLock guard(ring->lock);
+    return static_cast<uint32_t>(ring->count.load());
+}
+
+uint32_t ringWrite(SectorRing* ring, const uint8_t* source, uint32_t length)
+{
+    if (!ring || !source) return 0;
+    plat::CriticalSectionLock guard(ring->lock);
+    const uint32_t free = static_cast<uint32_t>(ring->capacity - ring->count.load());
+    const uint32_t n = std::min(length, free);
+    if (n == 0) return 0;
+    ring->writePos = CopyIn(ring, ring->writePos, source, n);
+    ring->count.fetch_add(static_cast<int32_t>(n));
+    return n;
+}
+
+uint32_t ringRead(SectorRing* ring, uint8_t* destination, uint32_t maximum)
+{
+    if (!ring || !destination || ring->count.load(std::memory_order_relaxed) == 0) return 0;
+    plat::CriticalSectionLock guard(ring->lock);
+    const uint32_t n = std::min(maximum, static_cast<uint32_t>(ring->count.load()));
+    if (n == 0) return 0;
+    ring->readPos = CopyOut(ring, ring->readPos, destination, n);
+    ring->count.fetch_sub(static_cast<int32_t>(n));
+    if (ring->count.load() == 0) ring->readPos = ring->writePos = ring->base;
+    if (ring->wakeEvent && ring->capacity - ring->count.load() > ring->wakeThreshold) {
+        plat::SetEvent(ring->wakeEvent);
+        ring->wakeEvent = nullptr;
+    }
+    return n;
+}
+
+void ringArmWake(SectorRing* ring, plat::EventHandle event, int32_t threshold)
+{
+    if (!ring) return;
+    plat::CriticalSectionLock guard(ring->lock);
+    ring->wakeEvent = event;
+    ring->wakeThreshold = threshold;
+}
+
+uint32_t sizeRingBuffer(uint32_t wantedFrames, uint32_t minimumFrames, const plat::MemoryStatus& memory)
+{
+    const uint32_t want = wantedFrames * kFrameBytes;
+    const uint32_t minimum = minimumFrames * kFrameBytes;
+    plat::DebugTrace("memory load: %ld", static_cast<long>(memory.memoryLoad));
+    plat::DebugTrace("avail. phys. memory: %ld", static_cast<long>(memory.availPhysical));
+    plat::DebugTrace("avail. virt. memory: %ld", static_cast<long>(memory.availVirtual));
+
+    uint32_t size;
+    if (memory.memoryLoad >= 80)
+        size = minimum;
+    else if (memory.availPhysical >= want)
+        size = want;
+    else if (memory.availVirtual >= want)
+        size = want / 2;
+    else
+        size = static_cast<uint32_t>(std::max<uint64_t>(memory.availPhysical / 2, minimum));
+    // The reader needs room for one whole request, or it would wait for ever.
+    return std::max(size, kFramesPerRead * kFrameBytes);
+}
+
+uint32_t sizeRingBuffer(uint32_t wantedFrames, uint32_t minimumFrames)
+{
+    return sizeRingBuffer(wantedFrames, minimumFrames, plat::GlobalMemoryStatus());
+}

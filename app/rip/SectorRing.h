@@ -1,0 +1,44 @@
+// The byte queue between the reader thread (the only writer) and the encoder thread (the only
+// reader), with a one-shot wake-up for the writer once the reader has drained it far enough.
+#pragma once
+
+#include "platform/CriticalSection.h"
+#include "platform/Event.h"
+#include "platform/MemoryStatus.h"
+
+#include <atomic>
+#include <cstdint>
+
+struct SectorRing {
+    uint8_t* base = nullptr;
+    uint8_t* readPos = nullptr;
+    uint8_t* writePos = nullptr;
+    int32_t capacity = 0;
+    std::atomic<int32_t> count{0}; // changed under lock; read without it by the empty check
+    plat::CriticalSection lock;
+    plat::EventHandle wakeEvent = nullptr;
+    int32_t wakeThreshold = 0;
+};
+
+// -1 (all bits set) on success, 0 on failure (size <= 0 or no memory): the ring is then empty
+// with capacity 0. Storage held from an earlier track is released first.
+int32_t ringInit(SectorRing* ring, int32_t size);
+// Releases the storage; the ring is empty with capacity 0 afterwards.
+void ringRelease(SectorRing* ring);
+uint32_t ringFreeSpace(SectorRing* ring);
+uint32_t ringCount(SectorRing* ring);
+// Stores at most the free space; returns the bytes stored.
+uint32_t ringWrite(SectorRing* ring, const uint8_t* source, uint32_t length);
+// Takes at most what is stored; signals an armed wake event once the free space exceeds its
+// threshold, then disarms it.
+uint32_t ringRead(SectorRing* ring, uint8_t* destination, uint32_t maximum);
+// Arms (or with a null event, disarms) the one-shot wake-up; replaces any earlier arming.
+void ringArmWake(SectorRing* ring, plat::EventHandle event, int32_t threshold);
+
+constexpr uint32_t kFrameBytes = 2352;
+constexpr uint32_t kFramesPerRead = 27;
+
+// The ring capacity for a track: the whole track when physical memory allows, less when memory
+// is short, never below one read of 27 frames. Writes the three memory trace lines.
+uint32_t sizeRingBuffer(uint32_t wantedFrames, uint32_t minimumFrames);
+uint32_t sizeRingBuffer(uint32_t wantedFrames, uint32_t minimumFrames, const plat::MemoryStatus& memory);

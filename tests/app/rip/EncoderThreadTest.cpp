@@ -1,0 +1,127 @@
+// The encoder thread with a real WAV stream of the encoder library.
+#include "app/rip/RipJob.h"
+
+#include "discimage/DiscImage.h"
+#include "support/TestSupport.h"
+
+#include "Veltraenc.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using testsupport::TempDir;
+
+namespace {
+
+class RecordingProgress : public RipProgress {
+public:
+    void SetPosition(int percent) override
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        positions.push_back(percent);
+    }
+    void Close(RipResult r) override
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        closes.push_back(r);
+    }
+    bool AskOverwrite(const char*, const char*) override { return true; }
+    void ShowError(const char*, const char*) override {}
+    uint32_t ClosePauseMs() const override { return 0; }
+    std::mutex mutex;
+    std::vector<int> positions;
+    std::vector<RipResult> closes;
+};
+
+// A job whose ring holds `frames` frames of the pattern, with a WAV stream opened in `dir`.
+struct EncoderRun {
+    EncoderRun(const TempDir& dir, uint32_t lengthFrames, uint32_t framesInRing)
+    {
+        job.dialog = &progress;
+        job.lengthFrames = lengthFrames;
+        job.chunkBytes = kChunkBytes;
+        job.startGate = plat::CreateEvent(true, true);
+        ringInit(&job.ring, static_cast<int32_t>((framesInRing + 1) * 2352));
+        auto pcm = discimage::PatternBytes(0, framesInRing);
+        ringWrite(&job.ring, pcm.data(), static_cast<uint32_t>(pcm.size()));
+        job.encoder = xtGetEncoder(XT_ENCODER_WAV);
+        xtSetAsciiOption(job.encoder, OUTPUT_DIR, dir.path().c_str());
+        xtSetAsciiOption(job.encoder, FILE_NAME, "t");
+        path = dir / "t.wav";
+        EXPECT_EQ(xtOpenOutputFile(job.encoder), 1);
+    }
+    ~EncoderRun()
+    {
+        ringRelease(&job.ring);
+        plat::CloseEvent(job.startGate);
+    }
+    RipJob job;
+    RecordingProgress progress;
+    std::string path;
+};
+
+} // namespace
+
+TEST(Encoder, TheMeterReachesExactly100AndMovesOnlyWhenThePercentageChanges)
+{
+    TempDir dir;
+    EncoderRun run(dir, 300, 300);
+    run.job.readDone.store(1);
+    EncoderThread(&run.job);
+    ASSERT_FALSE(run.progress.positions.empty());
+    EXPECT_EQ(run.progress.positions.back(), 100);
+    EXPECT_LE(run.progress.positions.size(), 101u);
+    for (size_t i = 1; i < run.progress.positions.size(); ++i)
+        EXPECT_GT(run.progress.positions[i], run.progress.positions[i - 1]);
+    EXPECT_EQ(run.progress.closes, std::vector<RipResult>{RipResult::Finished});
+    auto wav = testsupport::ReadBytes(run.path);
+    ASSERT_EQ(wav.size(), 44u + 300 * 2352);
+    EXPECT_TRUE(std::equal(wav.begin() + 44, wav.end(), discimage::PatternBytes(0, 300).begin()));
+}
+
+TEST(Encoder, AnEmptyTrackClosesAnEmptyFileWithTheFinishedResult)
+{
+    TempDir dir;
+    EncoderRun run(dir, 1, 0);
+    run.job.readDone.store(1);
+    EncoderThread(&run.job);
+    EXPECT_TRUE(run.progress.positions.empty());
+    EXPECT_EQ(run.progress.closes, std::vector<RipResult>{RipResult::Finished});
+    EXPECT_EQ(testsupport::FileSize(run.path), 44);
+}
+
+TEST(Encoder, AnAbortedReaderStopsItAndTheRestOfTheRingIsNotEncoded)
+{
+    TempDir dir;
+    EncoderRun run(dir, 100, 50);
+    run.job.aborted.store(1);
+    EncoderThread(&run.job);
+    EXPECT_EQ(run.progress.closes, std::vector<RipResult>{RipResult::Cancelled});
+    EXPECT_EQ(testsupport::FileSize(run.path), 44); // closed, valid and empty
+}
+
+TEST(Encoder, AStreamThatCouldNotWriteEverythingIsNoFinishedTrack)
+{
+    TempDir dir;
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{100000, 100000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        EncoderRun run(dir, 200, 200);
+        run.job.readDone.store(1);
+        EncoderThread(&run.job);
+        const bool ok = run.progress.closes == std::vector<RipResult>{RipResult::Cancelled} &&
+                        run.job.writeFailed.load() == 1;
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
