@@ -224,7 +224,7 @@ TEST_F(RipJobTest, AReadErrorEndsTheTrackUnmarkedAndTheNextTrackStillRips)
     EXPECT_EQ(list.row(1).status, "complete");
     EXPECT_EQ(Data(Wav("Track 02")), Track(1, 100));
     auto first = Data(Wav("Track 01"));
-    EXPECT_EQ(first.size() % 2352, 0u);
+    EXPECT_EQ(first.size() % 4, 0u); // whole samples; what was still in the ring is dropped
     EXPECT_LT(first.size(), 100u * 2352);
 }
 
