@@ -127,3 +127,78 @@ _Static_assert(offsetof(BEConfigLame, vbrQuality) == 72, "BEConfigLame.vbrQualit
 #endif
 
 #endif
+
+/* The Ogg Vorbis configuration record, kept apart from the MP3 records above. */
+#ifndef BLADEENC_VORBIS_H
+#define BLADEENC_VORBIS_H
+
+#define BE_VORBIS_RECORD_VERSION 2
+#define BE_VORBIS_CHANNELS 2
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#pragma pack(push, 1)
+
+/* Configuration kind BE_CONFIG_VORBIS: BE_CONFIG_SIZE bytes, every byte not named here zero.
+ * The four texts are UTF-8 (null for none); they belong to the caller and live only during
+ * beInitStream, so a back-end that keeps them copies them. The three parameters are passed
+ * through as the caller got them; vorb_enc reads parameter 5 as the nominal bitrate, 4 as the
+ * minimum and 6 as the maximum, in kbit/s, -1 for none.
+ *
+ * The eleven 4-byte slots from offset 16 to 59 are pointer slots, which fixes two layouts:
+ *   32-bit builds (the interface's original layout): title 16, album 24, artist 28, year 44,
+ *     parameter 6 at 60, parameter 4 at 64, parameter 5 at 68.
+ *   64-bit builds: each slot widens to 8 bytes, so every pointer is naturally aligned and the
+ *     fields keep their order: title 16, album 32, artist 40, year 72, and after the pointers
+ *     parameter 6 at 104, parameter 4 at 108, parameter 5 at 112.
+ * Both stay BE_CONFIG_SIZE bytes long. */
+typedef struct BEConfigVorbis {
+    uint32_t kind;           /* BE_CONFIG_VORBIS */
+    uint32_t version;        /* BE_VORBIS_RECORD_VERSION */
+    uint32_t channels;       /* BE_VORBIS_CHANNELS: interleaved stereo */
+    uint32_t sampleRate;     /* 44100 */
+    const char* title;       /* TITLE comment */
+    const void* unused20;    /* null */
+    const char* album;       /* ALBUM comment */
+    const char* artist;      /* ARTIST comment */
+    const void* unused32[3]; /* null */
+    const char* year;        /* DATE comment */
+    const void* unused48[3]; /* null */
+    int32_t parameter6;      /* maximum bitrate */
+    int32_t parameter4;      /* minimum bitrate */
+    int32_t parameter5;      /* nominal bitrate */
+    uint8_t reserved[BE_CONFIG_SIZE - 28 - 11 * sizeof(void*)];
+} BEConfigVorbis;
+
+#pragma pack(pop)
+
+#ifdef __cplusplus
+}
+#define BE_VORBIS_ASSERT(condition, text) static_assert(condition, text)
+#else
+#define BE_VORBIS_ASSERT(condition, text) _Static_assert(condition, text)
+#endif
+
+BE_VORBIS_ASSERT(sizeof(BEConfigVorbis) == BE_CONFIG_SIZE, "Vorbis record");
+#if UINTPTR_MAX == 0xFFFFFFFFu
+BE_VORBIS_ASSERT(offsetof(BEConfigVorbis, title) == 16, "BEConfigVorbis.title");
+BE_VORBIS_ASSERT(offsetof(BEConfigVorbis, album) == 24, "BEConfigVorbis.album");
+BE_VORBIS_ASSERT(offsetof(BEConfigVorbis, artist) == 28, "BEConfigVorbis.artist");
+BE_VORBIS_ASSERT(offsetof(BEConfigVorbis, year) == 44, "BEConfigVorbis.year");
+BE_VORBIS_ASSERT(offsetof(BEConfigVorbis, parameter6) == 60, "BEConfigVorbis.parameter6");
+BE_VORBIS_ASSERT(offsetof(BEConfigVorbis, parameter4) == 64, "BEConfigVorbis.parameter4");
+BE_VORBIS_ASSERT(offsetof(BEConfigVorbis, parameter5) == 68, "BEConfigVorbis.parameter5");
+#else
+BE_VORBIS_ASSERT(offsetof(BEConfigVorbis, title) == 16, "BEConfigVorbis.title");
+BE_VORBIS_ASSERT(offsetof(BEConfigVorbis, album) == 32, "BEConfigVorbis.album");
+BE_VORBIS_ASSERT(offsetof(BEConfigVorbis, artist) == 40, "BEConfigVorbis.artist");
+BE_VORBIS_ASSERT(offsetof(BEConfigVorbis, year) == 72, "BEConfigVorbis.year");
+BE_VORBIS_ASSERT(offsetof(BEConfigVorbis, parameter6) == 104, "BEConfigVorbis.parameter6");
+BE_VORBIS_ASSERT(offsetof(BEConfigVorbis, parameter4) == 108, "BEConfigVorbis.parameter4");
+BE_VORBIS_ASSERT(offsetof(BEConfigVorbis, parameter5) == 112, "BEConfigVorbis.parameter5");
+#endif
+#undef BE_VORBIS_ASSERT
+
+#endif
