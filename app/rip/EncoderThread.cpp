@@ -42,7 +42,10 @@ unsigned EncoderThread(void* argument)
             continue;
         }
         const uint32_t got = ringRead(&job.ring, piece.data(), std::min<uint32_t>(available, static_cast<uint32_t>(piece.size())));
-        if (got > 0) xtEncode(job.encoder, piece.data(), static_cast<int>(got));
+        if (got > 0) {
+            if (job.tap) job.tap->Pcm(piece.data(), got);
+            xtEncode(job.encoder, piece.data(), static_cast<int>(got));
+        }
         done += got;
         const int percent = total ? static_cast<int>(done * 100.0 / total) : 100;
         if (percent != shown && job.dialog) {

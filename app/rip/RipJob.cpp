@@ -29,6 +29,7 @@ void ClearJob(RipJob& job)
     job.chunkBytes = 0;
     job.ringBytes = 0;
     job.dialog = nullptr;
+    job.tap = nullptr;
     job.retries.store(0);
     job.readFailed.store(0);
     job.writeFailed.store(0);
@@ -77,6 +78,7 @@ void StartRipJob(RipProgress* dialog, const TrackRecord& track, const RipSetting
         job.endFrame = track.startFrame + track.length;
     }
     job.dialog = dialog;
+    job.tap = settings.tap;
     job.wakeEvent = plat::CreateEvent(false, false);
 
     job.ringBytes = sizeRingBuffer(track.length + 1, kMinimumRingReads * kFramesPerRead);
@@ -112,8 +114,10 @@ void StartRipJob(RipProgress* dialog, const TrackRecord& track, const RipSetting
     xtSetAsciiOption(h, FILE_NAME, fileName);
     xtSetAsciiOption(h, FILE_DIR, "");
     xtSetIntOption(h, LAME_MODE, 0);
+    if (settings.noWrite) xtSetIntOption(h, NO_WRITE, 1);
 
-    if (xtCheckOutputFileExists(h) && !(dialog && dialog->AskOverwrite(kOverwriteCaption, kOverwriteText))) {
+    if (!settings.noWrite && xtCheckOutputFileExists(h) &&
+        !(dialog && dialog->AskOverwrite(kOverwriteCaption, kOverwriteText))) {
         EndEarly(job, dialog);
         return;
     }

@@ -13,6 +13,14 @@
 #include <cstdint>
 #include <string>
 
+// Sees every piece of PCM on its way to the encoder library, on the encoder thread (the
+// console ripper checksums the audio there, so no second read is needed).
+class PcmTap {
+public:
+    virtual ~PcmTap() = default;
+    virtual void Pcm(const uint8_t* bytes, uint32_t count) = 0;
+};
+
 struct RipJob {
     int32_t encoder = 0; // stream handle, 0 for none
     SectorRing ring;
@@ -29,6 +37,7 @@ struct RipJob {
     int32_t chunkBytes = 0;
     uint32_t ringBytes = 0;
     RipProgress* dialog = nullptr;
+    PcmTap* tap = nullptr;
     // Both threads wait on it until both handles are stored.
     plat::EventHandle startGate = nullptr;
     // For reports: re-reads the reader needed, whether it gave up, whether the stream could
@@ -44,6 +53,8 @@ extern RipJob g_ripJob;
 struct RipSettings {
     int encoderType = 1;
     std::string outputFolder;
+    PcmTap* tap = nullptr; // optional
+    bool noWrite = false;  // encode and tap, but write no file (and ask nothing)
 };
 
 // Fixed values of every rip.

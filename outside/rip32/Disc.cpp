@@ -44,6 +44,7 @@ std::unique_ptr<Disc> Disc::Open(const std::string& source, bool image)
     if (!cdio) return nullptr;
     std::unique_ptr<Disc> disc(new Disc);
     disc->cdio_ = cdio;
+    disc->image_ = image;
     if (image) disc->faults_.Load(source + ".faults");
     // A cue image keeps every frame at frame number x 2352 in one data file.
     if (image && cdio_get_driver_id(cdio) == DRIVER_BINCUE)
@@ -132,11 +133,12 @@ bool Disc::OnDisc(uint32_t first, uint32_t count)
 
 bool Disc::ReadFrames(int64_t first, uint32_t count, uint8_t* out)
 {
-    std::memset(out, 0, static_cast<size_t>(count) * CD_FRAME_BYTES);
     const lsn_t leadout = cdio_get_track_lsn(cdio_, CDIO_CDROM_LEADOUT_TRACK);
     if (leadout == CDIO_INVALID_LSN) return false;
     int64_t begin = std::max<int64_t>(first, 0);
     int64_t end = std::min<int64_t>(first + count, leadout);
+    if (begin > first || end < first + static_cast<int64_t>(count))
+        std::memset(out, 0, static_cast<size_t>(count) * CD_FRAME_BYTES);
     // Callers only ask for frames on the disc (OnDisc); the overlapped read's slack may reach
     // beyond it, where a drive gives nothing.
     while (begin < end) {
@@ -145,8 +147,9 @@ bool Disc::ReadFrames(int64_t first, uint32_t count, uint8_t* out)
         if (cdio_read_audio_sectors(cdio_, dest, static_cast<lsn_t>(begin), n) != DRIVER_OP_SUCCESS)
             return false;
         // An image driver reports a read that ran out of file after its first frame as a
-        // success; its last frame read alone fails when the file is too short.
-        if (n > 1 && cdio_read_audio_sectors(cdio_, dest + (n - 1) * CD_FRAME_BYTES,
+        // success; its last frame read alone fails when the file is too short. (A cue image's
+        // file size is checked before the read instead.)
+        if (n > 1 && image_ && dataFile_.empty() && cdio_read_audio_sectors(cdio_, dest + (n - 1) * CD_FRAME_BYTES,
                                              static_cast<lsn_t>(begin + n - 1), 1) != DRIVER_OP_SUCCESS)
             return false;
         begin += n;

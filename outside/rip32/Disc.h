@@ -45,6 +45,7 @@ private:
     uint32_t checkFrames_ = 3;
     uint32_t overlapFrames_ = 1;
     uint32_t jitterMode_ = 2;
+    bool image_ = false;
     std::string dataFile_; // the data file of a cue image, for its size
     std::vector<uint8_t> scratch_;
     std::vector<uint8_t> frames_;

@@ -10,6 +10,7 @@
 #include "Veltraenc.h"
 
 #include <functional>
+#include <stdexcept>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
@@ -235,4 +236,26 @@ TEST_F(RipJobTest, StatusFourAndJitterAreRecoveredBitForBit)
     EXPECT_EQ(list.row(0).status, "complete");
     EXPECT_EQ(Data(Wav("Track 01")), Track(0, 300));
     EXPECT_GT(g_ripJob.retries.load(), 0u);
+}
+
+namespace {
+struct CollectingTap : PcmTap {
+    void Pcm(const uint8_t* bytes, uint32_t count) override { pcm.insert(pcm.end(), bytes, bytes + count); }
+    std::vector<uint8_t> pcm;
+};
+} // namespace
+
+TEST_F(RipJobTest, TheTapSeesEveryByteAndNoWriteLeavesNoFileAndAsksNothing)
+{
+    Load({100});
+    testsupport::WriteFile(out / "Track 01.wav", "existing");
+    CollectingTap tap;
+    ui.settings.tap = &tap;
+    ui.settings.noWrite = true;
+    ui.overwrite = [](const TrackRecord&) -> bool { throw std::logic_error("asked"); };
+    RipCommand(list, ui);
+    EXPECT_EQ(list.row(0).status, "complete");
+    EXPECT_EQ(tap.pcm, Track(0, 100));
+    EXPECT_TRUE(ui.dialogs[0]->questions.empty());
+    EXPECT_EQ(ReadFile(out / "Track 01.wav"), "existing");
 }
