@@ -207,6 +207,13 @@ size_t OutputStream::WriteOutput(const void* data, size_t size)
     return written;
 }
 
+bool OutputStream::OpenOutputPath(const char* path, const char* mode)
+{
+    CloseOutputFile();
+    _fpOut.reset(std::fopen(path, mode));
+    return _fpOut != nullptr;
+}
+
 void OutputStream::CloseOutputFile()
 {
     // fclose writes what is still buffered: its failure is a lost write, too.

@@ -63,6 +63,8 @@ protected:
     OutputStream(const char* extension, const char* openMode);
 
     FILE* OutputFile() const { return _fpOut.get(); }
+    // Opens a path as the output file (after closing one still open); false when it fails.
+    bool OpenOutputPath(const char* path, const char* mode);
     // fwrite to the output file; a short write is remembered.
     size_t WriteOutput(const void* data, size_t size);
     // Closes the output file if open; a failing close (buffered data lost) is remembered.
