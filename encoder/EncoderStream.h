@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 namespace veltraenc
 {
@@ -54,6 +55,13 @@ public:
     bool IsStarted() const { return _backEndStream != 0; }
     const Id3Fields& Tag() const { return _tag; }
     const Mp3Settings& Settings() const { return _settings; }
+    // PCM bytes per beEncodeChunk call, and those waiting for the next chunk.
+    uint32_t ChunkSize() const { return _chunkSize; }
+    uint32_t StagedBytes() const { return _staged; }
+
+    // Appends the ID3v1.1 tag at the output file's position: 1 when written, 0 when the file
+    // is closed, writing is switched off or the title, artist or album is empty.
+    int WriteId3Tag();
 
 protected:
     // Never created by itself; loads the back-end library at once.
@@ -62,11 +70,31 @@ protected:
     // Binds the six entry points; a library lacking a required one is freed and forgotten.
     bool BindBackEnd();
 
+    // Starts the back-end stream with a configuration record and allocates the staging and
+    // output buffers from the sizes it reports: 1 when started. A back-end that reports a
+    // failure, no stream or unusable sizes leaves the stream unstarted and nothing allocated.
+    int StartBackEnd(void* config);
+    // Releases a started back-end stream (beCloseStream) once.
+    void CloseBackEnd();
+    // Writes back-end output to the file when it is open and writing is on.
+    void WriteEncoded(uint32_t length);
+
     BEStream _backEndStream = 0;
     LibraryHandle _library;
     BackEndEntryPoints _entry;
+    uint32_t _chunkSize = 0;
+    uint32_t _staged = 0;
+    std::unique_ptr<uint8_t[]> _stagingBuffer;
+    std::unique_ptr<uint8_t[]> _outputBuffer;
+    uint32_t _outputBufferSize = 0;
+    // After Flush the back-end stream is finished: no further chunk may reach it.
+    bool _flushed = false;
     Id3Fields _tag;
     Mp3Settings _settings;
+
+private:
+    // One beEncodeChunk call; returns the output length, written as WriteEncoded says.
+    uint32_t EncodeChunk(const uint8_t* pcm, uint32_t bytes);
 };
 
 } // namespace veltraenc

@@ -1,18 +1,57 @@
 #include "LameStream.h"
 
 #include "CdAudio.h"
+#include "Id3Tag.h"
 
 #include "include/Veltraenc.h"
+#include "platform/DebugTrace.h"
 
 namespace veltraenc
 {
 
-LameStream::LameStream() : EncoderStream("MP3", "w+b", kLameLibrary) {}
+LameStream::LameStream(const char* libraryName) : EncoderStream("MP3", "w+b", libraryName) {}
 
 int LameStream::Init()
 {
-    // As Mp3Stream::Init: the back-end start comes with the MP3 work.
-    return 0;
+    if (!HasBackEnd()) return 0; // no library: nothing is started and no buffer is made
+    BEConfigLame config = MakeConfig();
+    return StartBackEnd(&config);
+}
+
+int LameStream::Close()
+{
+    // Both steps below reopen the file by its name: only a file this stream has written may be
+    // touched (not one the user chose to keep), and only with this stream's own VBR header.
+    const bool ownFile = IsOpen();
+    const bool finished = _flushed;
+    if (!IsWriteEnabled()) {
+        // Nothing is written, but a file opened before writing was switched off is still
+        // closed rather than dropped.
+        CloseOutputFile();
+        CloseBackEnd();
+        return HasWriteFailed() ? 0 : 1;
+    }
+    CloseOutputFile();
+
+    char path[kPathBufferSize];
+    if (ownFile && ComposeFullPath(path, sizeof path)) {
+        if (_entry.writeVbrHeader && _lame.writeVbrHeader && finished) {
+            plat::DebugTrace("Writing VBR header to \"%s\"", path);
+            _entry.writeVbrHeader(path);
+        }
+        if (_tag.level > 0 && HasId3Texts(_tag)) {
+            // The tag goes after the VBR header has been written; a file that cannot be
+            // opened again loses its tag, which Close reports like any failed write.
+            if (OpenOutputPath(path, "ab"))
+                WriteId3Tag();
+            else
+                NoteWriteFailure();
+        }
+    }
+    CloseOutputFile();
+    // The back-end stream is released here too; without it every track would leak an encoder.
+    CloseBackEnd();
+    return HasWriteFailed() ? 0 : 1;
 }
 
 int LameStream::SetIntOption(int option, int value)

@@ -19,9 +19,12 @@ struct LameSettings {
 class LameStream : public EncoderStream
 {
 public:
-    LameStream();
+    // The library is "lame_enc.dll"; tests name a back-end of their own.
+    explicit LameStream(const char* libraryName = kLameLibrary);
     int Init() override;
     int SetIntOption(int option, int value) override;
+    // Closes the file, lets the back-end write its VBR header into it, then appends the tag.
+    int Close() override;
 
     const LameSettings& Lame() const { return _lame; }
     // The LAME configuration record built from the stream's settings.

@@ -9,9 +9,9 @@ Mp3Stream::Mp3Stream(const char* libraryName) : EncoderStream("MP3", "w+b", libr
 
 int Mp3Stream::Init()
 {
-    // The back-end start comes with the MP3 work; until then the stream behaves as one
-    // without its library: nothing is started and no buffer is made.
-    return 0;
+    if (!HasBackEnd()) return 0; // no library: nothing is started and no buffer is made
+    BEConfigMp3 config = MakeConfig();
+    return StartBackEnd(&config);
 }
 
 BEConfigMp3 Mp3Stream::MakeConfig() const
