@@ -26,6 +26,17 @@ extern "C" {
 #define BE_ERR_NO_MORE_HANDLES 3
 #define BE_ERR_INVALID_HANDLE 4
 
+/* Channel modes of the MP3 records (BEConfigMp3.mode, BEConfigLame.mode). The input is always
+ * interleaved stereo; mono mode mixes both channels into one. */
+#define BE_MP3_MODE_STEREO 0
+#define BE_MP3_MODE_JSTEREO 1
+#define BE_MP3_MODE_DUALCHANNEL 2
+#define BE_MP3_MODE_MONO 3
+
+/* MPEG versions of the LAME record (BEConfigLame.mpegVersion). */
+#define BE_MPEG_VERSION_2 0 /* MPEG-2 and MPEG-2.5 sample rates */
+#define BE_MPEG_VERSION_1 1
+
 /* A back-end stream: given by beInitStream, never 0 for a started stream. */
 typedef uint32_t BEStream;
 

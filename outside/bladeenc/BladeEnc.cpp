@@ -1,0 +1,118 @@
+// The exported BladeEnc-style entry points of libbladeenc.so (choices in BladeEncStandIn.h).
+#define BLADEENC_BUILD
+#include "BladeEnc.h"
+
+#include "BladeEncStandIn.h"
+#include "ShineEncoder.h"
+
+#include <array>
+#include <cstring>
+#include <mutex>
+
+using namespace bladeenc;
+
+namespace
+{
+
+std::mutex g_lock; // guards the table, not the streams themselves
+std::array<std::shared_ptr<ShineEncoder>, kBladeMaxStreams> g_streams;
+
+std::shared_ptr<ShineEncoder> Find(BEStream stream)
+{
+    std::lock_guard<std::mutex> guard(g_lock);
+    if (stream == 0 || stream > kBladeMaxStreams) return nullptr;
+    return g_streams[stream - 1];
+}
+
+// Runs an entry point's body; nothing thrown inside leaves the library.
+template <typename Body> uint32_t Guarded(Body body)
+{
+    try {
+        return body();
+    } catch (...) {
+        return BE_ERR_INVALID_PARAMETERS;
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+void beVersion(BEVersionRecord* version)
+{
+    if (!version) return;
+    std::memset(version, 0, sizeof *version);
+    version->interfaceMajor = kBladeInterfaceMajor;
+    version->interfaceMinor = kBladeInterfaceMinor;
+    version->engineMajor = SHINE_VERSION_MAJOR;
+    version->engineMinor = SHINE_VERSION_MINOR;
+}
+
+uint32_t beInitStream(void* config, uint32_t* samplesPerChunk, uint32_t* outputBufferSize,
+                      BEStream* stream)
+{
+    if (stream) *stream = 0;
+    if (!config || !samplesPerChunk || !outputBufferSize || !stream)
+        return BE_ERR_INVALID_PARAMETERS;
+    return Guarded([&]() -> uint32_t {
+        ShineSettings settings;
+        if (const uint32_t error = ReadRecord(config, settings)) return error;
+        std::shared_ptr<ShineEncoder> encoder = ShineEncoder::Start(settings);
+        if (!encoder) return BE_ERR_INVALID_PARAMETERS;
+        std::lock_guard<std::mutex> guard(g_lock);
+        for (uint32_t i = 0; i < kBladeMaxStreams; ++i) {
+            if (g_streams[i]) continue;
+            *samplesPerChunk = encoder->ChunkSamples();
+            *outputBufferSize = encoder->OutputBufferSize();
+            g_streams[i] = std::move(encoder);
+            *stream = i + 1;
+            return BE_ERR_SUCCESSFUL;
+        }
+        return BE_ERR_NO_MORE_HANDLES;
+    });
+}
+
+uint32_t beEncodeChunk(BEStream stream, uint32_t sampleCount, const int16_t* samples,
+                       uint8_t* output, uint32_t* outputLength)
+{
+    if (outputLength) *outputLength = 0;
+    if (!outputLength || !output || (!samples && sampleCount > 0)) return BE_ERR_INVALID_PARAMETERS;
+    return Guarded([&]() -> uint32_t {
+        const auto encoder = Find(stream);
+        if (!encoder || encoder->IsFinished()) return BE_ERR_INVALID_HANDLE;
+        // The output buffer holds what one chunk can complete, no more.
+        if (sampleCount > encoder->ChunkSamples()) return BE_ERR_INVALID_PARAMETERS;
+        if (sampleCount < 2) return BE_ERR_SUCCESSFUL;
+        const int length =
+            encoder->Encode(reinterpret_cast<const uint8_t*>(samples), sampleCount, output);
+        if (length < 0) return BE_ERR_INVALID_PARAMETERS;
+        *outputLength = static_cast<uint32_t>(length);
+        return BE_ERR_SUCCESSFUL;
+    });
+}
+
+uint32_t beDeinitStream(BEStream stream, uint8_t* output, uint32_t* outputLength)
+{
+    if (outputLength) *outputLength = 0;
+    if (!outputLength || !output) return BE_ERR_INVALID_PARAMETERS;
+    return Guarded([&]() -> uint32_t {
+        const auto encoder = Find(stream);
+        if (!encoder || encoder->IsFinished()) return BE_ERR_INVALID_HANDLE;
+        const int length = encoder->Finish(output);
+        if (length < 0) return BE_ERR_INVALID_PARAMETERS;
+        *outputLength = static_cast<uint32_t>(length);
+        return BE_ERR_SUCCESSFUL;
+    });
+}
+
+uint32_t beCloseStream(BEStream stream)
+{
+    std::shared_ptr<ShineEncoder> released;
+    std::lock_guard<std::mutex> guard(g_lock);
+    if (stream == 0 || stream > kBladeMaxStreams || !g_streams[stream - 1])
+        return BE_ERR_INVALID_HANDLE;
+    released.swap(g_streams[stream - 1]);
+    return BE_ERR_SUCCESSFUL;
+}
+
+} // extern "C"

@@ -1,0 +1,144 @@
+// The exported BladeEnc-style entry points of liblame_enc.so (choices in LameEnc.h).
+#define BLADEENC_BUILD
+#include "LameEnc.h"
+
+#include "LameEncoder.h"
+#include "VbrHeader.h"
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+using namespace lameenc;
+
+namespace
+{
+
+std::mutex g_lock; // guards the table and the kept frame, not the streams themselves
+std::array<std::shared_ptr<LameEncoder>, kLameMaxStreams> g_streams;
+
+// The tag frame of the most recently finished stream, with that stream's size.
+struct KeptFrame {
+    std::vector<uint8_t> frame;
+    uint64_t streamBytes = 0;
+};
+KeptFrame g_kept;
+
+std::shared_ptr<LameEncoder> Find(BEStream stream)
+{
+    std::lock_guard<std::mutex> guard(g_lock);
+    if (stream == 0 || stream > kLameMaxStreams) return nullptr;
+    return g_streams[stream - 1];
+}
+
+// Runs an entry point's body; nothing thrown inside leaves the library.
+template <typename Body> uint32_t Guarded(Body body)
+{
+    try {
+        return body();
+    } catch (...) {
+        return BE_ERR_INVALID_PARAMETERS;
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+void beVersion(BEVersionRecord* version)
+{
+    if (!version) return;
+    lame_version_t engine{};
+    get_lame_version_numerical(&engine);
+    std::memset(version, 0, sizeof *version);
+    version->interfaceMajor = kLameInterfaceMajor;
+    version->interfaceMinor = kLameInterfaceMinor;
+    version->engineMajor = static_cast<uint8_t>(engine.major);
+    version->engineMinor = static_cast<uint8_t>(engine.minor);
+}
+
+uint32_t beInitStream(void* config, uint32_t* samplesPerChunk, uint32_t* outputBufferSize,
+                      BEStream* stream)
+{
+    if (stream) *stream = 0;
+    if (!config || !samplesPerChunk || !outputBufferSize || !stream)
+        return BE_ERR_INVALID_PARAMETERS;
+    return Guarded([&]() -> uint32_t {
+        LameSettings settings;
+        if (const uint32_t error = ReadRecord(config, settings)) return error;
+        std::shared_ptr<LameEncoder> encoder = LameEncoder::Start(settings);
+        if (!encoder) return BE_ERR_INVALID_PARAMETERS;
+        std::lock_guard<std::mutex> guard(g_lock);
+        for (uint32_t i = 0; i < kLameMaxStreams; ++i) {
+            if (g_streams[i]) continue;
+            g_streams[i] = std::move(encoder);
+            *samplesPerChunk = kLameChunkSamples;
+            *outputBufferSize = kLameOutputBufferSize;
+            *stream = i + 1;
+            return BE_ERR_SUCCESSFUL;
+        }
+        return BE_ERR_NO_MORE_HANDLES;
+    });
+}
+
+uint32_t beEncodeChunk(BEStream stream, uint32_t sampleCount, const int16_t* samples,
+                       uint8_t* output, uint32_t* outputLength)
+{
+    if (outputLength) *outputLength = 0;
+    if (!outputLength || !output || (!samples && sampleCount > 0)) return BE_ERR_INVALID_PARAMETERS;
+    return Guarded([&]() -> uint32_t {
+        const auto encoder = Find(stream);
+        if (!encoder || encoder->IsFinished()) return BE_ERR_INVALID_HANDLE;
+        // The output buffer holds one chunk's bytes, no more.
+        if (sampleCount > kLameChunkSamples) return BE_ERR_INVALID_PARAMETERS;
+        if (sampleCount < 2) return BE_ERR_SUCCESSFUL;
+        const int length =
+            encoder->Encode(reinterpret_cast<const uint8_t*>(samples), sampleCount, output);
+        if (length < 0) return BE_ERR_INVALID_PARAMETERS;
+        *outputLength = static_cast<uint32_t>(length);
+        return BE_ERR_SUCCESSFUL;
+    });
+}
+
+uint32_t beDeinitStream(BEStream stream, uint8_t* output, uint32_t* outputLength)
+{
+    if (outputLength) *outputLength = 0;
+    if (!outputLength || !output) return BE_ERR_INVALID_PARAMETERS;
+    return Guarded([&]() -> uint32_t {
+        const auto encoder = Find(stream);
+        if (!encoder || encoder->IsFinished()) return BE_ERR_INVALID_HANDLE;
+        const int length = encoder->Finish(output);
+        {
+            std::lock_guard<std::mutex> guard(g_lock);
+            g_kept = KeptFrame{encoder->TagFrame(), encoder->StreamBytes()};
+        }
+        if (length < 0) return BE_ERR_INVALID_PARAMETERS;
+        *outputLength = static_cast<uint32_t>(length);
+        return BE_ERR_SUCCESSFUL;
+    });
+}
+
+uint32_t beCloseStream(BEStream stream)
+{
+    std::shared_ptr<LameEncoder> released;
+    std::lock_guard<std::mutex> guard(g_lock);
+    if (stream == 0 || stream > kLameMaxStreams || !g_streams[stream - 1])
+        return BE_ERR_INVALID_HANDLE;
+    released.swap(g_streams[stream - 1]);
+    return BE_ERR_SUCCESSFUL;
+}
+
+uint32_t beWriteVBRHeader(const char* mp3Path)
+{
+    return Guarded([&]() -> uint32_t {
+        KeptFrame kept;
+        {
+            std::lock_guard<std::mutex> guard(g_lock);
+            kept = g_kept;
+        }
+        return WriteTagFrame(mp3Path, kept.frame, kept.streamBytes);
+    });
+}
+
+} // extern "C"
