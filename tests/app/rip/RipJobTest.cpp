@@ -23,8 +23,15 @@ namespace {
 
 class TestDialog : public RipProgress {
 public:
-    explicit TestDialog(bool overwrite) : overwrite_(overwrite), closed_(plat::CreateEvent(true, false)) {}
-    ~TestDialog() override { plat::CloseEvent(closed_); }
+    explicit TestDialog(std::function<bool()> overwrite)
+        : overwrite_(std::move(overwrite)), closed_(plat::CreateEvent(true, false))
+    {
+    }
+    ~TestDialog() override
+    {
+        if (canceller.joinable()) canceller.join();
+        plat::CloseEvent(closed_);
+    }
     void SetPosition(int percent) override
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -40,7 +47,7 @@ public:
     bool AskOverwrite(const char* caption, const char* text) override
     {
         questions.push_back(std::string(caption) + "|" + text);
-        return overwrite_;
+        return overwrite_();
     }
     void ShowError(const char* caption, const char* text) override { errors.push_back(std::string(caption) + "|" + text); }
     uint32_t ClosePauseMs() const override { return 0; }
@@ -57,9 +64,10 @@ public:
     RipResult result = RipResult::Cancelled;
     int closes = 0;
     std::function<void(int)> onPosition;
+    std::thread canceller;
 
 private:
-    bool overwrite_;
+    std::function<bool()> overwrite_;
     plat::EventHandle closed_;
     std::mutex mutex_;
 };
@@ -68,7 +76,7 @@ class TestFrontEnd : public RipFrontEnd {
 public:
     RipResult RunTrack(TrackRecord& record) override
     {
-        dialogs.push_back(std::make_unique<TestDialog>(overwrite(record)));
+        dialogs.push_back(std::make_unique<TestDialog>([this, record] { return overwrite(record); }));
         TestDialog& dialog = *dialogs.back();
         if (configure) configure(dialog);
         records.push_back(record);
@@ -198,10 +206,10 @@ TEST_F(RipJobTest, CancelDuringTheRipLeavesAShorterValidFileAndNoMark)
         d.onPosition = [&d](int percent) {
             if (percent == 5) {
                 // The dialog's Cancel, from another thread than the encoder thread.
-                std::thread([&d] {
+                d.canceller = std::thread([&d] {
                     CancelRipJob(g_ripJob);
                     d.Close(RipResult::Cancelled);
-                }).detach();
+                });
             }
         };
     };
