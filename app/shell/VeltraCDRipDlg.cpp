@@ -1,0 +1,367 @@
+#include "VeltraCDRipDlg.h"
+
+#include "AboutDlg.h"
+#include "BitmapButton.h"
+#include "CommandIds.h"
+#include "CurrentSettings.h"
+#include "MainMenus.h"
+#include "OptionsSheet.h"
+
+#include "app/cd/Drive.h"
+#include "app/controls/DialogUnits.h"
+#include "app/controls/SkinIconButton.h"
+#include "app/res/ResourceIds.h"
+#include "app/rip/RipCommand.h"
+#include "app/rip/RipDlg.h"
+#include "platform/ModulePath.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QWindow>
+
+#include <algorithm>
+#include <memory>
+
+namespace
+{
+
+// Dialog 102, in dialog units of "MS Sans Serif" 8.
+constexpr QSize kWindowSize(329, 221);
+constexpr QRect kCloseRect(314, 1, 15, 13);
+constexpr QRect kLineRect(1, 41, 328, 1);
+constexpr QRect kListRect(7, 65, 315, 152);
+
+struct ButtonSpec {
+    int id;
+    QRect units;
+    const char* caption;
+    int icon;
+    const char* tooltip;
+};
+
+// Menu buttons first, then the tool buttons: the order in which they are set up.
+const ButtonSpec kButtons[] = {
+    {kIdFileMenu, {1, 25, 47, 15}, "&File", res::IconMenuButton, "File"},
+    {kIdEditMenu, {49, 25, 47, 15}, "&Edit", res::IconMenuButton, "Edit"},
+    {kIdOptionsMenu, {97, 25, 47, 15}, "&Options", res::IconMenuButton, "Option"},
+    {kIdHelpMenu, {145, 25, 47, 15}, "&Help", res::IconMenuButton, "Help"},
+    {kIdRip, {1, 43, 32, 21}, "", res::IconRip, "Rip"},
+    {kIdRefresh, {36, 43, 32, 21}, "", res::IconRefresh, "Reresh"},
+    {kIdSelectAll, {72, 43, 32, 21}, "", res::IconSelectAll, "Select All"},
+    {kIdInvertSelect, {109, 43, 32, 21}, "", res::IconInvertSelect, "Invert Select"},
+    {kIdOptions, {146, 43, 32, 21}, "", res::IconOptions, "Options"},
+    {kIdHelp, {183, 43, 32, 21}, "", res::IconHelp, "Help"},
+};
+
+bool IsMenuButton(int id)
+{
+    return id >= kIdFileMenu && id <= kIdHelpMenu;
+}
+
+constexpr const char kHelpFileName[] = "veltracdripper.chm";
+
+} // namespace
+
+// Runs each ticked track's progress dialog. A dialog is kept until the next track starts (or
+// the command ends): its track's threads use it until the rip command has waited for them.
+class GuiRipFrontEnd : public RipFrontEnd
+{
+public:
+    explicit GuiRipFrontEnd(CVeltraCDRipDlg& window) : window_(window) {}
+
+    RipResult RunTrack(TrackRecord& record) override
+    {
+        window_.ShowStatuses();
+        dialog_.reset();
+        const RipSettings settings{g_settings.encoderType, g_settings.outputFolder};
+        dialog_ = std::make_unique<CRipDlg>(record, settings, &window_);
+        return CRipDlg::ResultOf(dialog_->exec());
+    }
+
+    void ShowMessage(const char* text) override
+    {
+        QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kAppTitle),
+                        QString::fromLatin1(text), QMessageBox::Ok, &window_);
+        box.exec();
+    }
+
+private:
+    CVeltraCDRipDlg& window_;
+    std::unique_ptr<CRipDlg> dialog_;
+};
+
+CVeltraCDRipDlg::CVeltraCDRipDlg(QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowSystemMenuHint)
+{
+    OnInitDialog();
+}
+
+CVeltraCDRipDlg::~CVeltraCDRipDlg() = default;
+
+void CVeltraCDRipDlg::OnInitDialog()
+{
+    // The system menu's About entry has no counterpart here: the Help menu's About does it.
+    for (int pixels : res::kAppIconSizes)
+        appIcon_.addFile(res::AppIconPath(pixels));
+    setWindowIcon(appIcon_);
+    setWindowTitle(QStringLiteral("Veltra CD Ripper"));
+
+    setFont(DialogFont("MS Sans Serif", 8));
+    const QSize base = DialogBaseUnits(font());
+    setFixedSize(MapDialogSize(kWindowSize, base));
+
+    background_ = QPixmap(res::ResourcePath(res::Background));
+    close_ = new CBitmapButton(QPixmap(res::ResourcePath(res::CloseUp)),
+                               QPixmap(res::ResourcePath(res::CloseDown)), this);
+    close_->setObjectName(QString::number(kIdExit));
+    close_->setToolTip(QStringLiteral("Exit"));
+    close_->setGeometry(MapDialogRect(kCloseRect, base));
+    connect(close_, &QAbstractButton::clicked, this, [this] { OnCommand(kIdExit); });
+
+    CreateButtons(base);
+
+    auto* line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setGeometry(MapDialogRect(kLineRect, base));
+
+    list_ = new QTreeWidget(this);
+    list_->setObjectName(QString::number(kIdTrackList));
+    list_->setGeometry(MapDialogRect(kListRect, base));
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
+    list_->setAllColumnsShowFocus(true);
+    list_->setAlternatingRowColors(true);
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setColumnCount(4);
+    list_->setHeaderLabels({QStringLiteral("Selected"), QStringLiteral("File Name"),
+                            QStringLiteral("Time"), QStringLiteral("Status")});
+    // Pixel widths made for a font with a horizontal base unit of 6: wider fonts widen them.
+    const int widths[] = {70, 150, 100, 100};
+    for (int c = 0; c < 4; ++c)
+        list_->setColumnWidth(c, widths[c] * std::max(base.width(), 6) / 6);
+    list_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    list_->header()->setStretchLastSection(false);
+    list_->header()->setSectionsMovable(false);
+    connect(list_, &QTreeWidget::itemChanged, this, &CVeltraCDRipDlg::OnItemChanged);
+
+    LoadSettings();
+    RefreshTrackList(tracks_);
+    tracks_.CheckAll(true);
+    FillTrackView();
+}
+
+void CVeltraCDRipDlg::CreateButtons(const QSize& base)
+{
+    for (const ButtonSpec& spec : kButtons) {
+        auto* b = new CSkinIconButton(QString::fromLatin1(spec.caption), this);
+        b->setObjectName(QString::number(spec.id));
+        b->setGeometry(MapDialogRect(spec.units, base));
+        buttons_[spec.id] = b;
+        const int id = spec.id;
+        connect(b, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
+    }
+    for (const ButtonSpec& spec : kButtons)
+        if (IsMenuButton(spec.id)) buttons_[spec.id]->SetDrawBorder(false, true);
+    for (const ButtonSpec& spec : kButtons) {
+        CSkinIconButton* b = buttons_[spec.id];
+        b->SetButtonIcon(res::ResourcePath(spec.icon));
+        b->SetTooltipText(QString::fromLatin1(spec.tooltip), true);
+        b->SetTransparent(false);
+    }
+}
+
+CSkinIconButton* CVeltraCDRipDlg::button(int id) const
+{
+    const auto it = buttons_.find(id);
+    return it == buttons_.end() ? nullptr : it->second;
+}
+
+QString CVeltraCDRipDlg::HelpFilePath()
+{
+    return QFile::decodeName(QByteArray::fromStdString(plat::GetProgramFolder())) +
+           QLatin1Char('/') + QLatin1String(kHelpFileName);
+}
+
+void CVeltraCDRipDlg::OnCommand(int id)
+{
+    switch (id) {
+    case kIdExit:
+        accept();
+        break;
+    case kIdFileMenu:
+    case kIdEditMenu:
+    case kIdOptionsMenu:
+    case kIdHelpMenu:
+        ShowMenu(id);
+        break;
+    case kIdRip:
+        OnRip();
+        break;
+    case kIdRefresh:
+        OnRefresh();
+        break;
+    case kIdSelectAll:
+        CheckAll(true);
+        break;
+    case kIdInvertSelect:
+        CheckAll(false); // clears every mark; it does not toggle them
+        break;
+    case kIdOptions:
+        RunOptionsCommand(this);
+        break;
+    case kIdHelp:
+        OnHelp();
+        break;
+    case kIdAbout:
+    case kIdSystemAbout:
+        OnAbout();
+        break;
+    default:
+        break;
+    }
+}
+
+void CVeltraCDRipDlg::ShowMenu(int menuButton)
+{
+    CSkinIconButton* b = button(menuButton);
+    std::unique_ptr<QMenu> menu(BuildPopupMenu(menuButton, this));
+    QAction* chosen = menu->exec(b->mapToGlobal(QPoint(0, b->height())));
+    const int command = chosen ? chosen->data().toInt() : 0;
+    menu.reset();
+    if (command) OnCommand(command);
+}
+
+void CVeltraCDRipDlg::OnRip()
+{
+    GuiRipFrontEnd frontEnd(*this);
+    RipCommand(tracks_, frontEnd);
+    ShowStatuses();
+}
+
+void CVeltraCDRipDlg::OnRefresh()
+{
+    // A refresh lists the disc anew, every row unticked.
+    RefreshTrackList(tracks_);
+    FillTrackView();
+}
+
+void CVeltraCDRipDlg::CheckAll(bool checked)
+{
+    tracks_.CheckAll(checked);
+    const QSignalBlocker block(list_);
+    for (int i = 0; i < list_->topLevelItemCount(); ++i)
+        list_->topLevelItem(i)->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+    list_->viewport()->update();
+}
+
+void CVeltraCDRipDlg::OnHelp()
+{
+    // A missing help file fails silently; where nothing opens the compiled help, the same
+    // guide in HTML beside it is tried.
+    const QString chm = HelpFilePath();
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(chm))) return;
+    const QString html = QFileInfo(chm).path() + QStringLiteral("/help/index.html");
+    if (QFileInfo::exists(html)) QDesktopServices::openUrl(QUrl::fromLocalFile(html));
+}
+
+void CVeltraCDRipDlg::OnAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CVeltraCDRipDlg::FillTrackView()
+{
+    const QSignalBlocker block(list_);
+    list_->clear();
+    for (size_t i = 0; i < tracks_.size(); ++i) {
+        const TrackRow& row = tracks_.row(i);
+        auto* item =
+            new QTreeWidgetItem({QString::fromLatin1(row.selected),
+                                 QFile::decodeName(QByteArray::fromStdString(row.name)),
+                                 QString::fromLatin1(row.time), QString::fromLatin1(row.status)});
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
+        item->setData(0, Qt::UserRole, static_cast<int>(i));
+        list_->addTopLevelItem(item);
+    }
+}
+
+void CVeltraCDRipDlg::ShowStatuses()
+{
+    const QSignalBlocker block(list_);
+    for (int i = 0; i < list_->topLevelItemCount() && static_cast<size_t>(i) < tracks_.size(); ++i)
+        list_->topLevelItem(i)->setText(
+            3, QString::fromLatin1(tracks_.row(static_cast<size_t>(i)).status));
+}
+
+void CVeltraCDRipDlg::OnItemChanged(QTreeWidgetItem* item, int column)
+{
+    if (column != 0) return;
+    const int i = item->data(0, Qt::UserRole).toInt();
+    if (i >= 0 && static_cast<size_t>(i) < tracks_.size())
+        tracks_.row(static_cast<size_t>(i)).checked = item->checkState(0) == Qt::Checked;
+}
+
+void CVeltraCDRipDlg::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawPixmap(rect(), background_);
+}
+
+void CVeltraCDRipDlg::mousePressEvent(QMouseEvent* event)
+{
+    // A press on the background drags the window, as a caption would.
+    if (event->button() == Qt::LeftButton) {
+        if (windowHandle() && windowHandle()->startSystemMove()) {
+            event->accept();
+            return;
+        }
+        dragging_ = true;
+        dragOffset_ = event->globalPosition().toPoint() - pos();
+    }
+    QDialog::mousePressEvent(event);
+}
+
+void CVeltraCDRipDlg::mouseMoveEvent(QMouseEvent* event)
+{
+    if (dragging_ && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - dragOffset_);
+    QDialog::mouseMoveEvent(event);
+}
+
+void CVeltraCDRipDlg::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) dragging_ = false;
+    QDialog::mouseReleaseEvent(event);
+}
+
+void CVeltraCDRipDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter is the dialog's OK unless a button is the default one (a focused push button).
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        bool defaultButton = false;
+        for (QPushButton* b : findChildren<QPushButton*>())
+            defaultButton = defaultButton || (b->isDefault() && b->isVisible());
+        if (!defaultButton) {
+            accept();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
+}

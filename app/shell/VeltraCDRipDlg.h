@@ -1,0 +1,70 @@
+// The main window: frameless, a stretched background, the menu and tool buttons, the track
+// list with its check boxes, and every command of the program.
+#pragma once
+
+#include "app/cd/TrackList.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QPixmap>
+
+#include <map>
+
+class CBitmapButton;
+class CSkinIconButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class CVeltraCDRipDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Sets up the window, loads the settings (which opens the drive), lists the disc's tracks
+    // and ticks them all.
+    explicit CVeltraCDRipDlg(QWidget* parent = nullptr);
+    ~CVeltraCDRipDlg() override;
+
+    // Runs a command by its number, as its button or menu item does.
+    void OnCommand(int id);
+
+    const TrackList& tracks() const { return tracks_; }
+    QTreeWidget* trackView() const { return list_; }
+    // A skinned button by its control id (1004 to 1013), or null.
+    CSkinIconButton* button(int id) const;
+    CBitmapButton* closeButton() const { return close_; }
+
+    // The program's folder followed by the help file's name.
+    static QString HelpFilePath();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    friend class GuiRipFrontEnd;
+
+    void OnInitDialog();
+    void CreateButtons(const QSize& base);
+    void ShowMenu(int menuButton);
+    void OnRip();
+    void OnRefresh();
+    void CheckAll(bool checked);
+    void OnHelp();
+    void OnAbout();
+    void FillTrackView();
+    void ShowStatuses();
+    void OnItemChanged(QTreeWidgetItem* item, int column);
+
+    TrackList tracks_;
+    QPixmap background_;
+    QIcon appIcon_;
+    QTreeWidget* list_ = nullptr;
+    CBitmapButton* close_ = nullptr;
+    std::map<int, CSkinIconButton*> buttons_;
+    bool dragging_ = false;
+    QPoint dragOffset_;
+};
