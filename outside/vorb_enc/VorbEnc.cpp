@@ -16,6 +16,16 @@ namespace
 constexpr uint8_t kInterfaceMajor = 1, kInterfaceMinor = 10;
 constexpr uint8_t kEngineMajor = 1, kEngineMinor = 3;
 
+// Runs an entry point's work; no exception (memory running out) may leave the library.
+template <typename Work> uint32_t Guarded(Work work)
+{
+    try {
+        return work();
+    } catch (...) {
+        return BE_ERR_INVALID_PARAMETERS;
+    }
+}
+
 } // namespace
 
 void beVersion(BEVersionRecord* version)
@@ -34,23 +44,25 @@ uint32_t beInitStream(void* config, uint32_t* samplesPerChunk, uint32_t* outputB
     if (stream) *stream = 0;
     if (!config || !samplesPerChunk || !outputBufferSize || !stream)
         return BE_ERR_INVALID_PARAMETERS;
-    // The kind comes first in every record; only a Vorbis record is read any further.
-    uint32_t kind;
-    std::memcpy(&kind, config, sizeof kind);
-    if (kind != BE_CONFIG_VORBIS) return BE_ERR_INVALID_FORMAT;
-    BEConfigVorbis record;
-    std::memcpy(&record, config, sizeof record);
+    return Guarded([&]() -> uint32_t {
+        // The kind comes first in every record; only a Vorbis record is read any further.
+        uint32_t kind;
+        std::memcpy(&kind, config, sizeof kind);
+        if (kind != BE_CONFIG_VORBIS) return BE_ERR_INVALID_FORMAT;
+        BEConfigVorbis record;
+        std::memcpy(&record, config, sizeof record);
 
-    uint32_t error = BE_ERR_SUCCESSFUL;
-    auto encoder = vorbenc::VorbisEncoder::Create(record, error);
-    if (!encoder) return error;
-    const uint32_t bufferSize = encoder->OutputBufferSize();
-    const BEStream handle = StreamTable::Instance().Add(std::move(encoder));
-    if (!handle) return BE_ERR_NO_MORE_HANDLES;
-    *samplesPerChunk = vorbenc::kSamplesPerChunk;
-    *outputBufferSize = bufferSize;
-    *stream = handle;
-    return BE_ERR_SUCCESSFUL;
+        uint32_t error = BE_ERR_SUCCESSFUL;
+        auto encoder = vorbenc::VorbisEncoder::Create(record, error);
+        if (!encoder) return error;
+        const uint32_t bufferSize = encoder->OutputBufferSize();
+        const BEStream handle = StreamTable::Instance().Add(std::move(encoder));
+        if (!handle) return BE_ERR_NO_MORE_HANDLES;
+        *samplesPerChunk = vorbenc::kSamplesPerChunk;
+        *outputBufferSize = bufferSize;
+        *stream = handle;
+        return BE_ERR_SUCCESSFUL;
+    });
 }
 
 uint32_t beEncodeChunk(BEStream stream, uint32_t sampleCount, const int16_t* samples,
@@ -59,8 +71,10 @@ uint32_t beEncodeChunk(BEStream stream, uint32_t sampleCount, const int16_t* sam
     if (outputLength) *outputLength = 0;
     auto encoder = StreamTable::Instance().Find(stream);
     if (!encoder) return BE_ERR_INVALID_HANDLE;
-    return encoder->Encode(reinterpret_cast<const uint8_t*>(samples), sampleCount, output,
-                           outputLength);
+    return Guarded([&] {
+        return encoder->Encode(reinterpret_cast<const uint8_t*>(samples), sampleCount, output,
+                               outputLength);
+    });
 }
 
 uint32_t beDeinitStream(BEStream stream, uint8_t* output, uint32_t* outputLength)
@@ -68,7 +82,7 @@ uint32_t beDeinitStream(BEStream stream, uint8_t* output, uint32_t* outputLength
     if (outputLength) *outputLength = 0;
     auto encoder = StreamTable::Instance().Find(stream);
     if (!encoder) return BE_ERR_INVALID_HANDLE;
-    return encoder->Finish(output, outputLength);
+    return Guarded([&] { return encoder->Finish(output, outputLength); });
 }
 
 uint32_t beCloseStream(BEStream stream)
