@@ -100,9 +100,14 @@ typedef uint32_t (*BeCloseStreamFn)(BEStream stream);
 typedef void (*BeVersionFn)(BEVersionRecord* version);
 typedef uint32_t (*BeWriteVBRHeaderFn)(const char* mp3Path);
 
-/* An outside library defines BLADEENC_BUILD to get the exported prototypes. */
+/* An outside library defines BLADEENC_BUILD to get the exported prototypes; a program linked
+ * to one directly, rather than loading it by name, defines BLADEENC_LINKED. */
+#if defined(BLADEENC_BUILD) || defined(BLADEENC_LINKED)
 #if defined(BLADEENC_BUILD)
 #define BE_API __attribute__((visibility("default")))
+#else
+#define BE_API
+#endif
 BE_API uint32_t beInitStream(void* config, uint32_t* samplesPerChunk, uint32_t* outputBufferSize,
                              BEStream* stream);
 BE_API uint32_t beEncodeChunk(BEStream stream, uint32_t sampleCount, const int16_t* samples,
