@@ -1,8 +1,7 @@
 // liblame_enc.so through its exported entry points: every record field in the frames it
 // writes, refused records, the stream table, the VBR header writer, and its exports.
-#include "LameEncSupport.h"
-
 #include "LameSettings.h"
+#include "encoder/mp3/BackEndStream.h"
 #include "encoder/mp3/Mp3Frames.h"
 #include "support/TestSupport.h"
 
@@ -14,9 +13,7 @@
 #include <thread>
 #include <tuple>
 
-using namespace lametest;
-using mp3test::ReadXing;
-using mp3test::WalkFrames;
+using namespace mp3test;
 using testsupport::ReadBytes;
 using testsupport::TempDir;
 

@@ -1,9 +1,12 @@
-// Helpers of the lame_enc stand-in tests: records, test signals and one whole stream through
-// the exported entry points.
+// Helpers of the back-end stand-in tests: records, test signals and one whole stream through
+// the entry points of the back-end the test program is linked to.
 #pragma once
 
+// The programs using this link a back-end directly (their build defines BLADEENC_LINKED too).
+#ifndef BLADEENC_LINKED
 #define BLADEENC_LINKED
-#include "BladeEnc.h"
+#endif
+#include "include/BladeEnc.h"
 
 #include <cmath>
 #include <cstdint>
@@ -11,7 +14,7 @@
 #include <random>
 #include <vector>
 
-namespace lametest
+namespace mp3test
 {
 
 inline BEConfigMp3 Plain(uint32_t rate = 44100, uint8_t mode = 0, uint16_t bitrate = 192)
@@ -91,4 +94,4 @@ inline Stream EncodeAll(const void* record, const std::vector<int16_t>& pcm, uin
     return s;
 }
 
-} // namespace lametest
+} // namespace mp3test
