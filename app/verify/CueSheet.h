@@ -1,0 +1,33 @@
+// The CUE sheet of a rip with one file per track: every track's INDEX 01 at the start of its
+// own file, so the files' lengths give the disc's layout back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace verify
+{
+
+struct CueTrack {
+    int number = 0;       // the disc's track number
+    std::string file;     // as the sheet names it, relative to the sheet's folder
+    std::string fileType; // CueFileType
+    uint32_t pregap = 0;  // frames of silence before INDEX 01 that no file holds
+    bool copyPermitted = false;
+    bool preEmphasis = false;
+};
+
+struct CueSheet {
+    std::vector<std::string> remarks; // "REM " lines, e.g. "DISCID 5A038407"
+    std::vector<CueTrack> tracks;
+};
+
+// The FILE type of an output file's extension: WAVE, MP3, or BINARY for raw little-endian PCM.
+std::string CueFileType(const std::string& extension);
+
+// The sheet's text, LF line ends. Double quotes cannot stand inside a quoted name and become
+// single quotes.
+std::string CueSheetText(const CueSheet& sheet);
+
+} // namespace verify

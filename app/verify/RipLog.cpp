@@ -1,0 +1,89 @@
+#include "RipLog.h"
+
+#include <cstdio>
+
+namespace verify
+{
+
+namespace
+{
+
+void Field(std::string& text, const std::string& indent, const std::string& label,
+           const std::string& value)
+{
+    char line[64];
+    std::snprintf(line, sizeof line, "%-26s", (label + ":").c_str());
+    text += indent + line + " " + value + "\n";
+}
+
+std::string Hex(uint32_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", value);
+    return text;
+}
+
+} // namespace
+
+std::string LengthText(uint32_t frames)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%02u:%02u.%02u", frames / 4500, (frames / 75) % 60,
+                  frames % 75);
+    return text;
+}
+
+std::string RipLogText(const RipLogInfo& info)
+{
+    std::string text = info.heading + "\n\n";
+    for (const auto& [label, value] : info.settings)
+        Field(text, "", label, value);
+    text += "\n";
+    for (const auto& [label, value] : info.disc)
+        Field(text, "", label, value);
+
+    int complete = 0, accurate = 0, checked = 0;
+    for (const LogTrack& t : info.tracks) {
+        char heading[400];
+        std::snprintf(heading, sizeof heading, "\nTrack %02d (%s)\n", t.number, t.name.c_str());
+        text += heading;
+        Field(text, "  ", "File", t.file.empty() ? "(none written)" : t.file);
+        Field(text, "  ", "Start", std::to_string(t.start) + " (" + LengthText(t.start) + ")");
+        Field(text, "  ", "Length",
+              LengthText(t.length) + " (" + std::to_string(t.length) + " frames)");
+        Field(text, "  ", "Read",
+              t.status + ", " + std::to_string(t.retries) +
+                  (t.retries == 1 ? " re-read" : " re-reads"));
+        if (t.status == "complete") ++complete;
+        if (t.checksums) {
+            Field(text, "  ", "CRC32", Hex(t.crc32));
+            Field(text, "  ", "CRC32 without null samples", Hex(t.crc32WithoutNullSamples));
+            if (t.data) {
+                Field(text, "  ", "AccurateRip", "none for a data track");
+            } else {
+                Field(text, "  ", "AccurateRip v1", Hex(t.accurateRipV1));
+                Field(text, "  ", "AccurateRip v2", Hex(t.accurateRipV2));
+            }
+        } else {
+            Field(text, "  ", "Checksums", "none: the track was not read whole");
+        }
+        if (!t.verification.empty()) {
+            Field(text, "  ", "Verification", t.verification);
+            ++checked;
+            if (t.accurate) ++accurate;
+        }
+    }
+
+    char summary[200];
+    std::snprintf(summary, sizeof summary, "\n%d of %zu tracks read completely", complete,
+                  info.tracks.size());
+    text += summary;
+    if (checked > 0) {
+        std::snprintf(summary, sizeof summary, "; %d of %d verified accurate", accurate, checked);
+        text += summary;
+    }
+    text += "\n";
+    return text;
+}
+
+} // namespace verify

@@ -1,0 +1,45 @@
+// The plain-text rip log: drive and read settings, disc identifiers, and per track its file,
+// length, what the reader saw, CRC32, AccurateRip checksums and verification result.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace verify
+{
+
+struct LogTrack {
+    int number = 0; // the disc's track number
+    std::string name;
+    std::string file;    // empty: no file was written
+    uint32_t start = 0;  // frame address
+    uint32_t length = 0; // frames
+    bool data = false;
+    std::string status; // "complete", "read error", ...
+    uint32_t retries = 0;
+    bool checksums = false; // the values below cover the whole track
+    uint32_t crc32 = 0;
+    uint32_t crc32WithoutNullSamples = 0;
+    uint32_t accurateRipV1 = 0;
+    uint32_t accurateRipV2 = 0;
+    std::string verification; // empty when no response was given
+    bool accurate = false;
+};
+
+using LogFields = std::vector<std::pair<std::string, std::string>>;
+
+struct RipLogInfo {
+    std::string heading; // first line
+    LogFields settings;  // drive, read settings, format, folder
+    LogFields disc;      // identifiers, response
+    std::vector<LogTrack> tracks;
+};
+
+// "mm:ss.ff" of a frame count.
+std::string LengthText(uint32_t frames);
+
+std::string RipLogText(const RipLogInfo& info);
+
+} // namespace verify
