@@ -34,7 +34,7 @@ void LoadSettings()
                          static_cast<int>(kMaxOutputFolder));
         folder.clear();
     }
-    if (folder.empty()) folder = plat::GetProgramFolder();
+    if (folder.empty()) folder = DefaultOutputFolder();
     if (encode[0] == '\0') {
         settings.Write(kSectionOutput, kKeyEncode, "MP3");
         std::strcpy(encode, "MP3");

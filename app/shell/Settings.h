@@ -11,9 +11,16 @@ constexpr const char kKeyEncode[] = "Encode";
 // The output folder holds at most this many characters.
 constexpr size_t kMaxOutputFolder = 127;
 
+// Where the settings file lives: the program's folder when it is writable (a build tree, a
+// portable copy), else $XDG_CONFIG_HOME/veltracdrip (an installed program).
+std::string SettingsFolder();
+// The output folder when none is set: the program's folder when it is writable, else the
+// user's music folder.
+std::string DefaultOutputFolder();
+
 class Settings {
 public:
-    // path = the program's folder + separator + file name.
+    // path = the settings folder + separator + file name.
     void Open(const char* fileName);
     // Always succeeds; a missing file or key gives the default.
     bool Read(const char* section, const char* key, const char* defaultValue, char* buffer, uint32_t size);

@@ -5,6 +5,7 @@
 #include "platform/ModulePath.h"
 #include "support/TestSupport.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using testsupport::ReadFile;
@@ -87,8 +88,35 @@ TEST_F(SettingsStore, SettingsObjectReadsDefaultsAndWritesIntoTheProgramFolder)
     EXPECT_TRUE(s.Read("OutPut", "Path", "dflt", buf, sizeof buf));
     EXPECT_STREQ(buf, "dflt");
     EXPECT_TRUE(s.Write("OutPut", "Path", "x"));
-    plat::SetProgramFolderOverride(folder / "missing-folder");
+    // Neither the program's folder nor a configuration folder can take the file.
+    WriteFile(folder / "file", "");
+    plat::SetProgramFolderOverride(folder / "file/program");
+    setenv("XDG_CONFIG_HOME", (folder / "file/config").c_str(), 1);
     Settings broken;
     broken.Open(kSettingsFileName);
     EXPECT_FALSE(broken.Write("OutPut", "Path", "x"));
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(SettingsPlace, AnUnwritableProgramFolderSendsSettingsAndOutputToTheUsersFolders)
+{
+    TempDir home;
+    const std::string realHome = getenv("HOME") ? getenv("HOME") : "";
+    testsupport::WriteFile(home / "not-a-folder", "");
+    plat::SetProgramFolderOverride(home / "not-a-folder/program"); // cannot be written, even by root
+    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    setenv("HOME", home.path().c_str(), 1);
+    EXPECT_EQ(SettingsFolder(), home / "config/veltracdrip");
+    EXPECT_EQ(DefaultOutputFolder(), home / "Music");
+    std::filesystem::create_directories(home / "config");
+    testsupport::WriteFile(home / "config/user-dirs.dirs", "# written by xdg-user-dirs-update\nXDG_MUSIC_DIR=\"$HOME/Musik\"\n");
+    EXPECT_EQ(DefaultOutputFolder(), home / "Musik");
+
+    setenv("VELTRARIP32_IMAGES", "", 1);
+    LoadSettings();
+    EXPECT_EQ(ReadFile(home / "config/veltracdrip/VeltraCDRipper.ini"), "[OutPut]\nEncode=MP3\n");
+    EXPECT_EQ(g_settings.outputFolder, home / "Musik");
+    plat::SetProgramFolderOverride("");
+    unsetenv("XDG_CONFIG_HOME");
+    setenv("HOME", realHome.c_str(), 1);
 }
