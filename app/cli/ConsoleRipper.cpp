@@ -1,6 +1,7 @@
 #include "ConsoleRipper.h"
 
 #include "ConsoleProgress.h"
+#include "VerifiedRip.h"
 
 #include "app/cd/Drive.h"
 #include "app/rip/RipCommand.h"
@@ -9,13 +10,16 @@
 
 #include "Veltraenc.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <unistd.h>
@@ -35,12 +39,22 @@ const char kUsage[] =
     "  --format wav|mp3|ogg output format (default: Encode in VeltraCDRipper.ini)\n"
     "  --overwrite          overwrite existing files without asking; without it the question\n"
     "                       is asked on the terminal, and with no terminal the track is skipped\n"
+    "  --cue                write a CUE sheet of the ripped tracks, <CDDB disc id>.cue, into\n"
+    "                       the output folder (one FILE per track)\n"
+    "  --log                write a rip log, <CDDB disc id>.log, into the output folder\n"
+    "  --accuraterip FILE   verify every ripped audio track against this AccurateRip database\n"
+    "                       response (the dBAR-NNN-XXXXXXXX-XXXXXXXX-XXXXXXXX.bin file of the\n"
+    "                       disc; nothing is fetched from the network)\n"
+    "  --verify-only        read the tracks and report their checksums (and, with --accuraterip,\n"
+    "                       whether they are accurate) without writing audio files\n"
     "  --help               show this text\n"
     "\n"
     "Files are named after the tracks (\"Track 05.wav\"). Ctrl-C cancels the track being ripped;\n"
     "its file keeps what was ripped so far. Disc images named in VELTRARIP32_IMAGES (a\n"
     "':'-separated list) come before real drives. The exit status is 0 when every track was\n"
-    "ripped, 1 when one or more were not, 2 for a bad command line or an unusable format.\n";
+    "ripped, 1 when one or more were not, 2 for a bad command line, an unusable format or an\n"
+    "AccurateRip response that cannot be used for the disc, 3 when every track was ripped but\n"
+    "one or more audio tracks did not match the AccurateRip response.\n";
 
 std::atomic<bool> g_interrupted{false};
 
@@ -111,10 +125,59 @@ const char* FormatName(int type)
     }
 }
 
+// The file the track's stream writes, composed by the encoder library itself.
+std::string OutputFileOf(const TrackRecord& record, const RipSettings& settings)
+{
+    const int h = xtGetEncoder(settings.encoderType);
+    if (h == 0) return {};
+    char fileName[261] = {};
+    std::snprintf(fileName, sizeof fileName, "%.260s", record.name);
+    xtSetAsciiOption(h, OUTPUT_DIR, settings.outputFolder.c_str());
+    xtSetAsciiOption(h, FILE_NAME, fileName);
+    xtSetAsciiOption(h, FILE_DIR, "");
+    char path[1024] = {};
+    const bool ok = xtGetOutputFileName(h, path, sizeof path) != 0;
+    xtClose(h);
+    return ok ? path : std::string();
+}
+
+// The description of the drive that OpenDrive chose: the first of the list that opens.
+std::string OpenedDriveName()
+{
+    const int count = std::min<int>(g_drive.driveList.found, CD_MAX_DRIVES);
+    for (int i = 0; i < count; ++i) {
+        CDOpenRequest request{};
+        request.recordSize = sizeof(CDOpenRequest);
+        request.one = 1;
+        std::memcpy(request.address, g_drive.driveList.drives[i].address, 3);
+        request.overlapFrames = 1;
+        request.checkFrames = 3;
+        if (CDHANDLE h = GetCDHandle(&request)) {
+            CloseCDHandle(h);
+            return std::string(g_drive.driveList.drives[i].description,
+                               strnlen(g_drive.driveList.drives[i].description,
+                                       sizeof g_drive.driveList.drives[i].description));
+        }
+    }
+    return "unknown";
+}
+
+std::string Now()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
 class ConsoleFrontEnd : public RipFrontEnd {
 public:
-    ConsoleFrontEnd(RipSettings settings, ConsoleProgress::Overwrite overwrite)
-        : settings_(std::move(settings)), overwrite_(overwrite), showBar_(isatty(STDOUT_FILENO))
+    ConsoleFrontEnd(RipSettings settings, ConsoleProgress::Overwrite overwrite,
+                    VerifiedRip* verified)
+        : settings_(std::move(settings)), overwrite_(overwrite), showBar_(isatty(STDOUT_FILENO)),
+          verified_(verified)
     {
     }
 
@@ -126,10 +189,18 @@ public:
         }
         ConsoleProgress progress(record.name, overwrite_, showBar_);
         progress.SetLengthFrames(record.length);
+        RipSettings settings = settings_;
+        std::string file;
+        if (verified_) {
+            settings.tap = verified_->BeginTrack(record);
+            if (!settings.noWrite) file = OutputFileOf(record, settings);
+        }
         const auto start = std::chrono::steady_clock::now();
-        StartRipJob(&progress, record, settings_);
+        StartRipJob(&progress, record, settings);
         const RipResult result = progress.Wait(&Interrupted);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        // The checksums and the reader's counts are complete once both threads have ended.
+        if (verified_) FinishRipJob(g_ripJob);
 
         std::string reason;
         if (progress.declined())
@@ -149,6 +220,15 @@ public:
         } else {
             reasons_[record.rowNumber] = reason.empty() ? "not ripped" : reason;
         }
+        if (verified_) {
+            TrackOutcome outcome;
+            outcome.finished = result == RipResult::Finished;
+            outcome.status = outcome.finished ? "complete" : reasons_[record.rowNumber];
+            // A declined or unopened file was never written.
+            if (!progress.declined() && !progress.openFailed()) outcome.file = file;
+            outcome.retries = g_ripJob.retries.load();
+            verified_->EndTrack(record, outcome);
+        }
         return result;
     }
 
@@ -160,6 +240,7 @@ private:
     RipSettings settings_;
     ConsoleProgress::Overwrite overwrite_;
     bool showBar_;
+    VerifiedRip* verified_;
     std::map<int, std::string> reasons_;
 };
 
@@ -169,6 +250,7 @@ int RunConsoleRipper(int argc, char** argv)
 {
     std::string image, out, format, tracks;
     bool listOnly = false, overwrite = false;
+    VerifyOptions verify;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](std::string& into) {
@@ -192,6 +274,14 @@ int RunConsoleRipper(int argc, char** argv)
             ok = value(format);
         } else if (arg == "--tracks") {
             ok = value(tracks);
+        } else if (arg == "--cue") {
+            verify.cue = true;
+        } else if (arg == "--log") {
+            verify.log = true;
+        } else if (arg == "--verify-only") {
+            verify.verifyOnly = true;
+        } else if (arg == "--accuraterip") {
+            ok = value(verify.response) && !verify.response.empty();
         } else {
             ok = false;
         }
@@ -205,6 +295,11 @@ int RunConsoleRipper(int argc, char** argv)
         std::fprintf(stderr, "veltracdrip-cli: bad track list \"%s\" (rows, e.g. 1,3-5)\n", tracks.c_str());
         return 2;
     }
+    if (verify.verifyOnly && verify.cue) {
+        std::fprintf(stderr, "veltracdrip-cli: --cue describes the audio files, which "
+                             "--verify-only does not write\n");
+        return 2;
+    }
     int encoderType = 0;
     if (!format.empty()) {
         encoderType = EncoderTypeFor(format);
@@ -212,7 +307,7 @@ int RunConsoleRipper(int argc, char** argv)
             std::fprintf(stderr, "veltracdrip-cli: unknown format \"%s\" (wav, mp3 or ogg)\n", format.c_str());
             return 2;
         }
-        if (encoderType == 0) {
+        if (encoderType == 0 && !verify.verifyOnly) {
             std::fprintf(stderr, "veltracdrip-cli: no %s encoder is available on this machine\n", format.c_str());
             return 2;
         }
@@ -239,7 +334,11 @@ int RunConsoleRipper(int argc, char** argv)
     RipSettings settings;
     settings.outputFolder = out.empty() ? g_settings.outputFolder : out;
     settings.encoderType = encoderType ? encoderType : g_settings.encoderType;
-    if (!encoderType && !xtEncoderAvail(settings.encoderType)) {
+    if (verify.verifyOnly) {
+        // The audio only passes through: the cheapest stream, writing nothing.
+        settings.encoderType = XT_ENCODER_WAV;
+        settings.noWrite = true;
+    } else if (!encoderType && !xtEncoderAvail(settings.encoderType)) {
         std::fprintf(stderr, "veltracdrip-cli: the %s encoder of the settings file is not available on "
                              "this machine; choose one with --format\n", FormatName(settings.encoderType));
         return 2;
@@ -255,10 +354,27 @@ int RunConsoleRipper(int argc, char** argv)
         row.checked = rows.empty() ? row.name != "Data Track" : rows.count(static_cast<int>(i + 1)) > 0;
     }
 
+    std::unique_ptr<VerifiedRip> verified;
+    if (verify.Active()) {
+        verified = std::make_unique<VerifiedRip>(verify);
+        std::string error;
+        if (!verified->Prepare(g_drive.tocA, error)) {
+            std::fprintf(stderr, "veltracdrip-cli: %s\n", error.c_str());
+            return 2;
+        }
+        verified->PrintDisc(stdout);
+    }
+
     std::signal(SIGINT, OnInterrupt);
-    std::printf("Ripping to %s as %s\n", settings.outputFolder.c_str(), FormatName(settings.encoderType));
+    if (verify.verifyOnly)
+        std::printf("Reading the tracks to verify them; no audio file is written\n");
+    else
+        std::printf("Ripping to %s as %s\n", settings.outputFolder.c_str(),
+                    FormatName(settings.encoderType));
     std::fflush(stdout);
-    ConsoleFrontEnd frontEnd(settings, overwrite ? ConsoleProgress::Overwrite::Yes : ConsoleProgress::Overwrite::Ask);
+    ConsoleFrontEnd frontEnd(
+        settings, overwrite ? ConsoleProgress::Overwrite::Yes : ConsoleProgress::Overwrite::Ask,
+        verified.get());
     RipCommand(list, frontEnd);
     std::signal(SIGINT, SIG_DFL);
 
@@ -270,6 +386,19 @@ int RunConsoleRipper(int argc, char** argv)
         auto it = frontEnd.reasons().find(static_cast<int>(i + 1));
         std::fprintf(stderr, "%s: not ripped: %s\n", row.name.c_str(),
                      it != frontEnd.reasons().end() ? it->second.c_str() : "unknown");
+    }
+    if (verified) {
+        RipContext context;
+        context.drive = OpenedDriveName();
+        context.format = FormatName(settings.encoderType);
+        context.outputFolder = settings.outputFolder;
+        context.date = Now();
+        std::string error;
+        if (!verified->Finish(context, stdout, error)) {
+            std::fprintf(stderr, "veltracdrip-cli: %s\n", error.c_str());
+            return 1;
+        }
+        if (!failed && !verified->AllAccurate()) return 3;
     }
     return failed ? 1 : 0;
 }

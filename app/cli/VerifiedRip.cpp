@@ -1,0 +1,293 @@
+#include "VerifiedRip.h"
+
+#include "app/rip/SectorRing.h"
+#include "app/verify/CueSheet.h"
+#include "app/verify/RipLog.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace
+{
+
+std::string Hex(uint32_t v)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", v);
+    return text;
+}
+
+std::string BaseName(const std::string& path)
+{
+    const size_t cut = path.find_last_of('/');
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string Extension(const std::string& path)
+{
+    const std::string base = BaseName(path);
+    const size_t dot = base.find_last_of('.');
+    return dot == std::string::npos ? std::string() : base.substr(dot + 1);
+}
+
+bool WriteText(const std::string& path, const std::string& text, std::string& error)
+{
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (file) file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (file) file.close();
+    if (!file) {
+        error = path + " could not be written: " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+class VerifiedRip::Tap : public PcmTap
+{
+public:
+    explicit Tap(verify::PcmChecksums& sums) : sums_(sums) {}
+    void Pcm(const uint8_t* bytes, uint32_t count) override { sums_.Add(bytes, count); }
+
+private:
+    verify::PcmChecksums& sums_;
+};
+
+struct VerifiedRip::Track {
+    TrackRecord record{};
+    verify::TocTrack toc;
+    bool known = false; // the TOC has a track at the record's start
+    verify::PcmChecksums sums;
+    Tap tap{sums};
+    TrackOutcome outcome;
+    bool ended = false;
+    verify::ArMatch match;
+
+    Track(const TrackRecord& r, const verify::TocTrack* t, uint64_t samples, bool first, bool last)
+        : record(r), toc(t ? *t : verify::TocTrack{}), known(t != nullptr),
+          sums(samples, first, last)
+    {
+    }
+    bool Checked() const { return ended && sums.complete(); }
+};
+
+VerifiedRip::VerifiedRip(VerifyOptions options) : options_(std::move(options)) {}
+
+VerifiedRip::~VerifiedRip() = default;
+
+bool VerifiedRip::Prepare(const CDTocRecord& record, std::string& error)
+{
+    toc_ = verify::DiscTocFromRecord(record);
+    if (!toc_) {
+        error = "the disc's table of contents gives no usable layout for the disc identifiers";
+        return false;
+    }
+    freedb_ = verify::FreedbDiscId(*toc_);
+    musicBrainz_ = verify::MusicBrainzDiscId(*toc_);
+    accurateRip_ = verify::AccurateRipId(*toc_);
+    if (options_.response.empty()) return true;
+    if (!accurateRip_) {
+        error = "the disc has no audio track to verify";
+        return false;
+    }
+    if (!verify::LoadDbarFile(options_.response, response_, error)) return false;
+    if (!verify::ResponseIsFor(response_, *accurateRip_)) {
+        error = options_.response + " is the AccurateRip response for " +
+                response_.blocks.front().disc.Name() + ", not for this disc (" +
+                accurateRip_->Name() + ")";
+        return false;
+    }
+    return true;
+}
+
+void VerifiedRip::PrintDisc(std::FILE* out) const
+{
+    char freedb[16];
+    std::snprintf(freedb, sizeof freedb, "%08x", freedb_);
+    std::fprintf(out, "CDDB disc id: %s\nMusicBrainz disc id: %s\nAccurateRip disc id: %s\n",
+                 freedb, musicBrainz_.empty() ? "(none)" : musicBrainz_.c_str(),
+                 accurateRip_ ? accurateRip_->Name().c_str() : "(none: no audio track)");
+    if (!options_.response.empty())
+        std::fprintf(out, "AccurateRip response: %s (%zu %s)\n", options_.response.c_str(),
+                     response_.blocks.size(), response_.blocks.size() == 1 ? "block" : "blocks");
+    std::fflush(out);
+}
+
+PcmTap* VerifiedRip::BeginTrack(const TrackRecord& record)
+{
+    const verify::TocTrack* t = toc_ ? toc_->AtFrame(record.startFrame) : nullptr;
+    const bool audio = t && !t->data;
+    const uint64_t samples = uint64_t{record.length} * verify::kSamplesPerFrame;
+    tracks_.push_back(std::make_unique<Track>(record, t, samples,
+                                              audio && toc_->IsFirstAudioTrack(t->number),
+                                              audio && toc_->IsLastAudioTrack(t->number)));
+    return &tracks_.back()->tap;
+}
+
+void VerifiedRip::EndTrack(const TrackRecord& record, const TrackOutcome& outcome)
+{
+    for (auto it = tracks_.rbegin(); it != tracks_.rend(); ++it) {
+        Track& t = **it;
+        if (t.record.startFrame != record.startFrame || t.ended) continue;
+        t.outcome = outcome;
+        t.ended = true;
+        if (t.Checked() && t.known && !t.toc.data && !options_.response.empty())
+            t.match = verify::MatchTrack(response_, verify::AccurateRipSlot(*toc_, t.toc.number),
+                                         t.sums.accurateRipV1(), t.sums.accurateRipV2());
+        return;
+    }
+}
+
+bool VerifiedRip::AllAccurate() const
+{
+    if (options_.response.empty()) return true;
+    for (const auto& t : tracks_)
+        if (t->Checked() && t->known && !t->toc.data &&
+            t->match.verdict != verify::ArVerdict::Accurate)
+            return false;
+    return true;
+}
+
+std::string VerifiedRip::CueName() const
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "%08x.cue", freedb_);
+    return name;
+}
+
+std::string VerifiedRip::LogName() const
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "%08x.log", freedb_);
+    return name;
+}
+
+std::string VerifiedRip::CueText() const
+{
+    verify::CueSheet sheet;
+    sheet.remarks.push_back("DISCID " + Hex(freedb_));
+    if (accurateRip_) sheet.remarks.push_back("ACCURATERIPID " + accurateRip_->Name().substr(5));
+    sheet.remarks.push_back("COMMENT \"VeltraCDRip " VELTRA_VERSION "\"");
+    for (const auto& t : tracks_) {
+        if (!t->known || t->toc.data || !t->outcome.finished || t->outcome.file.empty()) continue;
+        verify::CueTrack c;
+        c.number = t->toc.number;
+        c.file = BaseName(t->outcome.file);
+        c.fileType = verify::CueFileType(Extension(t->outcome.file));
+        // Audio before track 1 that no file holds (the hidden track, or a longer pregap).
+        if (t->toc.number == toc_->tracks.front().number) c.pregap = t->toc.start;
+        c.copyPermitted = t->toc.copyPermitted;
+        c.preEmphasis = t->toc.preEmphasis;
+        sheet.tracks.push_back(c);
+    }
+    return verify::CueSheetText(sheet);
+}
+
+std::string VerifiedRip::LogText(const RipContext& context) const
+{
+    verify::RipLogInfo info;
+    info.heading = "VeltraCDRip " VELTRA_VERSION " console ripper: rip log of " + context.date;
+    char read[160];
+    std::snprintf(
+        read, sizeof read,
+        "read mode 0, %u frames a read, overlap frames %u, check frames %u, jitter mode %u",
+        kFramesPerRead, kOverlapFrames, kCheckFrames, kJitterMode);
+    info.settings = {{"Drive", context.drive},
+                     {"Read settings", read},
+                     {"Read offset correction", "none (0 samples)"},
+                     {"Output format", options_.verifyOnly ? "none (verify only)" : context.format},
+                     {"Output folder", context.outputFolder}};
+    char freedb[16];
+    std::snprintf(freedb, sizeof freedb, "%08x", freedb_);
+    info.disc = {
+        {"Tracks on the disc", std::to_string(toc_ ? toc_->tracks.size() : 0) + " (" +
+                                   std::to_string(toc_ ? toc_->AudioTrackCount() : 0) + " audio)"},
+        {"CDDB disc id", freedb},
+        {"MusicBrainz disc id", musicBrainz_.empty() ? "(none)" : musicBrainz_},
+        {"AccurateRip disc id", accurateRip_ ? accurateRip_->Name() : "(none)"},
+        {"AccurateRip response",
+         options_.response.empty()
+             ? "none given"
+             : options_.response + " (" + std::to_string(response_.blocks.size()) + " blocks)"}};
+    for (const auto& t : tracks_) {
+        verify::LogTrack l;
+        l.number = t->known ? t->toc.number : 0;
+        l.name = t->record.name;
+        l.file = t->outcome.file;
+        l.start = t->record.startFrame;
+        l.length = t->record.length;
+        l.data = t->known && t->toc.data;
+        l.status = t->ended ? t->outcome.status : "not ripped";
+        l.retries = t->outcome.retries;
+        l.checksums = t->Checked();
+        l.crc32 = t->sums.crc32();
+        l.crc32WithoutNullSamples = t->sums.crc32WithoutNullSamples();
+        l.accurateRipV1 = t->sums.accurateRipV1();
+        l.accurateRipV2 = t->sums.accurateRipV2();
+        if (!options_.response.empty() && !l.data) {
+            l.verification = l.checksums ? verify::MatchText(t->match)
+                                         : "not checked: the track was not read whole";
+            l.accurate = l.checksums && t->match.verdict == verify::ArVerdict::Accurate;
+        }
+        info.tracks.push_back(l);
+    }
+    return verify::RipLogText(info);
+}
+
+bool VerifiedRip::Finish(const RipContext& context, std::FILE* out, std::string& error)
+{
+    int accurate = 0, checked = 0;
+    for (const auto& t : tracks_) {
+        std::fprintf(out, "%-12s ", t->record.name);
+        if (!t->Checked()) {
+            std::fprintf(out, "no checksums: %s\n",
+                         t->ended ? t->outcome.status.c_str() : "not ripped");
+            continue;
+        }
+        std::fprintf(out, "CRC32 %s", Hex(t->sums.crc32()).c_str());
+        if (t->known && !t->toc.data) {
+            std::fprintf(out, "  AccurateRip v1 %s  v2 %s", Hex(t->sums.accurateRipV1()).c_str(),
+                         Hex(t->sums.accurateRipV2()).c_str());
+            if (!options_.response.empty()) {
+                std::fprintf(out, "  %s", verify::MatchText(t->match).c_str());
+                ++checked;
+                if (t->match.verdict == verify::ArVerdict::Accurate) ++accurate;
+            }
+        }
+        std::fprintf(out, "\n");
+    }
+    if (!options_.response.empty())
+        std::fprintf(out, "%d of %d tracks accurate\n", accurate, checked);
+
+    bool ok = true;
+    const std::string folder = context.outputFolder.empty() ? "." : context.outputFolder;
+    if (options_.cue) {
+        const std::string path = folder + "/" + CueName();
+        const std::string text = CueText();
+        if (text.find("\nFILE ") == std::string::npos) {
+            std::fprintf(out, "No CUE sheet: no audio track was ripped\n");
+        } else if (WriteText(path, text, error)) {
+            std::fprintf(out, "CUE sheet: %s\n", path.c_str());
+        } else {
+            ok = false;
+        }
+    }
+    if (options_.log) {
+        const std::string path = folder + "/" + LogName();
+        std::string e;
+        if (WriteText(path, LogText(context), e)) {
+            std::fprintf(out, "Rip log: %s\n", path.c_str());
+        } else {
+            ok = false;
+            error = e;
+        }
+    }
+    std::fflush(out);
+    return ok;
+}

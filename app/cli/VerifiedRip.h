@@ -1,0 +1,82 @@
+// The console ripper's verified rip: disc identifiers from the TOC, a checksum tap for every
+// track, the AccurateRip response checked against the disc, and at the end the report, the
+// CUE sheet and the rip log.
+#pragma once
+
+#include "app/rip/RipJob.h"
+#include "app/verify/DbarResponse.h"
+#include "app/verify/DiscIds.h"
+#include "app/verify/PcmChecksums.h"
+
+#include "Veltrarip32.h"
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct VerifyOptions {
+    bool cue = false;
+    bool log = false;
+    std::string response; // --accuraterip FILE
+    bool verifyOnly = false;
+    bool Active() const { return cue || log || verifyOnly || !response.empty(); }
+};
+
+// What the rip looked like, for the log.
+struct RipContext {
+    std::string drive;
+    std::string format;
+    std::string outputFolder;
+    std::string date;
+};
+
+// How one track's rip ended.
+struct TrackOutcome {
+    bool finished = false;
+    std::string status; // "complete", or why not
+    std::string file;   // the written file, empty for none
+    uint32_t retries = 0;
+};
+
+class VerifiedRip
+{
+public:
+    explicit VerifiedRip(VerifyOptions options);
+    ~VerifiedRip();
+
+    // Computes the identifiers and loads the response, which must be for this disc.
+    bool Prepare(const CDTocRecord& toc, std::string& error);
+    // The identifiers, and the response's blocks, as lines for the terminal.
+    void PrintDisc(std::FILE* out) const;
+
+    // The tap for the track's PCM; the job feeds it on the encoder thread.
+    PcmTap* BeginTrack(const TrackRecord& record);
+    // Once both threads of the track have ended.
+    void EndTrack(const TrackRecord& record, const TrackOutcome& outcome);
+
+    // Prints the per-track report, writes the CUE sheet and the log into the output folder.
+    // Returns false when a file could not be written (error says which).
+    bool Finish(const RipContext& context, std::FILE* out, std::string& error);
+    // Every audio track that was read whole matched the response (true without a response).
+    bool AllAccurate() const;
+
+    // The names of the sheet and the log: the CDDB disc id.
+    std::string CueName() const;
+    std::string LogName() const;
+
+private:
+    struct Track;
+    class Tap;
+    std::string CueText() const;
+    std::string LogText(const RipContext& context) const;
+
+    VerifyOptions options_;
+    std::optional<verify::DiscToc> toc_;
+    uint32_t freedb_ = 0;
+    std::string musicBrainz_;
+    std::optional<verify::AccurateRipDiscId> accurateRip_;
+    verify::DbarResponse response_;
+    std::vector<std::unique_ptr<Track>> tracks_;
+};
