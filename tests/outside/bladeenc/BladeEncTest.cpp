@@ -41,7 +41,7 @@ TEST(BladeEnc, RecordFieldsReachEveryFrameOfAWholeConstantBitrateStream)
     cases[3].record.crc = 1; // accepted, not written
     for (const Case& c : cases) {
         const BEConfigMp3& r = c.record;
-        SCOPED_TRACE(testing::Message() << r.sampleRate << " Hz " << r.bitrate << " kbit/s");
+        SCOPED_TRACE(testing::Message() << +r.sampleRate << " Hz " << +r.bitrate << " kbit/s");
         // A whole number of frames, and one more sample that needs a padded frame of its own.
         for (size_t samples : {size_t(c.frameSamples) * 20, size_t(c.frameSamples) * 20 + 1}) {
             const Stream s = EncodeAll(&r, Signal(samples));
@@ -53,7 +53,7 @@ TEST(BladeEnc, RecordFieldsReachEveryFrameOfAWholeConstantBitrateStream)
             for (const auto& f : walk.frames) {
                 EXPECT_EQ(f.version, c.version);
                 EXPECT_EQ(f.sampleRate, static_cast<int>(r.sampleRate));
-                EXPECT_EQ(f.bitrate, r.bitrate);
+                EXPECT_EQ(f.bitrate, +r.bitrate);
                 EXPECT_EQ(f.mode, r.mode);
                 EXPECT_FALSE(f.crc);
                 EXPECT_EQ(f.copyright, r.copyright != 0);
@@ -94,7 +94,7 @@ TEST(BladeEnc, RefusedRecordsStartNothing)
         << "plain record only";
     EXPECT_EQ(stream, 0u);
     for (auto [record, result] : plain) {
-        SCOPED_TRACE(testing::Message() << record.sampleRate << " " << record.bitrate);
+        SCOPED_TRACE(testing::Message() << +record.sampleRate << " " << +record.bitrate);
         stream = 3;
         EXPECT_EQ(beInitStream(&record, &chunk, &size, &stream), result);
         EXPECT_EQ(stream, 0u);

@@ -71,7 +71,7 @@ TEST(LameEnc, PlainRecordFieldsReachEveryFrameHeader)
     const auto pcm = Signal(30000);
     for (const Case& c : cases) {
         const BEConfigMp3& r = c.record;
-        SCOPED_TRACE(testing::Message() << r.sampleRate << " Hz " << r.bitrate << " kbit/s");
+        SCOPED_TRACE(testing::Message() << +r.sampleRate << " Hz " << +r.bitrate << " kbit/s");
         const Stream s = EncodeAll(&r, pcm);
         ASSERT_EQ(s.initResult, BE_ERR_SUCCESSFUL);
         const auto walk = WalkFrames(s.bytes);
@@ -81,7 +81,7 @@ TEST(LameEnc, PlainRecordFieldsReachEveryFrameHeader)
         for (const auto& f : walk.frames) {
             EXPECT_EQ(f.version, c.version);
             EXPECT_EQ(f.sampleRate, static_cast<int>(r.sampleRate));
-            EXPECT_EQ(f.bitrate, r.bitrate) << "constant bitrate";
+            EXPECT_EQ(f.bitrate, +r.bitrate) << "constant bitrate";
             EXPECT_EQ(f.mode, r.mode);
             EXPECT_EQ(f.crc, r.crc != 0);
             EXPECT_EQ(f.copyright, r.copyright != 0);
