@@ -1,14 +1,33 @@
 #include "Disc.h"
 
 #include <algorithm>
+#include <cdio/logging.h>
+#include <cstdio>
+#include <cstdlib>
 #include <chrono>
 #include <thread>
 #include <cstring>
+#include <cerrno>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace rip32 {
 
 namespace {
+
+// libcdio's default handler writes warnings to standard output and ends the process on an
+// error; a library must do neither.
+void LogHandler(cdio_log_level_t level, const char* message)
+{
+    if (level >= CDIO_LOG_WARN && std::getenv("VELTRARIP32_LOG"))
+        std::fprintf(stderr, "Veltrarip32: %s\n", message);
+}
+
+__attribute__((constructor)) void InstallLogHandler()
+{
+    cdio_log_set_handler(LogHandler);
+}
 
 void PutBigEndian(uint8_t* out, uint32_t v)
 {
@@ -33,12 +52,51 @@ void PutAddress(uint8_t* out, lsn_t lsn, uint32_t form)
 
 } // namespace
 
+namespace {
+
+// libcdio's image parsers can crash on malformed files (a division by zero in its toc parser,
+// for one). The user names the files, so try each one first in a child process: an image the
+// child cannot open, read the table of contents of and read a frame from does not open.
+bool ImageSurvivesProbe(const std::string& source)
+{
+    const pid_t child = fork();
+    if (child < 0) return false;
+    if (child == 0) {
+        alarm(10);
+        if (CdIo_t* cdio = cdio_open(source.c_str(), DRIVER_UNKNOWN)) {
+            const track_t first = cdio_get_first_track_num(cdio);
+            const track_t last = cdio_get_last_track_num(cdio);
+            if (first != CDIO_INVALID_TRACK && last != CDIO_INVALID_TRACK && first <= last) {
+                for (int t = first; t <= last; ++t) {
+                    cdio_get_track_lsn(cdio, static_cast<track_t>(t));
+                    cdio_get_track_format(cdio, static_cast<track_t>(t));
+                    cdio_get_track_copy_permit(cdio, static_cast<track_t>(t));
+                    cdio_get_track_preemphasis(cdio, static_cast<track_t>(t));
+                }
+                cdio_get_track_lsn(cdio, CDIO_CDROM_LEADOUT_TRACK);
+                static uint8_t frame[CD_FRAME_BYTES];
+                cdio_read_audio_sectors(cdio, frame, 0, 1);
+            }
+            cdio_destroy(cdio);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) return false;
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace
+
 std::unique_ptr<Disc> Disc::Open(const std::string& source, bool image)
 {
     if (source.empty()) return nullptr;
     if (image) {
         struct stat st{};
         if (stat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+        if (!ImageSurvivesProbe(source)) return nullptr;
     }
     CdIo_t* cdio = cdio_open(source.c_str(), image ? DRIVER_UNKNOWN : DRIVER_DEVICE);
     if (!cdio) return nullptr;

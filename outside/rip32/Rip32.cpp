@@ -5,7 +5,6 @@
 #include "Veltrarip32.h"
 
 #include <cdio/cdio.h>
-#include <cdio/logging.h>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -29,19 +28,6 @@ struct DriveInfo {
 std::mutex g_mutex;
 std::vector<DriveInfo> g_drives;
 std::vector<std::shared_ptr<rip32::Disc>> g_handles(kMaxHandles);
-
-// libcdio's default handler writes warnings to standard output and ends the process on an
-// error; a library must do neither.
-void LogHandler(cdio_log_level_t level, const char* message)
-{
-    if (level >= CDIO_LOG_WARN && std::getenv("VELTRARIP32_LOG"))
-        std::fprintf(stderr, "Veltrarip32: %s\n", message);
-}
-
-__attribute__((constructor)) void InstallLogHandler()
-{
-    cdio_log_set_handler(LogHandler);
-}
 
 std::vector<DriveInfo> Discover()
 {
