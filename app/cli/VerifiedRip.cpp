@@ -205,16 +205,17 @@ std::string VerifiedRip::LogText(const RipContext& context) const
                      {"Output folder", context.outputFolder}};
     char freedb[16];
     std::snprintf(freedb, sizeof freedb, "%08x", freedb_);
-    info.disc = {
-        {"Tracks on the disc", std::to_string(toc_ ? toc_->tracks.size() : 0) + " (" +
-                                   std::to_string(toc_ ? toc_->AudioTrackCount() : 0) + " audio)"},
-        {"CDDB disc id", freedb},
-        {"MusicBrainz disc id", musicBrainz_.empty() ? "(none)" : musicBrainz_},
-        {"AccurateRip disc id", accurateRip_ ? accurateRip_->Name() : "(none)"},
-        {"AccurateRip response",
-         options_.response.empty()
-             ? "none given"
-             : options_.response + " (" + std::to_string(response_.blocks.size()) + " blocks)"}};
+    info.disc = {{"Tracks on the disc", std::to_string(toc_ ? toc_->tracks.size() : 0) + " (" +
+                                            std::to_string(toc_ ? toc_->AudioTrackCount() : 0) +
+                                            " audio)"},
+                 {"CDDB disc id", freedb},
+                 {"MusicBrainz disc id", musicBrainz_.empty() ? "(none)" : musicBrainz_},
+                 {"AccurateRip disc id", accurateRip_ ? accurateRip_->Name() : "(none)"},
+                 {"AccurateRip response",
+                  options_.response.empty()
+                      ? "none given"
+                      : options_.response + " (" + std::to_string(response_.blocks.size()) +
+                            (response_.blocks.size() == 1 ? " block)" : " blocks)")}};
     for (const auto& t : tracks_) {
         verify::LogTrack l;
         l.number = t->known ? t->toc.number : 0;
