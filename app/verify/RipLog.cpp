@@ -12,7 +12,7 @@ void Field(std::string& text, const std::string& indent, const std::string& labe
            const std::string& value)
 {
     char line[64];
-    std::snprintf(line, sizeof line, "%-26s", (label + ":").c_str());
+    std::snprintf(line, sizeof line, "%-28s", (label + ":").c_str());
     text += indent + line + " " + value + "\n";
 }
 
@@ -44,9 +44,9 @@ std::string RipLogText(const RipLogInfo& info)
 
     int complete = 0, accurate = 0, checked = 0;
     for (const LogTrack& t : info.tracks) {
-        char heading[400];
-        std::snprintf(heading, sizeof heading, "\nTrack %02d (%s)\n", t.number, t.name.c_str());
-        text += heading;
+        char number[16];
+        std::snprintf(number, sizeof number, "Track %02d", t.number);
+        text += "\n" + std::string(number) + (t.name != number ? " (" + t.name + ")" : "") + "\n";
         Field(text, "  ", "File", t.file.empty() ? "(none written)" : t.file);
         Field(text, "  ", "Start", std::to_string(t.start) + " (" + LengthText(t.start) + ")");
         Field(text, "  ", "Length",
