@@ -198,6 +198,8 @@ public:
         const auto start = std::chrono::steady_clock::now();
         StartRipJob(&progress, record, settings);
         const RipResult result = progress.Wait(&Interrupted);
+        // After a cancel the threads may still be winding down, using `progress`.
+        FinishRipJob(g_ripJob);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         // The checksums and the reader's counts are complete once both threads have ended.
         if (verified_) FinishRipJob(g_ripJob);

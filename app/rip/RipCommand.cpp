@@ -13,7 +13,8 @@ void RipCommand(TrackList& list, RipFrontEnd& frontEnd)
         row.record.ripFlag = 1;
         const RipResult result = frontEnd.RunTrack(row.record);
         if (result == RipResult::Finished) row.status = kCompleteStatus;
-        // The job and the dialog are used by both threads until they have ended.
+        // The job is used by both threads until they have ended (the front-end has waited for
+        // them already when its dialog is gone; then this does nothing).
         FinishRipJob(g_ripJob);
     }
     if (!any) frontEnd.ShowMessage(kNoSelectionText);

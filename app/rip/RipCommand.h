@@ -13,7 +13,9 @@ class RipFrontEnd {
 public:
     virtual ~RipFrontEnd() = default;
     // Runs the track's progress dialog modally; the dialog starts the job (StartRipJob) and
-    // this returns the dialog's result once it has ended.
+    // this returns the dialog's result once it has ended. The worker threads use the dialog
+    // until they end, which may be after the dialog has ended (a cancel): call
+    // FinishRipJob(g_ripJob) before the dialog object goes.
     virtual RipResult RunTrack(TrackRecord& record) = 0;
     // The message box shown when no row is ticked.
     virtual void ShowMessage(const char* text) = 0;
