@@ -352,16 +352,12 @@ void CVeltraCDRipDlg::mouseReleaseEvent(QMouseEvent* event)
 
 void CVeltraCDRipDlg::keyPressEvent(QKeyEvent* event)
 {
-    // Enter is the dialog's OK unless a button is the default one (a focused push button).
+    // Enter is the dialog's OK. A focused push button takes its own Enter before it gets here;
+    // the first button must not turn into a default that the list's Enter would click.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        bool defaultButton = false;
-        for (QPushButton* b : findChildren<QPushButton*>())
-            defaultButton = defaultButton || (b->isDefault() && b->isVisible());
-        if (!defaultButton) {
-            accept();
-            return;
-        }
+        accept();
+        return;
     }
     QDialog::keyPressEvent(event);
 }

@@ -1,0 +1,234 @@
+// The Options sheet: what it reads and writes in the settings file (also when cancelled), the
+// current settings after OK, and the folders it refuses.
+#include "GuiTestSupport.h"
+
+#include "app/shell/CommandIds.h"
+#include "app/shell/CurrentSettings.h"
+#include "app/shell/OptionsSheet.h"
+#include "app/shell/OutputDlg.h"
+
+#include "platform/ModulePath.h"
+#include "support/TestSupport.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using guitest::MessageBoxAnswerer;
+using guitest::Poller;
+using guitest::VisibleWindows;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace
+{
+
+class OptionsSheetTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        plat::SetProgramFolderOverride(folder.path());
+        g_settings = CurrentSettings{};
+        g_settings.outputFolder = "/before";
+        g_settings.encoderType = 3;
+    }
+    void TearDown() override { plat::SetProgramFolderOverride(""); }
+    std::string Ini() const { return folder / "VeltraCDRipper.ini"; }
+
+    // Runs the Options command; `act` works on the shown page and ends the sheet.
+    bool Run(const std::function<void(COptionsSheet&, COutputDlg&)>& act)
+    {
+        bool acted = false;
+        Poller poller([&] {
+            for (COptionsSheet* sheet : VisibleWindows<COptionsSheet>()) {
+                act(*sheet, *sheet->outputPage());
+                acted = true;
+                return true;
+            }
+            return false;
+        });
+        const bool saved = RunOptionsCommand(nullptr);
+        EXPECT_TRUE(acted);
+        return saved;
+    }
+    static void Press(COptionsSheet& sheet, QDialogButtonBox::StandardButton which)
+    {
+        sheet.findChild<QDialogButtonBox*>()->button(which)->click();
+    }
+
+    TempDir folder;
+};
+
+} // namespace
+
+TEST_F(OptionsSheetTest, TheSheetHasOneOutputPageAndNoApply)
+{
+    COptionsSheet sheet;
+    EXPECT_EQ(sheet.windowTitle(), "Options");
+    auto* tabs = sheet.findChild<QTabWidget*>();
+    ASSERT_EQ(tabs->count(), 1);
+    EXPECT_EQ(tabs->tabText(0), "Output");
+    auto* box = sheet.findChild<QDialogButtonBox*>();
+    EXPECT_EQ(box->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    COutputDlg& page = *sheet.outputPage();
+    EXPECT_EQ(page.mp3Button()->text(), "Mp3");
+    EXPECT_EQ(page.wavButton()->text(), "Wav");
+    EXPECT_EQ(page.browserButton()->text(), "Browser");
+    EXPECT_EQ(page.findChild<QGroupBox*>()->title(), "Encode");
+}
+
+TEST_F(OptionsSheetTest, OpeningWritesTheMissingPathAndEncodeEvenWhenCancelled)
+{
+    std::string shown;
+    bool mp3 = false, wav = true;
+    EXPECT_FALSE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
+        shown = page.folderEdit()->text().toStdString();
+        mp3 = page.mp3Button()->isChecked();
+        wav = page.wavButton()->isChecked();
+        page.wavButton()->click(); // dropped with the Cancel
+        Press(sheet, QDialogButtonBox::Cancel);
+    }));
+    EXPECT_EQ(shown, folder.path());
+    EXPECT_TRUE(mp3);
+    EXPECT_FALSE(wav);
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=" + folder.path() + "\nEncode=MP3\n");
+    EXPECT_EQ(g_settings.outputFolder, "/before");
+    EXPECT_EQ(g_settings.encoderType, 3);
+}
+
+TEST_F(OptionsSheetTest, WavAndOkWritesBothKeysAndTypeOneMp3GivesTypeFour)
+{
+    WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=MP3\n");
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
+        EXPECT_TRUE(page.mp3Button()->isChecked());
+        page.wavButton()->click();
+        EXPECT_FALSE(page.mp3Button()->isChecked()); // each starts its own group
+        EXPECT_TRUE(page.wavButton()->isChecked());
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n");
+    EXPECT_EQ(g_settings.encoderType, 1);
+    EXPECT_EQ(g_settings.outputFolder, "/music");
+
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
+        EXPECT_TRUE(page.wavButton()->isChecked());
+        page.mp3Button()->click();
+        page.folderEdit()->setText("/srv/rips");
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/srv/rips\nEncode=MP3\n");
+    EXPECT_EQ(g_settings.encoderType, 4); // 4, not 3, until the next start
+    EXPECT_EQ(g_settings.outputFolder, "/srv/rips");
+}
+
+TEST_F(OptionsSheetTest, OkWithAnEmptyFolderChangesNothingNotEvenTheFormat)
+{
+    WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=MP3\n");
+    EXPECT_FALSE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
+        page.folderEdit()->clear();
+        page.wavButton()->click();
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=MP3\n");
+    EXPECT_EQ(g_settings.encoderType, 3);
+    EXPECT_EQ(g_settings.outputFolder, "/before");
+}
+
+TEST_F(OptionsSheetTest, AFolderLongerThan127CharactersIsRefusedAndNothingIsWritten)
+{
+    WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=WAV\n");
+    const std::string fits = "/" + std::string(126, 'a'), tooLong = "/" + std::string(127, 'b');
+    MessageBoxAnswerer answers;
+    bool stillOpen = false;
+    EXPECT_FALSE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
+        page.folderEdit()->setText(QString::fromStdString(tooLong));
+        Press(sheet, QDialogButtonBox::Ok);
+        stillOpen = sheet.isVisible();
+        Press(sheet, QDialogButtonBox::Cancel);
+    }));
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(answers.seen.size(), 1u);
+    EXPECT_NE(answers.seen[0].text.find("127"), std::string::npos);
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n");
+    EXPECT_EQ(g_settings.outputFolder, "/before");
+
+    // Multi-byte characters count as the bytes the file system stores.
+    const std::string accented = "/" + std::string(63, 'c');
+    QString wide = QString::fromStdString(accented) + QString(32, QChar(0xE9));
+    EXPECT_FALSE(OutputFolderProblem(wide).isEmpty());
+
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
+        page.folderEdit()->setText(QString::fromStdString(fits));
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_EQ(answers.seen.size(), 1u);
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=" + fits + "\nEncode=WAV\n");
+    EXPECT_EQ(g_settings.outputFolder, fits);
+}
+
+TEST_F(OptionsSheetTest, ALineBreakCannotReachTheSettingsFile)
+{
+    WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=WAV\n");
+    MessageBoxAnswerer answers;
+    EXPECT_FALSE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
+        page.folderEdit()->setText("/music\nEncode=MP3");
+        Press(sheet, QDialogButtonBox::Ok);
+        Press(sheet, QDialogButtonBox::Cancel);
+    }));
+    EXPECT_EQ(answers.seen.size(), 1u);
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n");
+}
+
+TEST_F(OptionsSheetTest, BrowsingTakesTheChosenFolderUnlessItIsTooLong)
+{
+    WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=WAV\n");
+    TempDir base;
+    const std::string shortDir = base / "rips";
+    std::string longDir = base.path();
+    while (longDir.size() <= 127)
+        longDir += "/" + std::string(40, 'd');
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(shortDir)));
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(longDir)));
+
+    // Picks `dir` in the folder dialog that the Browser button opens.
+    auto browse = [](COutputDlg& page, const std::string& dir) {
+        std::string title;
+        Poller pick([&] {
+            for (QFileDialog* d : VisibleWindows<QFileDialog>()) {
+                title = d->windowTitle().toStdString();
+                d->setDirectory(QString::fromStdString(dir));
+                d->selectFile(QString::fromStdString(dir));
+                static_cast<QDialog*>(d)->accept(); // its OK
+                return true;
+            }
+            return false;
+        });
+        page.browserButton()->click();
+        return title;
+    };
+    MessageBoxAnswerer answers;
+    std::string title, afterLong, afterShort;
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
+        title = browse(page, longDir);
+        afterLong = page.folderEdit()->text().toStdString();
+        browse(page, shortDir);
+        afterShort = page.folderEdit()->text().toStdString();
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_EQ(title, "Select Add Folder.");
+    ASSERT_EQ(answers.seen.size(), 1u);
+    EXPECT_NE(answers.seen[0].text.find("127"), std::string::npos);
+    EXPECT_EQ(afterLong, "/music");
+    EXPECT_EQ(afterShort, shortDir);
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=" + shortDir + "\nEncode=WAV\n");
+}
