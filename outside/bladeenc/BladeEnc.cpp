@@ -4,35 +4,17 @@
 
 #include "BladeEncStandIn.h"
 #include "ShineEncoder.h"
+#include "StreamTable.h"
 
-#include <array>
 #include <cstring>
-#include <mutex>
 
+using backend::Guarded;
 using namespace bladeenc;
 
 namespace
 {
 
-std::mutex g_lock; // guards the table, not the streams themselves
-std::array<std::shared_ptr<ShineEncoder>, kBladeMaxStreams> g_streams;
-
-std::shared_ptr<ShineEncoder> Find(BEStream stream)
-{
-    std::lock_guard<std::mutex> guard(g_lock);
-    if (stream == 0 || stream > kBladeMaxStreams) return nullptr;
-    return g_streams[stream - 1];
-}
-
-// Runs an entry point's body; nothing thrown inside leaves the library.
-template <typename Body> uint32_t Guarded(Body body)
-{
-    try {
-        return body();
-    } catch (...) {
-        return BE_ERR_INVALID_PARAMETERS;
-    }
-}
+backend::StreamTable<ShineEncoder, kBladeMaxStreams> g_streams;
 
 } // namespace
 
@@ -59,16 +41,13 @@ uint32_t beInitStream(void* config, uint32_t* samplesPerChunk, uint32_t* outputB
         if (const uint32_t error = ReadRecord(config, settings)) return error;
         std::shared_ptr<ShineEncoder> encoder = ShineEncoder::Start(settings);
         if (!encoder) return BE_ERR_INVALID_PARAMETERS;
-        std::lock_guard<std::mutex> guard(g_lock);
-        for (uint32_t i = 0; i < kBladeMaxStreams; ++i) {
-            if (g_streams[i]) continue;
-            *samplesPerChunk = encoder->ChunkSamples();
-            *outputBufferSize = encoder->OutputBufferSize();
-            g_streams[i] = std::move(encoder);
-            *stream = i + 1;
-            return BE_ERR_SUCCESSFUL;
-        }
-        return BE_ERR_NO_MORE_HANDLES;
+        const uint32_t chunk = encoder->ChunkSamples(), buffer = encoder->OutputBufferSize();
+        const BEStream handle = g_streams.Add(std::move(encoder));
+        if (!handle) return BE_ERR_NO_MORE_HANDLES;
+        *samplesPerChunk = chunk;
+        *outputBufferSize = buffer;
+        *stream = handle;
+        return BE_ERR_SUCCESSFUL;
     });
 }
 
@@ -78,7 +57,7 @@ uint32_t beEncodeChunk(BEStream stream, uint32_t sampleCount, const int16_t* sam
     if (outputLength) *outputLength = 0;
     if (!outputLength || !output || (!samples && sampleCount > 0)) return BE_ERR_INVALID_PARAMETERS;
     return Guarded([&]() -> uint32_t {
-        const auto encoder = Find(stream);
+        const auto encoder = g_streams.Find(stream);
         if (!encoder || encoder->IsFinished()) return BE_ERR_INVALID_HANDLE;
         // The output buffer holds what one chunk can complete, no more.
         if (sampleCount > encoder->ChunkSamples()) return BE_ERR_INVALID_PARAMETERS;
@@ -96,7 +75,7 @@ uint32_t beDeinitStream(BEStream stream, uint8_t* output, uint32_t* outputLength
     if (outputLength) *outputLength = 0;
     if (!outputLength || !output) return BE_ERR_INVALID_PARAMETERS;
     return Guarded([&]() -> uint32_t {
-        const auto encoder = Find(stream);
+        const auto encoder = g_streams.Find(stream);
         if (!encoder || encoder->IsFinished()) return BE_ERR_INVALID_HANDLE;
         const int length = encoder->Finish(output);
         if (length < 0) return BE_ERR_INVALID_PARAMETERS;
@@ -107,12 +86,7 @@ uint32_t beDeinitStream(BEStream stream, uint8_t* output, uint32_t* outputLength
 
 uint32_t beCloseStream(BEStream stream)
 {
-    std::shared_ptr<ShineEncoder> released;
-    std::lock_guard<std::mutex> guard(g_lock);
-    if (stream == 0 || stream > kBladeMaxStreams || !g_streams[stream - 1])
-        return BE_ERR_INVALID_HANDLE;
-    released.swap(g_streams[stream - 1]);
-    return BE_ERR_SUCCESSFUL;
+    return g_streams.Remove(stream) ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE;
 }
 
 } // extern "C"

@@ -3,20 +3,21 @@
 #include "LameEnc.h"
 
 #include "LameEncoder.h"
+#include "StreamTable.h"
 #include "VbrHeader.h"
 
-#include <array>
 #include <cstring>
 #include <memory>
 #include <mutex>
 
+using backend::Guarded;
 using namespace lameenc;
 
 namespace
 {
 
-std::mutex g_lock; // guards the table and the kept frame, not the streams themselves
-std::array<std::shared_ptr<LameEncoder>, kLameMaxStreams> g_streams;
+std::mutex g_lock; // guards the kept frame
+backend::StreamTable<LameEncoder, kLameMaxStreams> g_streams;
 
 // The tag frame of the most recently finished stream, with that stream's size.
 struct KeptFrame {
@@ -24,23 +25,6 @@ struct KeptFrame {
     uint64_t streamBytes = 0;
 };
 KeptFrame g_kept;
-
-std::shared_ptr<LameEncoder> Find(BEStream stream)
-{
-    std::lock_guard<std::mutex> guard(g_lock);
-    if (stream == 0 || stream > kLameMaxStreams) return nullptr;
-    return g_streams[stream - 1];
-}
-
-// Runs an entry point's body; nothing thrown inside leaves the library.
-template <typename Body> uint32_t Guarded(Body body)
-{
-    try {
-        return body();
-    } catch (...) {
-        return BE_ERR_INVALID_PARAMETERS;
-    }
-}
 
 } // namespace
 
@@ -69,16 +53,12 @@ uint32_t beInitStream(void* config, uint32_t* samplesPerChunk, uint32_t* outputB
         if (const uint32_t error = ReadRecord(config, settings)) return error;
         std::shared_ptr<LameEncoder> encoder = LameEncoder::Start(settings);
         if (!encoder) return BE_ERR_INVALID_PARAMETERS;
-        std::lock_guard<std::mutex> guard(g_lock);
-        for (uint32_t i = 0; i < kLameMaxStreams; ++i) {
-            if (g_streams[i]) continue;
-            g_streams[i] = std::move(encoder);
-            *samplesPerChunk = kLameChunkSamples;
-            *outputBufferSize = kLameOutputBufferSize;
-            *stream = i + 1;
-            return BE_ERR_SUCCESSFUL;
-        }
-        return BE_ERR_NO_MORE_HANDLES;
+        const BEStream handle = g_streams.Add(std::move(encoder));
+        if (!handle) return BE_ERR_NO_MORE_HANDLES;
+        *samplesPerChunk = kLameChunkSamples;
+        *outputBufferSize = kLameOutputBufferSize;
+        *stream = handle;
+        return BE_ERR_SUCCESSFUL;
     });
 }
 
@@ -88,7 +68,7 @@ uint32_t beEncodeChunk(BEStream stream, uint32_t sampleCount, const int16_t* sam
     if (outputLength) *outputLength = 0;
     if (!outputLength || !output || (!samples && sampleCount > 0)) return BE_ERR_INVALID_PARAMETERS;
     return Guarded([&]() -> uint32_t {
-        const auto encoder = Find(stream);
+        const auto encoder = g_streams.Find(stream);
         if (!encoder || encoder->IsFinished()) return BE_ERR_INVALID_HANDLE;
         // The output buffer holds one chunk's bytes, no more.
         if (sampleCount > kLameChunkSamples) return BE_ERR_INVALID_PARAMETERS;
@@ -106,7 +86,7 @@ uint32_t beDeinitStream(BEStream stream, uint8_t* output, uint32_t* outputLength
     if (outputLength) *outputLength = 0;
     if (!outputLength || !output) return BE_ERR_INVALID_PARAMETERS;
     return Guarded([&]() -> uint32_t {
-        const auto encoder = Find(stream);
+        const auto encoder = g_streams.Find(stream);
         if (!encoder || encoder->IsFinished()) return BE_ERR_INVALID_HANDLE;
         const int length = encoder->Finish(output);
         {
@@ -121,12 +101,7 @@ uint32_t beDeinitStream(BEStream stream, uint8_t* output, uint32_t* outputLength
 
 uint32_t beCloseStream(BEStream stream)
 {
-    std::shared_ptr<LameEncoder> released;
-    std::lock_guard<std::mutex> guard(g_lock);
-    if (stream == 0 || stream > kLameMaxStreams || !g_streams[stream - 1])
-        return BE_ERR_INVALID_HANDLE;
-    released.swap(g_streams[stream - 1]);
-    return BE_ERR_SUCCESSFUL;
+    return g_streams.Remove(stream) ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE;
 }
 
 uint32_t beWriteVBRHeader(const char* mp3Path)

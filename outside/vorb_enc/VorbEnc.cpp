@@ -3,11 +3,12 @@
 #include "BladeEnc.h"
 
 #include "StreamTable.h"
+#include "VorbisEncoder.h"
 
 #include <cstring>
 #include <new>
 
-using vorbenc::StreamTable;
+using backend::Guarded;
 
 namespace
 {
@@ -16,15 +17,8 @@ namespace
 constexpr uint8_t kInterfaceMajor = 1, kInterfaceMinor = 10;
 constexpr uint8_t kEngineMajor = 1, kEngineMinor = 3;
 
-// Runs an entry point's work; no exception (memory running out) may leave the library.
-template <typename Work> uint32_t Guarded(Work work)
-{
-    try {
-        return work();
-    } catch (...) {
-        return BE_ERR_INVALID_PARAMETERS;
-    }
-}
+constexpr size_t kMaxStreams = 64;
+backend::StreamTable<vorbenc::VorbisEncoder, kMaxStreams> g_streams;
 
 } // namespace
 
@@ -56,7 +50,7 @@ uint32_t beInitStream(void* config, uint32_t* samplesPerChunk, uint32_t* outputB
         auto encoder = vorbenc::VorbisEncoder::Create(record, error);
         if (!encoder) return error;
         const uint32_t bufferSize = encoder->OutputBufferSize();
-        const BEStream handle = StreamTable::Instance().Add(std::move(encoder));
+        const BEStream handle = g_streams.Add(std::move(encoder));
         if (!handle) return BE_ERR_NO_MORE_HANDLES;
         *samplesPerChunk = vorbenc::kSamplesPerChunk;
         *outputBufferSize = bufferSize;
@@ -69,7 +63,7 @@ uint32_t beEncodeChunk(BEStream stream, uint32_t sampleCount, const int16_t* sam
                        uint8_t* output, uint32_t* outputLength)
 {
     if (outputLength) *outputLength = 0;
-    auto encoder = StreamTable::Instance().Find(stream);
+    auto encoder = g_streams.Find(stream);
     if (!encoder) return BE_ERR_INVALID_HANDLE;
     return Guarded([&] {
         return encoder->Encode(reinterpret_cast<const uint8_t*>(samples), sampleCount, output,
@@ -80,12 +74,12 @@ uint32_t beEncodeChunk(BEStream stream, uint32_t sampleCount, const int16_t* sam
 uint32_t beDeinitStream(BEStream stream, uint8_t* output, uint32_t* outputLength)
 {
     if (outputLength) *outputLength = 0;
-    auto encoder = StreamTable::Instance().Find(stream);
+    auto encoder = g_streams.Find(stream);
     if (!encoder) return BE_ERR_INVALID_HANDLE;
     return Guarded([&] { return encoder->Finish(output, outputLength); });
 }
 
 uint32_t beCloseStream(BEStream stream)
 {
-    return StreamTable::Instance().Remove(stream) ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE;
+    return g_streams.Remove(stream) ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE;
 }

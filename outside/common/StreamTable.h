@@ -1,0 +1,63 @@
+// What every BladeEnc-style stand-in needs: stream handles that are small indices (1 to N)
+// into a table of running encoders, never pointers; and a guard that keeps every exception
+// (memory running out) inside the library.
+#pragma once
+
+#include "BladeEnc.h"
+
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+
+namespace backend {
+
+template <typename Encoder, size_t N> class StreamTable {
+public:
+    // The handle of the stored encoder (the lowest free slot + 1); 0 when the table is full.
+    BEStream Add(std::shared_ptr<Encoder> encoder)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (size_t i = 0; i < N; ++i) {
+            if (!slots_[i]) {
+                slots_[i] = std::move(encoder);
+                return static_cast<BEStream>(i + 1);
+            }
+        }
+        return 0;
+    }
+
+    // The encoder of a handle, kept alive for the caller even if another thread removes it.
+    std::shared_ptr<Encoder> Find(BEStream handle) const
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (handle < 1 || handle > N) return nullptr;
+        return slots_[handle - 1];
+    }
+
+    // False for a handle that names no stream. The encoder goes once no call uses it.
+    bool Remove(BEStream handle)
+    {
+        std::shared_ptr<Encoder> released;
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (handle < 1 || handle > N || !slots_[handle - 1]) return false;
+        released.swap(slots_[handle - 1]);
+        return true;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::array<std::shared_ptr<Encoder>, N> slots_;
+};
+
+// Runs an entry point's work; what it throws becomes an error result.
+template <typename Work> uint32_t Guarded(Work work)
+{
+    try {
+        return work();
+    } catch (...) {
+        return BE_ERR_INVALID_PARAMETERS;
+    }
+}
+
+} // namespace backend
