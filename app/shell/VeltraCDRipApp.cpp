@@ -57,4 +57,12 @@ void ApplyVeltraLook(QApplication& app)
     lists.setColor(QPalette::Window, QColor("#7d8ca0"));
     app.setPalette(lists, "QAbstractItemView");
     app.setPalette(p, "QHeaderView");
+    // Popup menus: a visible edge and separator on the dark ground, the accent for the item
+    // under the mouse.
+    app.setStyleSheet(QStringLiteral(
+        "QMenu { background-color: #1a212c; border: 1px solid #3a475a; padding: 4px 0px; }"
+        "QMenu::item { padding: 5px 28px 5px 8px; color: #e9eef4; }"
+        "QMenu::item:selected { background-color: #22a9d4; color: #0f141b; }"
+        "QMenu::icon { padding-left: 6px; }"
+        "QMenu::separator { height: 1px; background: #3a475a; margin: 4px 8px; }"));
 }

@@ -73,8 +73,8 @@ constexpr const char kHelpFileName[] = "veltracdripper.chm";
 
 } // namespace
 
-// Runs each ticked track's progress dialog. A dialog is kept until the next track starts (or
-// the command ends): its track's threads use it until the rip command has waited for them.
+// Runs each ticked track's progress dialog. The track's threads use the dialog until they have
+// ended, which may be after the dialog has (a cancel): they are waited for before it goes.
 class GuiRipFrontEnd : public RipFrontEnd
 {
 public:
@@ -83,10 +83,11 @@ public:
     RipResult RunTrack(TrackRecord& record) override
     {
         window_.ShowStatuses();
-        dialog_.reset();
         const RipSettings settings{g_settings.encoderType, g_settings.outputFolder};
-        dialog_ = std::make_unique<CRipDlg>(record, settings, &window_);
-        return CRipDlg::ResultOf(dialog_->exec());
+        CRipDlg dialog(record, settings, &window_);
+        const int code = dialog.exec();
+        FinishRipJob(g_ripJob);
+        return CRipDlg::ResultOf(code);
     }
 
     void ShowMessage(const char* text) override
@@ -98,7 +99,6 @@ public:
 
 private:
     CVeltraCDRipDlg& window_;
-    std::unique_ptr<CRipDlg> dialog_;
 };
 
 CVeltraCDRipDlg::CVeltraCDRipDlg(QWidget* parent)

@@ -1,11 +1,12 @@
 // veltra_screenshots OUTDIR: renders the main window (a disc listed, the mouse over a tool
-// button), the progress dialog at 50 per cent and the Options sheet to PNG files, on Qt's
-// offscreen platform. Dialogs get a plain caption bar drawn here, since offscreen windows have
-// no window manager to frame them.
+// button; and again with its File menu open), the progress dialog at 50 per cent and the
+// Options sheet to PNG files, on Qt's offscreen platform. Dialogs get a plain caption bar drawn
+// here, since offscreen windows have no window manager to frame them.
 #include "app/controls/SkinIconButton.h"
 #include "app/res/ResourceIds.h"
 #include "app/rip/RipDlg.h"
 #include "app/shell/CommandIds.h"
+#include "app/shell/MainMenus.h"
 #include "app/shell/OptionsSheet.h"
 #include "app/shell/VeltraCDRipApp.h"
 #include "app/shell/VeltraCDRipDlg.h"
@@ -14,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -23,6 +25,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace
 {
@@ -136,6 +139,26 @@ int main(int argc, char** argv)
         QCoreApplication::sendEvent(rip, &move);
         Settle();
         ok = Save(window.grab().toImage(), out + QStringLiteral("/main-window.png")) && ok;
+
+        // The File menu open under its button, its second item under the mouse.
+        rip->CancelHover();
+        CSkinIconButton* file = window.button(kIdFileMenu);
+        QMouseEvent over(QEvent::MouseMove, QPointF(20, 10), file->mapToGlobal(QPointF(20, 10)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(file, &over);
+        std::unique_ptr<QMenu> menu(BuildPopupMenu(kIdFileMenu, &window));
+        menu->popup(file->mapToGlobal(QPoint(0, file->height())));
+        Settle();
+        menu->setActiveAction(menu->actions().value(1));
+        Settle();
+        QImage withMenu = window.grab().toImage();
+        {
+            QPainter p(&withMenu);
+            p.drawPixmap(window.mapFromGlobal(menu->pos()), menu->grab());
+        }
+        menu->hide();
+        file->CancelHover();
+        ok = Save(withMenu, out + QStringLiteral("/main-window-menu.png")) && ok;
 
         TrackRecord record{};
         std::snprintf(record.name, sizeof record.name, "Track 03");
