@@ -4,7 +4,6 @@
 #include "CurrentSettings.h"
 
 #include "app/controls/DialogUnits.h"
-#include "platform/ModulePath.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -85,7 +84,8 @@ void COutputDlg::OnInitDialog()
     settings_.Read(kSectionOutput, kKeyEncode, "", encode, sizeof encode);
     std::string folder = path;
     if (folder.empty()) {
-        folder = plat::GetProgramFolder();
+        // The program's folder, or the user's music folder when the program cannot write there.
+        folder = DefaultOutputFolder();
         settings_.Write(kSectionOutput, kKeyPath, folder.c_str());
     }
     std::string format = encode;

@@ -27,7 +27,7 @@ class COutputDlg : public QWidget
 public:
     explicit COutputDlg(QWidget* parent = nullptr);
 
-    // Reads Path and Encode; writes the program's folder as Path and MP3 as Encode when they
+    // Reads Path and Encode; writes the default output folder as Path and MP3 as Encode when they
     // are empty (also when the sheet is then cancelled).
     void OnInitDialog();
     // Data exchange: true takes the edit box's text into the folder text, false shows it.
