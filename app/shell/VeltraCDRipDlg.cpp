@@ -25,7 +25,6 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPushButton>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QWindow>

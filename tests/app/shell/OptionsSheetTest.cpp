@@ -232,3 +232,18 @@ TEST_F(OptionsSheetTest, BrowsingTakesTheChosenFolderUnlessItIsTooLong)
     EXPECT_EQ(afterShort, shortDir);
     EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=" + shortDir + "\nEncode=WAV\n");
 }
+
+TEST_F(OptionsSheetTest, FoldersCrossInTheFileSystemsEncoding)
+{
+    const std::string utf8 = "/home/j\xC3\xBCrgen/M\xC3\xBCsik"; // "/home/jürgen/Müsik"
+    WriteFile(Ini(), "[OutPut]\nPath=" + utf8 + "\nEncode=WAV\n");
+    QString shown;
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
+        shown = page.folderEdit()->text();
+        page.folderEdit()->setText(shown + QString::fromUtf8("/\xC3\xA9t\xC3\xA9"));
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_EQ(shown, QString::fromUtf8("/home/j\xC3\xBCrgen/M\xC3\xBCsik"));
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=" + utf8 + "/\xC3\xA9t\xC3\xA9\nEncode=WAV\n");
+    EXPECT_EQ(g_settings.outputFolder, utf8 + "/\xC3\xA9t\xC3\xA9");
+}
