@@ -41,7 +41,7 @@ constexpr QRect kCloseRect(314, 1, 15, 13);
 constexpr QRect kLineRect(1, 41, 328, 1);
 constexpr QRect kListRect(7, 65, 315, 152);
 
-struct ButtonSpec {
+struct ButtonLayout {
     int id;
     QRect units;
     const char* caption;
@@ -50,7 +50,7 @@ struct ButtonSpec {
 };
 
 // Menu buttons first, then the tool buttons: the order in which they are set up.
-const ButtonSpec kButtons[] = {
+const ButtonLayout kButtons[] = {
     {kIdFileMenu, {1, 25, 47, 15}, "&File", res::IconMenuButton, "File"},
     {kIdEditMenu, {49, 25, 47, 15}, "&Edit", res::IconMenuButton, "Edit"},
     {kIdOptionsMenu, {97, 25, 47, 15}, "&Options", res::IconMenuButton, "Option"},
@@ -164,20 +164,20 @@ void CVeltraCDRipDlg::OnInitDialog()
 
 void CVeltraCDRipDlg::CreateButtons(const QSize& base)
 {
-    for (const ButtonSpec& spec : kButtons) {
-        auto* b = new CSkinIconButton(QString::fromLatin1(spec.caption), this);
-        b->setObjectName(QString::number(spec.id));
-        b->setGeometry(MapDialogRect(spec.units, base));
-        buttons_[spec.id] = b;
-        const int id = spec.id;
+    for (const ButtonLayout& button : kButtons) {
+        auto* b = new CSkinIconButton(QString::fromLatin1(button.caption), this);
+        b->setObjectName(QString::number(button.id));
+        b->setGeometry(MapDialogRect(button.units, base));
+        buttons_[button.id] = b;
+        const int id = button.id;
         connect(b, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
     }
-    for (const ButtonSpec& spec : kButtons)
-        if (IsMenuButton(spec.id)) buttons_[spec.id]->SetDrawBorder(false, true);
-    for (const ButtonSpec& spec : kButtons) {
-        CSkinIconButton* b = buttons_[spec.id];
-        b->SetButtonIcon(res::ResourcePath(spec.icon));
-        b->SetTooltipText(QString::fromLatin1(spec.tooltip), true);
+    for (const ButtonLayout& button : kButtons)
+        if (IsMenuButton(button.id)) buttons_[button.id]->SetDrawBorder(false, true);
+    for (const ButtonLayout& button : kButtons) {
+        CSkinIconButton* b = buttons_[button.id];
+        b->SetButtonIcon(res::ResourcePath(button.icon));
+        b->SetTooltipText(QString::fromLatin1(button.tooltip), true);
         b->SetTransparent(false);
     }
 }
