@@ -20,6 +20,7 @@ CDHANDLE OpenDrive()
         CloseCDHandle(g_drive.handle);
         g_drive.handle = 0;
     }
+    g_drive.openedIndex = -1;
     const int count = std::min<int>(g_drive.driveList.found, CD_MAX_DRIVES);
     for (int i = 0; i < count; ++i) {
         CDOpenRequest request{};
@@ -31,6 +32,7 @@ CDHANDLE OpenDrive()
         request.checkFrames = 3;
         if (CDHANDLE h = GetCDHandle(&request)) {
             g_drive.handle = h;
+            g_drive.openedIndex = i;
             break;
         }
     }

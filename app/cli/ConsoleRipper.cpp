@@ -141,25 +141,12 @@ std::string OutputFileOf(const TrackRecord& record, const RipSettings& settings)
     return ok ? path : std::string();
 }
 
-// The description of the drive that OpenDrive chose: the first of the list that opens.
+// The description of the drive that OpenDrive chose.
 std::string OpenedDriveName()
 {
-    const int count = std::min<int>(g_drive.driveList.found, CD_MAX_DRIVES);
-    for (int i = 0; i < count; ++i) {
-        CDOpenRequest request{};
-        request.recordSize = sizeof(CDOpenRequest);
-        request.one = 1;
-        std::memcpy(request.address, g_drive.driveList.drives[i].address, 3);
-        request.overlapFrames = 1;
-        request.checkFrames = 3;
-        if (CDHANDLE h = GetCDHandle(&request)) {
-            CloseCDHandle(h);
-            return std::string(g_drive.driveList.drives[i].description,
-                               strnlen(g_drive.driveList.drives[i].description,
-                                       sizeof g_drive.driveList.drives[i].description));
-        }
-    }
-    return "unknown";
+    if (g_drive.openedIndex < 0) return {};
+    const CDDriveEntry& entry = g_drive.driveList.drives[g_drive.openedIndex];
+    return std::string(entry.description, strnlen(entry.description, sizeof entry.description));
 }
 
 std::string Now()
