@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "platform/DebugTrace.h"
+#include "platform/Thread.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +16,7 @@
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -163,6 +165,12 @@ RunResult Run(const std::vector<std::string>& argv, const std::map<std::string, 
     else if (WIFSIGNALED(status))
         result.exitCode = 128 + WTERMSIG(status);
     return result;
+}
+
+int BaselineThreadCount()
+{
+    std::thread([] {}).join();
+    return plat::CountProcessThreads();
 }
 
 std::string ReadFile(const std::string& path)

@@ -48,6 +48,10 @@ RunResult Run(const std::vector<std::string>& argv,
               const std::map<std::string, std::string>& env = {}, const std::string& input = {},
               int timeoutSeconds = 300);
 
+// The process's thread count once a first thread has come and gone: runtimes (a sanitizer's,
+// say) start helper threads of their own with the first thread.
+int BaselineThreadCount();
+
 std::string ReadFile(const std::string& path);
 std::vector<unsigned char> ReadBytes(const std::string& path);
 void WriteFile(const std::string& path, const std::string& contents);

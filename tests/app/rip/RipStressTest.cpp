@@ -157,7 +157,7 @@ TEST(RipStress, FortyTracksInARowLeakNoThreadHandleOrStream)
     StressFrontEnd ui;
     ui.settings.encoderType = XT_ENCODER_WAV;
     ui.settings.outputFolder = out.path();
-    const int threads = plat::CountProcessThreads();
+    const int threads = testsupport::BaselineThreadCount();
     int tracks = 0;
     ui.before = [&] {
         // Each earlier track's threads have ended and its stream is gone.
@@ -185,7 +185,7 @@ TEST(RipStress, AHundredCancelsAtRandomMomentsLeaveValidFiles)
     TempDir dir;
     TrackList list;
     LoadDisc(dir, {150}, list, "delay * 1\n"); // slow enough to cancel in the middle
-    const int threads = plat::CountProcessThreads();
+    const int threads = testsupport::BaselineThreadCount();
     int cancelled = 0;
     for (int round = 0; round < 100; ++round) {
         TempDir out;
