@@ -37,7 +37,7 @@ extern "C" {
 #pragma pack(push, 1)
 
 typedef struct CDDriveEntry {
-    uint8_t address[3]; /* identifies the drive to GetCDHandle */
+    uint8_t address[3];    /* identifies the drive to GetCDHandle */
     char description[118]; /* for people only: NUL-terminated name of the drive or image */
 } CDDriveEntry;
 
@@ -51,7 +51,7 @@ typedef struct CDOpenRequest {
     uint8_t recordSize; /* 12 */
     uint8_t one;        /* the constant 1 */
     uint8_t address[3];
-    uint8_t readMode;   /* 0 */
+    uint8_t readMode; /* 0 */
     uint8_t zero[4];
     uint8_t overlapFrames; /* 1 */
     uint8_t checkFrames;   /* 3 */
@@ -59,10 +59,10 @@ typedef struct CDOpenRequest {
 
 typedef struct CDTocDescriptor {
     uint8_t reserved1;
-    uint8_t adrControl;   /* bit CD_TOC_CONTROL_DATA: data track */
-    uint8_t trackNumber;  /* CD_TOC_LEADOUT for the lead-out */
+    uint8_t adrControl;  /* bit CD_TOC_CONTROL_DATA: data track */
+    uint8_t trackNumber; /* CD_TOC_LEADOUT for the lead-out */
     uint8_t reserved2;
-    uint8_t address[4];   /* big-endian frame number, or 0, M, S, F */
+    uint8_t address[4]; /* big-endian frame number, or 0, M, S, F */
 } CDTocDescriptor;
 
 /* The READ TOC format 0 response. */
@@ -77,10 +77,10 @@ typedef struct CDTocRecord {
 typedef struct CDSectorHeader {
     uint32_t startFrame;
     uint32_t frameCount;
-    uint32_t bufferLength;  /* bytes of the data area, set at allocation */
+    uint32_t bufferLength; /* bytes of the data area, set at allocation */
     uint32_t bytesReturned;
     uint32_t reserved;
-    uint32_t dataOffset;    /* from the start of the data area to the first valid byte */
+    uint32_t dataOffset; /* from the start of the data area to the first valid byte */
 } CDSectorHeader;
 
 #pragma pack(pop)

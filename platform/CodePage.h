@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-namespace plat {
+namespace plat
+{
 
 constexpr uint32_t kCodePageAnsi = 0; // CP_ACP
 constexpr uint32_t kCodePage1252 = 1252;

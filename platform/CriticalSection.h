@@ -3,9 +3,11 @@
 
 #include <mutex>
 
-namespace plat {
+namespace plat
+{
 
-class CriticalSection {
+class CriticalSection
+{
 public:
     void Enter() { mutex_.lock(); }
     void Leave() { mutex_.unlock(); }
@@ -14,7 +16,8 @@ private:
     std::recursive_mutex mutex_;
 };
 
-class CriticalSectionLock {
+class CriticalSectionLock
+{
 public:
     explicit CriticalSectionLock(CriticalSection& cs) : cs_(cs) { cs_.Enter(); }
     ~CriticalSectionLock() { cs_.Leave(); }

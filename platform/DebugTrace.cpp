@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
-namespace plat {
+namespace plat
+{
 
-namespace {
+namespace
+{
 std::atomic<DebugSink> g_sink{nullptr};
 std::atomic<void*> g_sinkContext{nullptr};
 } // namespace

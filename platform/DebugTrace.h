@@ -1,7 +1,8 @@
 // The debug trace: one printf-formatted line of at most 511 characters to the debugger output.
 #pragma once
 
-namespace plat {
+namespace plat
+{
 
 constexpr int kDebugTraceSize = 512;
 

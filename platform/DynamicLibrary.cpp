@@ -8,7 +8,8 @@
 #include <strings.h>
 #include <unistd.h>
 
-namespace plat {
+namespace plat
+{
 
 std::string PlatformLibraryName(const char* fileName)
 {

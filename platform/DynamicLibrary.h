@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace plat {
+namespace plat
+{
 
 struct ModuleObject;
 using ModuleHandle = ModuleObject*;

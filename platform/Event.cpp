@@ -5,14 +5,16 @@
 #include <mutex>
 #include <new>
 
-namespace plat {
+namespace plat
+{
 
 struct EventObject {
     bool manualReset;
     bool signalled;
 };
 
-namespace {
+namespace
+{
 
 // Events are few and rarely signalled, so one lock and one condition for all of them keeps
 // waiting for several events at once simple and free of lost wake-ups.
@@ -70,7 +72,8 @@ uint32_t WaitForAnyEvent(const EventHandle* events, size_t count, uint32_t milli
     for (size_t i = 0; i < count; ++i)
         if (!events[i]) return kWaitFailed;
 
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     std::unique_lock<std::mutex> lock(EventMutex());
     for (;;) {
         for (size_t i = 0; i < count; ++i) {

@@ -4,7 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace plat {
+namespace plat
+{
 
 struct EventObject;
 using EventHandle = EventObject*;

@@ -9,12 +9,14 @@
 #include <unistd.h>
 #include <vector>
 
-namespace plat {
+namespace plat
+{
 
 bool CanEnterDirectory(const char* path)
 {
     if (!path || !*path) return false;
-    struct stat st{};
+    struct stat st {
+    };
     if (stat(path, &st) != 0 || !S_ISDIR(st.st_mode)) return false;
     return faccessat(AT_FDCWD, path, X_OK, AT_EACCESS) == 0;
 }

@@ -3,7 +3,8 @@
 
 #include <string>
 
-namespace plat {
+namespace plat
+{
 
 // True when the path is a folder that could be made the current folder. The current folder
 // itself is not touched, so other threads may rely on it meanwhile.

@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-namespace plat {
+namespace plat
+{
 
 constexpr uint32_t kErrorSuccess = 0;
 constexpr uint32_t kErrorFileNotFound = 2;

@@ -4,9 +4,11 @@
 #include <cstring>
 #include <sys/resource.h>
 
-namespace plat {
+namespace plat
+{
 
-namespace {
+namespace
+{
 
 // Value of one "Name:   123 kB" line of a /proc file, in bytes; 0 when missing.
 uint64_t ProcValue(const char* file, const char* name)

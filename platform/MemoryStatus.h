@@ -3,12 +3,13 @@
 
 #include <cstdint>
 
-namespace plat {
+namespace plat
+{
 
 struct MemoryStatus {
-    uint32_t memoryLoad = 0;     // per cent of physical memory in use
-    uint64_t availPhysical = 0;  // bytes of physical memory available
-    uint64_t availVirtual = 0;   // bytes of address space this process may still use
+    uint32_t memoryLoad = 0;    // per cent of physical memory in use
+    uint64_t availPhysical = 0; // bytes of physical memory available
+    uint64_t availVirtual = 0;  // bytes of address space this process may still use
 };
 
 MemoryStatus GlobalMemoryStatus();

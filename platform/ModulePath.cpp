@@ -6,7 +6,8 @@
 #include <unistd.h>
 #include <vector>
 
-namespace plat {
+namespace plat
+{
 
 std::string GetProgramPath()
 {
@@ -24,7 +25,8 @@ std::string FolderOf(const std::string& path)
     return path.substr(0, cut);
 }
 
-namespace {
+namespace
+{
 std::string& ProgramFolderOverride()
 {
     static std::string folder;
@@ -49,7 +51,8 @@ std::string GetModuleFolder(const void* addressInModule)
     if (!dladdr(addressInModule, &info) || !info.dli_fname) return {};
     // The main program is reported by the name it was started with, which may be relative to
     // a folder that is no longer current: ask the kernel for it instead.
-    struct stat module{}, program{};
+    struct stat module {
+    }, program{};
     if (stat(info.dli_fname, &module) != 0 || stat("/proc/self/exe", &program) != 0 ||
         (module.st_dev == program.st_dev && module.st_ino == program.st_ino))
         return FolderOf(GetProgramPath());

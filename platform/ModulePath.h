@@ -3,7 +3,8 @@
 
 #include <string>
 
-namespace plat {
+namespace plat
+{
 
 constexpr char kPathSeparator = '/';
 

@@ -12,9 +12,11 @@
 #include <unistd.h>
 #include <vector>
 
-namespace plat {
+namespace plat
+{
 
-namespace {
+namespace
+{
 
 struct Line {
     std::string text; // without its line end

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-namespace plat {
+namespace plat
+{
 
 // Copies the value (or the default when the file, section or key is missing) into the buffer,
 // cut to size - 1 characters, and returns the number of characters copied.

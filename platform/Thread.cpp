@@ -10,7 +10,8 @@
 #include <sched.h>
 #include <thread>
 
-namespace plat {
+namespace plat
+{
 
 struct ThreadObject {
     std::thread thread;
@@ -20,7 +21,8 @@ struct ThreadObject {
     void* argument = nullptr;
 };
 
-namespace {
+namespace
+{
 
 void Release(ThreadObject* t)
 {

@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-namespace plat {
+namespace plat
+{
 
 struct ThreadObject;
 using ThreadHandle = ThreadObject*;

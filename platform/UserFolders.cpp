@@ -8,9 +8,11 @@
 #include <pwd.h>
 #include <unistd.h>
 
-namespace plat {
+namespace plat
+{
 
-namespace {
+namespace
+{
 
 std::string Home()
 {
@@ -23,7 +25,8 @@ std::string Home()
 
 std::string UserConfigFolder()
 {
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/') return config;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
+        return config;
     return Home() + "/.config";
 }
 
@@ -36,14 +39,16 @@ std::string UserMusicFolder()
         if (line.rfind(key, 0) != 0 || line.size() < key.size() + 1 || line.back() != '"') continue;
         std::string value = line.substr(key.size(), line.size() - key.size() - 1);
         if (value.rfind("$HOME", 0) == 0) value = Home() + value.substr(5);
-        if (!value.empty() && value[0] == '/' && value != Home() && value != Home() + "/") return value;
+        if (!value.empty() && value[0] == '/' && value != Home() && value != Home() + "/")
+            return value;
     }
     return Home() + "/Music";
 }
 
 bool IsWritableFolder(const std::string& folder)
 {
-    return CanEnterDirectory(folder.c_str()) && faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) == 0;
+    return CanEnterDirectory(folder.c_str()) &&
+           faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
 } // namespace plat

@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace plat {
+namespace plat
+{
 
 // $XDG_CONFIG_HOME, else $HOME/.config.
 std::string UserConfigFolder();

@@ -6,7 +6,8 @@
 #include <stdexcept>
 #include <string>
 
-namespace {
+namespace
+{
 
 void Usage(FILE* out)
 {

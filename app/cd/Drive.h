@@ -10,8 +10,8 @@ struct DriveState {
     CDDriveList driveList{};
     CDHANDLE handle = 0;
     int openedIndex = -1; // the drive list entry the handle belongs to
-    CDTocRecord tocA{}; // parsed
-    CDTocRecord tocB{}; // only its read result counts
+    CDTocRecord tocA{};   // parsed
+    CDTocRecord tocB{};   // only its read result counts
 };
 
 extern DriveState g_drive;

@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 uint32_t Address(const CDTocDescriptor& d)
 {
@@ -28,7 +29,8 @@ std::vector<TrackRecord> BuildTrackRecords(const CDTocRecord& toc)
         TrackRecord record{};
         std::snprintf(record.name, sizeof record.name, "Track %02d", t);
         record.startFrame = Address(d);
-        if (d.adrControl & CD_TOC_CONTROL_DATA) std::snprintf(record.name, sizeof record.name, "Data Track");
+        if (d.adrControl & CD_TOC_CONTROL_DATA)
+            std::snprintf(record.name, sizeof record.name, "Data Track");
         // A next address before this one is a damaged TOC, not a track of four billion frames.
         record.length = Address(n) >= record.startFrame ? Address(n) - record.startFrame : 0;
 
@@ -36,9 +38,11 @@ std::vector<TrackRecord> BuildTrackRecords(const CDTocRecord& toc)
             // The gap before an Enhanced CD's data track is no audio: a drive refuses it or
             // returns noise.
             if (record.length > kDataTrackGap) record.length -= kDataTrackGap;
-            plat::DebugTrace("Set lastAudioFrame to %d", static_cast<int>(record.startFrame + record.length - 1));
+            plat::DebugTrace("Set lastAudioFrame to %d",
+                             static_cast<int>(record.startFrame + record.length - 1));
         } else if (n.trackNumber == CD_TOC_LEADOUT) {
-            plat::DebugTrace("Set lastAudioFrame to %d", static_cast<int>(record.startFrame + record.length - 1));
+            plat::DebugTrace("Set lastAudioFrame to %d",
+                             static_cast<int>(record.startFrame + record.length - 1));
         }
         if (record.length == 0) continue;
         records.push_back(record);

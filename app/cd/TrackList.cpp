@@ -12,5 +12,6 @@ void TrackList::Append(const TrackRecord& record, const std::string& timeText)
 
 void TrackList::CheckAll(bool checked)
 {
-    for (TrackRow& r : rows_) r.checked = checked;
+    for (TrackRow& r : rows_)
+        r.checked = checked;
 }

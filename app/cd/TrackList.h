@@ -16,7 +16,8 @@ struct TrackRow {
     TrackRecord record{};
 };
 
-class TrackList {
+class TrackList
+{
 public:
     void Clear() { rows_.clear(); }
     void Append(const TrackRecord& record, const std::string& timeText);

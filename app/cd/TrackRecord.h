@@ -8,7 +8,7 @@ constexpr int kTrackNameSize = 324;
 struct TrackRecord {
     char name[kTrackNameSize];
     uint32_t startFrame;
-    uint32_t length;  // frames
-    int32_t ripFlag;  // set by the rip command; the job then names the file after the track
+    uint32_t length;   // frames
+    int32_t ripFlag;   // set by the rip command; the job then names the file after the track
     int32_t rowNumber; // 1-based row position, set by the rip command
 };

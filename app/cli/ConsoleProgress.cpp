@@ -38,7 +38,8 @@ bool ConsoleProgress::AskOverwrite(const char* caption, const char* text)
         std::printf("%s: %s\n%s [y/N] ", name_.c_str(), caption, text);
         std::fflush(stdout);
         char answer[16] = {};
-        if (std::fgets(answer, sizeof answer, stdin) && (answer[0] == 'y' || answer[0] == 'Y')) return true;
+        if (std::fgets(answer, sizeof answer, stdin) && (answer[0] == 'y' || answer[0] == 'Y'))
+            return true;
     }
     declined_ = true;
     return false;
@@ -57,9 +58,11 @@ void ConsoleProgress::Draw(double seconds, bool last)
     const double speed = seconds > 0.05 ? audio / seconds : 0.0;
     char bar[31];
     const int filled = percent * 30 / 100;
-    for (int i = 0; i < 30; ++i) bar[i] = i < filled ? '#' : '.';
+    for (int i = 0; i < 30; ++i)
+        bar[i] = i < filled ? '#' : '.';
     bar[30] = '\0';
-    std::printf("\r%-12s [%s] %3d%%  %5.1fx%s", name_.c_str(), bar, percent, speed, last ? "\n" : "");
+    std::printf("\r%-12s [%s] %3d%%  %5.1fx%s", name_.c_str(), bar, percent, speed,
+                last ? "\n" : "");
     std::fflush(stdout);
 }
 
@@ -75,7 +78,8 @@ RipResult ConsoleProgress::Wait(bool (*cancelRequested)())
             Close(RipResult::Cancelled);
         }
         if (showBar_)
-            Draw(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), false);
+            Draw(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+                 false);
     }
     if (showBar_ && !declined_ && !openFailed_)
         Draw(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), true);

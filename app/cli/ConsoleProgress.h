@@ -9,7 +9,8 @@
 #include <atomic>
 #include <string>
 
-class ConsoleProgress : public RipProgress {
+class ConsoleProgress : public RipProgress
+{
 public:
     enum class Overwrite { Yes, Ask, No };
     ConsoleProgress(std::string trackName, Overwrite overwrite, bool showBar);

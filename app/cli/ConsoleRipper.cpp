@@ -24,7 +24,8 @@
 #include <string>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 const char kUsage[] =
     "usage: veltracdrip-cli [options]\n"
@@ -86,7 +87,8 @@ bool ParseRows(const std::string& text, std::set<int>& rows)
             return false;
         }
         if (a < 1 || b < a || b > 99) return false;
-        for (int r = a; r <= b; ++r) rows.insert(r);
+        for (int r = a; r <= b; ++r)
+            rows.insert(r);
         pos = comma + 1;
     }
     return !rows.empty();
@@ -118,10 +120,14 @@ int EncoderTypeFor(const std::string& format)
 const char* FormatName(int type)
 {
     switch (type) {
-    case XT_ENCODER_WAV: return "WAV";
-    case XT_ENCODER_VORB: return "Ogg Vorbis";
-    case XT_ENCODER_RAW: return "raw PCM";
-    default: return "MP3";
+    case XT_ENCODER_WAV:
+        return "WAV";
+    case XT_ENCODER_VORB:
+        return "Ogg Vorbis";
+    case XT_ENCODER_RAW:
+        return "raw PCM";
+    default:
+        return "MP3";
     }
 }
 
@@ -159,7 +165,8 @@ std::string Now()
     return text;
 }
 
-class ConsoleFrontEnd : public RipFrontEnd {
+class ConsoleFrontEnd : public RipFrontEnd
+{
 public:
     ConsoleFrontEnd(RipSettings settings, ConsoleProgress::Overwrite overwrite,
                     VerifiedRip* verified)
@@ -187,7 +194,8 @@ public:
         const RipResult result = progress.Wait(&Interrupted);
         // After a cancel the threads may still be winding down, using `progress`.
         FinishRipJob(g_ripJob);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         // The checksums and the reader's counts are complete once both threads have ended.
         if (verified_) FinishRipJob(g_ripJob);
 
@@ -221,7 +229,10 @@ public:
         return result;
     }
 
-    void ShowMessage(const char* text) override { std::fprintf(stderr, "veltracdrip-cli: %s\n", text); }
+    void ShowMessage(const char* text) override
+    {
+        std::fprintf(stderr, "veltracdrip-cli: %s\n", text);
+    }
 
     const std::map<int, std::string>& reasons() const { return reasons_; }
 
@@ -281,7 +292,8 @@ int RunConsoleRipper(int argc, char** argv)
     }
     std::set<int> rows;
     if (!tracks.empty() && !ParseRows(tracks, rows)) {
-        std::fprintf(stderr, "veltracdrip-cli: bad track list \"%s\" (rows, e.g. 1,3-5)\n", tracks.c_str());
+        std::fprintf(stderr, "veltracdrip-cli: bad track list \"%s\" (rows, e.g. 1,3-5)\n",
+                     tracks.c_str());
         return 2;
     }
     if (verify.verifyOnly && verify.cue) {
@@ -293,11 +305,13 @@ int RunConsoleRipper(int argc, char** argv)
     if (!format.empty()) {
         encoderType = EncoderTypeFor(format);
         if (encoderType < 0) {
-            std::fprintf(stderr, "veltracdrip-cli: unknown format \"%s\" (wav, mp3 or ogg)\n", format.c_str());
+            std::fprintf(stderr, "veltracdrip-cli: unknown format \"%s\" (wav, mp3 or ogg)\n",
+                         format.c_str());
             return 2;
         }
         if (encoderType == 0 && !verify.verifyOnly) {
-            std::fprintf(stderr, "veltracdrip-cli: no %s encoder is available on this machine\n", format.c_str());
+            std::fprintf(stderr, "veltracdrip-cli: no %s encoder is available on this machine\n",
+                         format.c_str());
             return 2;
         }
     }
@@ -328,19 +342,23 @@ int RunConsoleRipper(int argc, char** argv)
         settings.encoderType = XT_ENCODER_WAV;
         settings.noWrite = true;
     } else if (!encoderType && !xtEncoderAvail(settings.encoderType)) {
-        std::fprintf(stderr, "veltracdrip-cli: the %s encoder of the settings file is not available on "
-                             "this machine; choose one with --format\n", FormatName(settings.encoderType));
+        std::fprintf(stderr,
+                     "veltracdrip-cli: the %s encoder of the settings file is not available on "
+                     "this machine; choose one with --format\n",
+                     FormatName(settings.encoderType));
         return 2;
     }
     for (int r : rows) {
         if (r > static_cast<int>(list.size())) {
-            std::fprintf(stderr, "veltracdrip-cli: there is no row %d (the disc lists %zu)\n", r, list.size());
+            std::fprintf(stderr, "veltracdrip-cli: there is no row %d (the disc lists %zu)\n", r,
+                         list.size());
             return 2;
         }
     }
     for (size_t i = 0; i < list.size(); ++i) {
         TrackRow& row = list.row(i);
-        row.checked = rows.empty() ? row.name != "Data Track" : rows.count(static_cast<int>(i + 1)) > 0;
+        row.checked =
+            rows.empty() ? row.name != "Data Track" : rows.count(static_cast<int>(i + 1)) > 0;
     }
 
     std::unique_ptr<VerifiedRip> verified;

@@ -41,7 +41,9 @@ unsigned EncoderThread(void* argument)
             plat::YieldProcessor();
             continue;
         }
-        const uint32_t got = ringRead(&job.ring, piece.data(), std::min<uint32_t>(available, static_cast<uint32_t>(piece.size())));
+        const uint32_t got =
+            ringRead(&job.ring, piece.data(),
+                     std::min<uint32_t>(available, static_cast<uint32_t>(piece.size())));
         if (got > 0) {
             if (job.tap) job.tap->Pcm(piece.data(), got);
             xtEncode(job.encoder, piece.data(), static_cast<int>(got));

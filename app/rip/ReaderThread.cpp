@@ -9,7 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 constexpr uint32_t kPacingWaitMs = 180000;
 constexpr uint32_t kEndOfTrackWaitMs = 5000;
@@ -20,7 +21,9 @@ constexpr int kOverlappedTries = 3;
 
 // A sector buffer: the header, then room for 27 frames.
 struct SectorBuffer {
-    SectorBuffer() : memory(static_cast<uint8_t*>(std::calloc(1, sizeof(CDSectorHeader) + kFramesPerRead * kFrameBytes)))
+    SectorBuffer()
+        : memory(static_cast<uint8_t*>(
+              std::calloc(1, sizeof(CDSectorHeader) + kFramesPerRead * kFrameBytes)))
     {
         if (memory) header()->bufferLength = kFramesPerRead * kFrameBytes;
     }
@@ -99,10 +102,13 @@ void WaitForDrain(RipJob& job, plat::EventHandle own)
 {
     plat::ResetEvent(own);
     ringArmWake(&job.ring, own, job.ring.capacity - static_cast<int32_t>(kDrainedBytes));
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kEndOfTrackWaitMs);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kEndOfTrackWaitMs);
     // Armed after the ring had already drained, nothing would signal: look before waiting.
     while (ringCount(&job.ring) >= kDrainedBytes) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
         if (left <= 0) break;
         plat::WaitForEvent(own, static_cast<uint32_t>(left));
     }

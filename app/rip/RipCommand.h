@@ -9,7 +9,8 @@ constexpr const char kNoSelectionText[] = "You must select one Item to operate i
 constexpr const char kCompleteStatus[] = "complete";
 
 // What the rip command needs from the program around it.
-class RipFrontEnd {
+class RipFrontEnd
+{
 public:
     virtual ~RipFrontEnd() = default;
     // Runs the track's progress dialog modally; the dialog starts the job (StartRipJob) and

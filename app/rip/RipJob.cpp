@@ -11,7 +11,8 @@
 
 RipJob g_ripJob;
 
-namespace {
+namespace
+{
 
 // Clears the whole job for the next track. Storage and handles of the previous track were
 // released by FinishRipJob.

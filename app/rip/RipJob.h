@@ -15,7 +15,8 @@
 
 // Sees every piece of PCM on its way to the encoder library, on the encoder thread (the
 // console ripper checksums the audio there, so no second read is needed).
-class PcmTap {
+class PcmTap
+{
 public:
     virtual ~PcmTap() = default;
     virtual void Pcm(const uint8_t* bytes, uint32_t count) = 0;

@@ -6,7 +6,8 @@
 
 enum class RipResult { Finished, Cancelled };
 
-class RipProgress {
+class RipProgress
+{
 public:
     virtual ~RipProgress() = default;
     // From the encoder thread: the meter position, 0 to 100, only when the percentage changes.

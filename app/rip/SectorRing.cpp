@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 // Copies into the ring at pos, splitting at the end of the block; returns the new position.
 uint8_t* CopyIn(SectorRing* ring, uint8_t* pos, const uint8_t* src, uint32_t n)
@@ -113,7 +114,8 @@ void ringArmWake(SectorRing* ring, plat::EventHandle event, int32_t threshold)
     ring->wakeThreshold = threshold;
 }
 
-uint32_t sizeRingBuffer(uint32_t wantedFrames, uint32_t minimumFrames, const plat::MemoryStatus& memory)
+uint32_t sizeRingBuffer(uint32_t wantedFrames, uint32_t minimumFrames,
+                        const plat::MemoryStatus& memory)
 {
     const uint32_t want = wantedFrames * kFrameBytes;
     const uint32_t minimum = minimumFrames * kFrameBytes;

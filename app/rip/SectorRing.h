@@ -41,4 +41,5 @@ constexpr uint32_t kFramesPerRead = 27;
 // The ring capacity for a track: the whole track when physical memory allows, less when memory
 // is short, never below one read of 27 frames. Writes the three memory trace lines.
 uint32_t sizeRingBuffer(uint32_t wantedFrames, uint32_t minimumFrames);
-uint32_t sizeRingBuffer(uint32_t wantedFrames, uint32_t minimumFrames, const plat::MemoryStatus& memory);
+uint32_t sizeRingBuffer(uint32_t wantedFrames, uint32_t minimumFrames,
+                        const plat::MemoryStatus& memory);

@@ -30,8 +30,9 @@ void LoadSettings()
 
     std::string folder = path;
     if (folder.size() > kMaxOutputFolder) {
-        plat::DebugTrace("Path in the settings file is longer than %d characters, using the default",
-                         static_cast<int>(kMaxOutputFolder));
+        plat::DebugTrace(
+            "Path in the settings file is longer than %d characters, using the default",
+            static_cast<int>(kMaxOutputFolder));
         folder.clear();
     }
     if (folder.empty()) folder = DefaultOutputFolder();

@@ -29,7 +29,8 @@ void Settings::Open(const char* fileName)
     path_ = SettingsFolder() + plat::kPathSeparator + (fileName ? fileName : "");
 }
 
-bool Settings::Read(const char* section, const char* key, const char* defaultValue, char* buffer, uint32_t size)
+bool Settings::Read(const char* section, const char* key, const char* defaultValue, char* buffer,
+                    uint32_t size)
 {
     plat::GetPrivateProfileString(section, key, defaultValue, buffer, size, path_.c_str());
     return true;

@@ -18,12 +18,14 @@ std::string SettingsFolder();
 // user's music folder.
 std::string DefaultOutputFolder();
 
-class Settings {
+class Settings
+{
 public:
     // path = the settings folder + separator + file name.
     void Open(const char* fileName);
     // Always succeeds; a missing file or key gives the default.
-    bool Read(const char* section, const char* key, const char* defaultValue, char* buffer, uint32_t size);
+    bool Read(const char* section, const char* key, const char* defaultValue, char* buffer,
+              uint32_t size);
     // Whether the file could be written.
     bool Write(const char* section, const char* key, const char* value);
     const std::string& path() const { return path_; }

@@ -6,7 +6,8 @@
 #include <cstring>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr size_t kRead = 27 * 2352;
 constexpr size_t kPiece = 4096;

@@ -10,9 +10,11 @@
 #include <memory>
 #include <mutex>
 
-namespace backend {
+namespace backend
+{
 
-template <typename Encoder, size_t N> class StreamTable {
+template <typename Encoder, size_t N> class StreamTable
+{
 public:
     // The handle of the stored encoder (the lowest free slot + 1); 0 when the table is full.
     BEStream Add(std::shared_ptr<Encoder> encoder)

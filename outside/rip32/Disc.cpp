@@ -2,19 +2,21 @@
 
 #include <algorithm>
 #include <cdio/logging.h>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <chrono>
-#include <thread>
 #include <cstring>
-#include <cerrno>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
-namespace rip32 {
+namespace rip32
+{
 
-namespace {
+namespace
+{
 
 // libcdio's default handler writes warnings to standard output and ends the process on an
 // error; a library must do neither.
@@ -52,7 +54,8 @@ void PutAddress(uint8_t* out, lsn_t lsn, uint32_t form)
 
 } // namespace
 
-namespace {
+namespace
+{
 
 // libcdio's image parsers can crash on malformed files (a division by zero in its toc parser,
 // for one). The user names the files, so try each one first in a child process: an image the
@@ -94,7 +97,8 @@ std::unique_ptr<Disc> Disc::Open(const std::string& source, bool image)
 {
     if (source.empty()) return nullptr;
     if (image) {
-        struct stat st{};
+        struct stat st {
+        };
         if (stat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
         if (!ImageSurvivesProbe(source)) return nullptr;
     }
@@ -119,11 +123,20 @@ void Disc::SetParameter(uint32_t parameter, uint32_t value)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     switch (parameter) {
-    case CD_PARM_TOC_ADDRESS_FORM: addressForm_ = value; break;
-    case CD_PARM_CHECK_FRAMES: checkFrames_ = value; break;
-    case CD_PARM_OVERLAP_FRAMES: overlapFrames_ = value; break;
-    case CD_PARM_JITTER_MODE: jitterMode_ = value; break;
-    default: break;
+    case CD_PARM_TOC_ADDRESS_FORM:
+        addressForm_ = value;
+        break;
+    case CD_PARM_CHECK_FRAMES:
+        checkFrames_ = value;
+        break;
+    case CD_PARM_OVERLAP_FRAMES:
+        overlapFrames_ = value;
+        break;
+    case CD_PARM_JITTER_MODE:
+        jitterMode_ = value;
+        break;
+    default:
+        break;
     }
 }
 
@@ -142,12 +155,14 @@ uint32_t Disc::ReadToc(CDTocRecord& toc)
     int n = 0;
     for (int t = first; t <= last + 1; ++t, ++n) {
         const bool leadout = t == last + 1;
-        const track_t track = leadout ? static_cast<track_t>(CDIO_CDROM_LEADOUT_TRACK) : static_cast<track_t>(t);
+        const track_t track =
+            leadout ? static_cast<track_t>(CDIO_CDROM_LEADOUT_TRACK) : static_cast<track_t>(t);
         const lsn_t lsn = cdio_get_track_lsn(cdio_, track);
         if (lsn == CDIO_INVALID_LSN || lsn < 0) return CD_STATUS_NO_DISC;
         uint8_t control = 0;
         if (!leadout) {
-            if (cdio_get_track_format(cdio_, track) != TRACK_FORMAT_AUDIO) control |= CD_TOC_CONTROL_DATA;
+            if (cdio_get_track_format(cdio_, track) != TRACK_FORMAT_AUDIO)
+                control |= CD_TOC_CONTROL_DATA;
             if (cdio_get_track_copy_permit(cdio_, track) == CDIO_TRACK_FLAG_TRUE) control |= 0x02;
             if (cdio_get_track_preemphasis(cdio_, track) == CDIO_TRACK_FLAG_TRUE) control |= 0x01;
         }
@@ -182,7 +197,8 @@ bool Disc::OnDisc(uint32_t first, uint32_t count)
     // An image file that lost its end after it was opened: libcdio fills what is gone from its
     // buffers and reports success, so look at the file itself.
     if (!dataFile_.empty()) {
-        struct stat st{};
+        struct stat st {
+        };
         if (stat(dataFile_.c_str(), &st) != 0) return false;
         return (static_cast<int64_t>(first) + count) * CD_FRAME_BYTES <= st.st_size;
     }
@@ -207,8 +223,9 @@ bool Disc::ReadFrames(int64_t first, uint32_t count, uint8_t* out)
         // An image driver reports a read that ran out of file after its first frame as a
         // success; its last frame read alone fails when the file is too short. (A cue image's
         // file size is checked before the read instead.)
-        if (n > 1 && image_ && dataFile_.empty() && cdio_read_audio_sectors(cdio_, dest + (n - 1) * CD_FRAME_BYTES,
-                                             static_cast<lsn_t>(begin + n - 1), 1) != DRIVER_OP_SUCCESS)
+        if (n > 1 && image_ && dataFile_.empty() &&
+            cdio_read_audio_sectors(cdio_, dest + (n - 1) * CD_FRAME_BYTES,
+                                    static_cast<lsn_t>(begin + n - 1), 1) != DRIVER_OP_SUCCESS)
             return false;
         begin += n;
     }
@@ -217,7 +234,8 @@ bool Disc::ReadFrames(int64_t first, uint32_t count, uint8_t* out)
 
 bool Disc::ReadBytes(int64_t pos, size_t size, uint8_t* out)
 {
-    const int64_t firstFrame = pos >= 0 ? pos / CD_FRAME_BYTES : -((-pos + CD_FRAME_BYTES - 1) / CD_FRAME_BYTES);
+    const int64_t firstFrame =
+        pos >= 0 ? pos / CD_FRAME_BYTES : -((-pos + CD_FRAME_BYTES - 1) / CD_FRAME_BYTES);
     const int64_t endPos = pos + static_cast<int64_t>(size);
     const int64_t endFrame = (endPos + CD_FRAME_BYTES - 1) / CD_FRAME_BYTES;
     const uint32_t count = static_cast<uint32_t>(endFrame - firstFrame);
@@ -252,7 +270,8 @@ uint32_t Disc::ReadOverlapped(CDSectorHeader& buffer, const CDSectorHeader* refe
 
     const bool haveReference =
         reference && reference->bytesReturned > 0 &&
-        static_cast<uint64_t>(reference->dataOffset) + reference->bytesReturned <= reference->bufferLength &&
+        static_cast<uint64_t>(reference->dataOffset) + reference->bytesReturned <=
+            reference->bufferLength &&
         reference->startFrame < start;
     const uint32_t refStart = haveReference ? reference->startFrame : start;
     const FaultPlan::Outcome fault = faults_.Attempt(refStart, start + count - refStart);
@@ -282,7 +301,8 @@ uint32_t Disc::ReadOverlapped(CDSectorHeader& buffer, const CDSectorHeader* refe
     int64_t found = -1;
     for (int64_t delta = 0; delta <= slack && found < 0; ++delta) {
         for (int64_t k : {expected - delta, expected + delta}) {
-            if (k < 0 || k + static_cast<int64_t>(refBytes) > static_cast<int64_t>(scratch_.size())) continue;
+            if (k < 0 || k + static_cast<int64_t>(refBytes) > static_cast<int64_t>(scratch_.size()))
+                continue;
             if (std::memcmp(scratch_.data() + k, ref, refBytes) == 0) {
                 found = k;
                 break;

@@ -13,9 +13,11 @@
 #include <string>
 #include <vector>
 
-namespace rip32 {
+namespace rip32
+{
 
-class Disc {
+class Disc
+{
 public:
     // Null when the source does not open (missing or malformed image, no such device).
     static std::unique_ptr<Disc> Open(const std::string& source, bool image);

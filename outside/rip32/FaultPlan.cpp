@@ -3,9 +3,11 @@
 #include <fstream>
 #include <sstream>
 
-namespace rip32 {
+namespace rip32
+{
 
-namespace {
+namespace
+{
 
 bool ParseFrames(const std::string& text, uint32_t& first, uint32_t& last)
 {
@@ -112,14 +114,18 @@ FaultPlan::Outcome FaultPlan::Attempt(uint32_t first, uint32_t count)
         if (f.triesLeft == 0 || f.last < first || f.first > last) continue;
         if (f.triesLeft > 0) --f.triesLeft;
         switch (f.kind) {
-        case Kind::Error: outcome.status = static_cast<uint32_t>(f.value); return outcome;
+        case Kind::Error:
+            outcome.status = static_cast<uint32_t>(f.value);
+            return outcome;
         case Kind::Retry:
             if (outcome.status == 1) outcome.status = 4;
             break;
         case Kind::Shift:
             if (outcome.shift == 0) outcome.shift = f.value;
             break;
-        case Kind::Delay: outcome.delayMs += f.value; break;
+        case Kind::Delay:
+            outcome.delayMs += f.value;
+            break;
         }
     }
     return outcome;

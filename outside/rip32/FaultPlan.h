@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
-namespace rip32 {
+namespace rip32
+{
 
-class FaultPlan {
+class FaultPlan
+{
 public:
     enum class Kind { Retry, Error, Shift, Delay };
     static constexpr int64_t kAlways = -1;

@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr uint8_t kKindImage = 1;
 constexpr uint8_t kKindDevice = 2;
@@ -43,7 +44,8 @@ std::vector<DriveInfo> Discover()
         }
     }
     if (char** devices = cdio_get_devices(DRIVER_DEVICE)) {
-        for (char** d = devices; *d; ++d) drives.push_back({*d, false});
+        for (char** d = devices; *d; ++d)
+            drives.push_back({*d, false});
         cdio_free_device_list(devices);
     }
     return drives;
@@ -153,7 +155,8 @@ RIP32_API uint32_t ReadCDAudioLBA(CDHANDLE handle, CDSectorHeader* buffer)
     }
 }
 
-RIP32_API uint32_t ReadCDAudioLBAEx(CDHANDLE handle, CDSectorHeader* buffer, CDSectorHeader* overlap)
+RIP32_API uint32_t ReadCDAudioLBAEx(CDHANDLE handle, CDSectorHeader* buffer,
+                                    CDSectorHeader* overlap)
 {
     auto disc = Lookup(handle);
     if (!disc || !buffer) return CD_STATUS_ERROR;

@@ -13,7 +13,8 @@ TEST(CodePage, Windows1252CoversAllByteValues)
     EXPECT_EQ(Cp1252ToUtf16(0xE9), 0x00E9);
     EXPECT_EQ(Cp1252ToUtf16(0xFF), 0x00FF);
     // The five undefined bytes map to the C1 controls of the same value.
-    for (unsigned char b : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) EXPECT_EQ(Cp1252ToUtf16(b), b);
+    for (unsigned char b : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
+        EXPECT_EQ(Cp1252ToUtf16(b), b);
 }
 
 TEST(CodePage, SizeQueryThenConversion)

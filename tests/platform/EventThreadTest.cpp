@@ -32,10 +32,12 @@ TEST(Event, WaitForAnyReportsTheSignalledOneAndConsumesOnlyIt)
     EXPECT_EQ(WaitForAnyEvent(events, 3, 0), kWaitObject0 + 2);
     EXPECT_EQ(WaitForAnyEvent(events, 3, 20), kWaitTimeout);
     EXPECT_EQ(WaitForAnyEvent(nullptr, 3, 0), kWaitFailed);
-    for (auto e : events) CloseEvent(e);
+    for (auto e : events)
+        CloseEvent(e);
 }
 
-namespace {
+namespace
+{
 struct Wake {
     EventHandle event;
     std::atomic<bool> waited{false};
@@ -105,7 +107,8 @@ TEST(Thread, WaitTimesOutWhileRunningAndAClosedHandleLetsTheThreadFinish)
     SetEvent(release);
     EXPECT_EQ(WaitForThread(t, 5000), kWaitObject0);
     CloseThreadHandle(t);
-    for (int i = 0; i < 100 && CountProcessThreads() > before; ++i) Sleep(10);
+    for (int i = 0; i < 100 && CountProcessThreads() > before; ++i)
+        Sleep(10);
     EXPECT_EQ(CountProcessThreads(), before);
     CloseEvent(release);
 }

@@ -9,7 +9,8 @@ using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
 
-namespace {
+namespace
+{
 std::string Get(const std::string& file, const char* section, const char* key, const char* def = "",
                 uint32_t size = 128)
 {
@@ -55,10 +56,13 @@ TEST(Profile, WriteKeepsEveryOtherLineAsItWas)
 {
     TempDir dir;
     const std::string file = dir / "a.ini";
-    WriteFile(file, "; my settings\r\n[OutPut]\r\nPath=/old\r\nEncode=WAV\r\n\r\n[Extra]\r\nkeep = me\r\n");
+    WriteFile(
+        file,
+        "; my settings\r\n[OutPut]\r\nPath=/old\r\nEncode=WAV\r\n\r\n[Extra]\r\nkeep = me\r\n");
     ASSERT_TRUE(WritePrivateProfileString("output", "path", "/new", file.c_str()));
-    EXPECT_EQ(ReadFile(file),
-              "; my settings\r\n[OutPut]\r\npath=/new\r\nEncode=WAV\r\n\r\n[Extra]\r\nkeep = me\r\n");
+    EXPECT_EQ(
+        ReadFile(file),
+        "; my settings\r\n[OutPut]\r\npath=/new\r\nEncode=WAV\r\n\r\n[Extra]\r\nkeep = me\r\n");
     ASSERT_TRUE(WritePrivateProfileString("OutPut", "Added", "1", file.c_str()));
     EXPECT_EQ(ReadFile(file), "; my settings\r\n[OutPut]\r\npath=/new\r\nEncode=WAV\r\nAdded=1\r\n"
                               "\r\n[Extra]\r\nkeep = me\r\n");

@@ -23,12 +23,25 @@ extern char** environ;
 
 namespace fs = std::filesystem;
 
-namespace testsupport {
+namespace testsupport
+{
 
-std::string BinDir() { return VELTRA_BIN_DIR; }
-std::string SourceDir() { return VELTRA_SOURCE_DIR; }
-std::string SharedTestData() { return VELTRA_TESTDATA; }
-std::string TestDataDir() { return VELTRA_TEST_DATA_DIR; }
+std::string BinDir()
+{
+    return VELTRA_BIN_DIR;
+}
+std::string SourceDir()
+{
+    return VELTRA_SOURCE_DIR;
+}
+std::string SharedTestData()
+{
+    return VELTRA_TESTDATA;
+}
+std::string TestDataDir()
+{
+    return VELTRA_TEST_DATA_DIR;
+}
 
 TempDir::TempDir()
 {
@@ -45,7 +58,8 @@ TempDir::~TempDir()
     // Folders made read-only by a test would stop the removal.
     for (auto it = fs::recursive_directory_iterator(path_, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
-        if (it->is_directory(ec)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        if (it->is_directory(ec))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
     fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(path_, ec);
 }
@@ -74,15 +88,19 @@ RunResult Run(const std::vector<std::string>& argv, const std::map<std::string, 
         const char* eq = std::strchr(*e, '=');
         if (eq) merged[std::string(*e, static_cast<size_t>(eq - *e))] = eq + 1;
     }
-    for (const auto& [k, v] : env) merged[k] = v;
+    for (const auto& [k, v] : env)
+        merged[k] = v;
     std::vector<std::string> envStrings;
-    for (const auto& [k, v] : merged) envStrings.push_back(k + "=" + v);
+    for (const auto& [k, v] : merged)
+        envStrings.push_back(k + "=" + v);
     std::vector<char*> envp;
-    for (auto& s : envStrings) envp.push_back(s.data());
+    for (auto& s : envStrings)
+        envp.push_back(s.data());
     envp.push_back(nullptr);
     std::vector<std::string> args = argv;
     std::vector<char*> argp;
-    for (auto& s : args) argp.push_back(s.data());
+    for (auto& s : args)
+        argp.push_back(s.data());
     argp.push_back(nullptr);
 
     int inPipe[2], outPipe[2], errPipe[2];
@@ -205,8 +223,14 @@ long long FileSize(const std::string& path)
     return ec ? -1 : static_cast<long long>(size);
 }
 
-DebugCapture::DebugCapture() { plat::SetDebugSink(&DebugCapture::Sink, this); }
-DebugCapture::~DebugCapture() { plat::SetDebugSink(nullptr, nullptr); }
+DebugCapture::DebugCapture()
+{
+    plat::SetDebugSink(&DebugCapture::Sink, this);
+}
+DebugCapture::~DebugCapture()
+{
+    plat::SetDebugSink(nullptr, nullptr);
+}
 
 void DebugCapture::Sink(const char* line, void* self)
 {
@@ -221,7 +245,10 @@ std::vector<std::string> DebugCapture::lines() const
     return lines_;
 }
 
-bool DebugCapture::contains(const std::string& line) const { return count(line) > 0; }
+bool DebugCapture::contains(const std::string& line) const
+{
+    return count(line) > 0;
+}
 
 size_t DebugCapture::count(const std::string& line) const
 {

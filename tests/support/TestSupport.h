@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-namespace testsupport {
+namespace testsupport
+{
 
 // The build's program folder, the repository, the shared real-world test data, tests/data.
 std::string BinDir();
@@ -16,7 +17,8 @@ std::string SharedTestData();
 std::string TestDataDir();
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
-class TempDir {
+class TempDir
+{
 public:
     TempDir();
     ~TempDir();
@@ -31,7 +33,8 @@ private:
 
 // A program folder of the test's own: hard links (or copies) of the files of bin/, without
 // any settings file, so that every test has its own settings and default output folder.
-class ProgramFolder : public TempDir {
+class ProgramFolder : public TempDir
+{
 public:
     ProgramFolder();
     std::string program(const std::string& name) const { return *this / name; }
@@ -59,7 +62,8 @@ bool FileExists(const std::string& path);
 long long FileSize(const std::string& path);
 
 // Collects the lines of this module's debug trace while it lives.
-class DebugCapture {
+class DebugCapture
+{
 public:
     DebugCapture();
     ~DebugCapture();

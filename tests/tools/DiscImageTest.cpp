@@ -30,11 +30,13 @@ TEST(DiscImage, CueAndBinHoldTheLayoutWithASparseGapBeforeTheDataTrack)
     auto image = discimage::WriteDiscImage(layout, dir / "d");
     EXPECT_EQ(image.trackStarts, (std::vector<uint32_t>{0, 75, 225 + 11400}));
     EXPECT_EQ(image.leadout, 225u + 11400 + 10);
-    EXPECT_EQ(ReadFile(image.descriptorPath),
-              "FILE \"d.bin\" BINARY\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n"
-              "  TRACK 03 AUDIO\n    INDEX 01 00:01:00\n  TRACK 04 MODE1/2352\n    INDEX 01 02:35:00\n");
+    EXPECT_EQ(
+        ReadFile(image.descriptorPath),
+        "FILE \"d.bin\" BINARY\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n"
+        "  TRACK 03 AUDIO\n    INDEX 01 00:01:00\n  TRACK 04 MODE1/2352\n    INDEX 01 02:35:00\n");
     EXPECT_EQ(FileSize(image.binPath), static_cast<long long>(image.leadout) * 2352);
-    struct stat st{};
+    struct stat st {
+    };
     ASSERT_EQ(stat(image.binPath.c_str(), &st), 0);
     EXPECT_LT(st.st_blocks * 512, 2 * 1024 * 1024); // the gap takes no space
     auto bytes = ReadBytes(image.binPath);
@@ -51,7 +53,12 @@ TEST(DiscImage, ToolRefusesImpossibleLayoutsClearly)
     auto bad = testsupport::Run({tool, "--tracks", "0", dir / "bad"});
     EXPECT_NE(bad.exitCode, 0);
     EXPECT_NE(bad.err.find("at least one frame"), std::string::npos);
-    EXPECT_NE(testsupport::Run({tool, "--tracks", "10", "--first", "99", "--data", "5", dir / "bad"}).exitCode, 0);
+    EXPECT_NE(
+        testsupport::Run({tool, "--tracks", "10", "--first", "99", "--data", "5", dir / "bad"})
+            .exitCode,
+        0);
     EXPECT_NE(testsupport::Run({tool, "--tracks", "1:75", dir / "bad"}).exitCode, 0);
-    EXPECT_NE(testsupport::Run({tool, "--toc", "--tracks", "10", "--data", "5", dir / "bad"}).exitCode, 0);
+    EXPECT_NE(
+        testsupport::Run({tool, "--toc", "--tracks", "10", "--data", "5", dir / "bad"}).exitCode,
+        0);
 }

@@ -3,23 +3,26 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <numeric>
 #include <stdexcept>
 #include <unistd.h>
 
-namespace discimage {
+namespace discimage
+{
 
-namespace {
+namespace
+{
 
 std::string Msf(uint32_t frames)
 {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", frames / 4500, (frames / 75) % 60, frames % 75);
+    std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", frames / 4500, (frames / 75) % 60,
+                  frames % 75);
     return buf;
 }
 
@@ -29,12 +32,14 @@ std::string BaseName(const std::string& path)
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-class BinWriter {
+class BinWriter
+{
 public:
     explicit BinWriter(const std::string& path)
     {
         fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd_ < 0) throw std::runtime_error("cannot create " + path + ": " + std::strerror(errno));
+        if (fd_ < 0)
+            throw std::runtime_error("cannot create " + path + ": " + std::strerror(errno));
     }
     ~BinWriter()
     {
@@ -44,7 +49,8 @@ public:
     {
         while (size > 0) {
             ssize_t n = ::pwrite(fd_, data, size, static_cast<off_t>(offset));
-            if (n <= 0) throw std::runtime_error(std::string("write failed: ") + std::strerror(errno));
+            if (n <= 0)
+                throw std::runtime_error(std::string("write failed: ") + std::strerror(errno));
             data += n;
             size -= static_cast<size_t>(n);
             offset += static_cast<uint64_t>(n);
@@ -87,7 +93,9 @@ void ToneFrame(uint32_t trackIndex, uint32_t frameInTrack, uint32_t trackLength,
             r += s * (p == 2 ? 0.7 : 1.0);
         }
         const double tremolo = 0.9 + 0.1 * std::sin(2 * M_PI * 0.5 * t);
-        auto sample = [&](double v) { return static_cast<int16_t>(std::lround(v * env * tremolo * 9000.0)); };
+        auto sample = [&](double v) {
+            return static_cast<int16_t>(std::lround(v * env * tremolo * 9000.0));
+        };
         int16_t ls = sample(l), rs = sample(r);
         out[i * 4 + 0] = static_cast<uint8_t>(ls & 0xFF);
         out[i * 4 + 1] = static_cast<uint8_t>((ls >> 8) & 0xFF);
@@ -123,13 +131,15 @@ void PatternSample(uint32_t frame, uint32_t index, uint8_t out[4])
 
 void PatternFrame(uint32_t frame, uint8_t* out)
 {
-    for (uint32_t i = 0; i < kSamplesPerFrame; ++i) PatternSample(frame, i, out + i * 4);
+    for (uint32_t i = 0; i < kSamplesPerFrame; ++i)
+        PatternSample(frame, i, out + i * 4);
 }
 
 std::vector<uint8_t> PatternBytes(uint32_t start, uint32_t length)
 {
     std::vector<uint8_t> bytes(static_cast<size_t>(length) * kFrameBytes);
-    for (uint32_t f = 0; f < length; ++f) PatternFrame(start + f, bytes.data() + static_cast<size_t>(f) * kFrameBytes);
+    for (uint32_t f = 0; f < length; ++f)
+        PatternFrame(start + f, bytes.data() + static_cast<size_t>(f) * kFrameBytes);
     return bytes;
 }
 
@@ -170,7 +180,8 @@ std::vector<uint32_t> ParseLengths(const std::string& text)
 WrittenImage WriteDiscImage(const DiscLayout& layout, const std::string& basePath)
 {
     const size_t tracks = layout.audioLengths.size() + (layout.dataLength ? 1 : 0);
-    if (layout.audioLengths.empty()) throw std::runtime_error("a disc needs at least one audio track");
+    if (layout.audioLengths.empty())
+        throw std::runtime_error("a disc needs at least one audio track");
     if (layout.firstTrack < 1 || layout.firstTrack + static_cast<int>(tracks) - 1 > 99)
         throw std::runtime_error("track numbers must lie in 1..99");
     for (uint32_t len : layout.audioLengths)
@@ -238,11 +249,12 @@ WrittenImage WriteDiscImage(const DiscLayout& layout, const std::string& basePat
     } else {
         // cdrdao names files relative to the current folder, not the toc file's.
         char resolved[PATH_MAX];
-        const std::string bin = realpath(image.binPath.c_str(), resolved) ? resolved : image.binPath;
+        const std::string bin =
+            realpath(image.binPath.c_str(), resolved) ? resolved : image.binPath;
         text = "CD_DA\n";
         for (size_t t = 0; t < tracks; ++t) {
-            text += "\nTRACK AUDIO\nFILE \"" + bin + "\" " +
-                    Msf(image.trackStarts[t]) + " " + Msf(layout.audioLengths[t]) + "\n";
+            text += "\nTRACK AUDIO\nFILE \"" + bin + "\" " + Msf(image.trackStarts[t]) + " " +
+                    Msf(layout.audioLengths[t]) + "\n";
         }
     }
     FILE* f = std::fopen(image.descriptorPath.c_str(), "w");

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-namespace discimage {
+namespace discimage
+{
 
 constexpr uint32_t kFrameBytes = 2352;
 constexpr uint32_t kSamplesPerFrame = 588;

@@ -13,7 +13,8 @@
 
 using testsupport::TempDir;
 
-namespace {
+namespace
+{
 
 void UseImages(const std::string& list)
 {
@@ -41,7 +42,8 @@ RealLayout ReadRealLayout(const std::string& path)
     std::ifstream in(path);
     std::string line;
     RealLayout layout;
-    std::regex file(R"(FILE "[^"]+" (\S+) (\S+))"), start(R"(^START (\S+))"), data(R"(DATAFILE "[^"]+" (\S+))");
+    std::regex file(R"(FILE "[^"]+" (\S+) (\S+))"), start(R"(^START (\S+))"),
+        data(R"(DATAFILE "[^"]+" (\S+))");
     bool inData = false;
     while (std::getline(in, line)) {
         std::smatch m;
@@ -126,8 +128,8 @@ TEST(Drive, RealEnhancedCdLayoutsListEveryAudioTrackAtItsTrueLength)
         ASSERT_GT(real.dataLength, 0u);
         discimage::DiscLayout layout;
         for (size_t i = 0; i < real.starts.size(); ++i)
-            layout.audioLengths.push_back((i + 1 < real.starts.size() ? real.starts[i + 1] : real.audioEnd) -
-                                          real.starts[i]);
+            layout.audioLengths.push_back(
+                (i + 1 < real.starts.size() ? real.starts[i + 1] : real.audioEnd) - real.starts[i]);
         // The generated image starts track 1 at frame 0, as the real disc's index 1 does.
         ASSERT_EQ(real.starts[0], 0u);
         layout.dataLength = real.dataLength;

@@ -5,7 +5,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 struct TocEntry {
     int track;
@@ -22,7 +23,8 @@ CDTocRecord MakeToc(int first, int last, const std::vector<TocEntry>& entries)
         CDTocDescriptor& d = toc.descriptors[i];
         d.adrControl = static_cast<uint8_t>(0x10 | (entries[i].data ? CD_TOC_CONTROL_DATA : 0));
         d.trackNumber = static_cast<uint8_t>(entries[i].track);
-        for (int b = 0; b < 4; ++b) d.address[b] = static_cast<uint8_t>(entries[i].start >> (24 - 8 * b));
+        for (int b = 0; b < 4; ++b)
+            d.address[b] = static_cast<uint8_t>(entries[i].start >> (24 - 8 * b));
     }
     return toc;
 }
@@ -32,7 +34,8 @@ CDTocRecord MakeToc(int first, int last, const std::vector<TocEntry>& entries)
 TEST(Toc, TenAudioTracksAndADataTrack)
 {
     std::vector<TocEntry> entries;
-    for (int t = 1; t <= 10; ++t) entries.push_back({t, static_cast<uint32_t>((t - 1) * 20000), false});
+    for (int t = 1; t <= 10; ++t)
+        entries.push_back({t, static_cast<uint32_t>((t - 1) * 20000), false});
     entries.push_back({11, 200000 + 11400, true});
     entries.push_back({0xAA, 250000, false});
     testsupport::DebugCapture trace;
@@ -55,17 +58,20 @@ TEST(Toc, TenAudioTracksAndADataTrack)
 
 TEST(Toc, TheGapRuleOnlyShortensTracksLongerThanTheGap)
 {
-    auto exact = BuildTrackRecords(MakeToc(1, 2, {{1, 0, false}, {2, 11400, true}, {0xAA, 12000, false}}));
+    auto exact =
+        BuildTrackRecords(MakeToc(1, 2, {{1, 0, false}, {2, 11400, true}, {0xAA, 12000, false}}));
     ASSERT_EQ(exact.size(), 2u);
     EXPECT_EQ(exact[0].length, 11400u);
-    auto longer = BuildTrackRecords(MakeToc(1, 2, {{1, 0, false}, {2, 11401, true}, {0xAA, 12000, false}}));
+    auto longer =
+        BuildTrackRecords(MakeToc(1, 2, {{1, 0, false}, {2, 11401, true}, {0xAA, 12000, false}}));
     EXPECT_EQ(longer[0].length, 1u);
 }
 
 TEST(Toc, ZeroLengthTracksGetNoRowAndNamesKeepTheTocNumbers)
 {
-    auto records = BuildTrackRecords(
-        MakeToc(3, 6, {{3, 0, false}, {4, 500, false}, {5, 500, false}, {6, 900, false}, {0xAA, 1000, false}}));
+    auto records = BuildTrackRecords(MakeToc(
+        3, 6,
+        {{3, 0, false}, {4, 500, false}, {5, 500, false}, {6, 900, false}, {0xAA, 1000, false}}));
     ASSERT_EQ(records.size(), 3u);
     EXPECT_STREQ(records[0].name, "Track 03");
     EXPECT_STREQ(records[1].name, "Track 05"); // track 4 has no frames
@@ -78,12 +84,14 @@ TEST(Toc, DamagedRecordsGiveNoRowsInsteadOfHugeOrOutOfBoundsOnes)
     EXPECT_TRUE(BuildTrackRecords(MakeToc(5, 4, {})).empty());
     EXPECT_TRUE(BuildTrackRecords(MakeToc(1, 99, {})).empty()); // the lead-out would not fit
     EXPECT_TRUE(BuildTrackRecords(MakeToc(0, 255, {})).empty());
-    auto backwards = BuildTrackRecords(MakeToc(1, 2, {{1, 5000, false}, {2, 100, false}, {0xAA, 6000, false}}));
+    auto backwards =
+        BuildTrackRecords(MakeToc(1, 2, {{1, 5000, false}, {2, 100, false}, {0xAA, 6000, false}}));
     ASSERT_EQ(backwards.size(), 1u);
     EXPECT_STREQ(backwards[0].name, "Track 02");
     // 98 tracks and the lead-out use 99 descriptors: the largest record that fits.
     std::vector<TocEntry> many;
-    for (int t = 1; t <= 98; ++t) many.push_back({t, static_cast<uint32_t>(t * 100), false});
+    for (int t = 1; t <= 98; ++t)
+        many.push_back({t, static_cast<uint32_t>(t * 100), false});
     many.push_back({0xAA, 9900, false});
     EXPECT_EQ(BuildTrackRecords(MakeToc(1, 98, many)).size(), 98u);
 }

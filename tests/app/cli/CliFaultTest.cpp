@@ -10,7 +10,8 @@
 
 using namespace testsupport;
 
-namespace {
+namespace
+{
 
 struct Fixture {
     ProgramFolder folder;
@@ -25,15 +26,17 @@ struct Fixture {
         image = discimage::WriteDiscImage(layout, dir / "disc");
         if (!faults.empty()) WriteFile(image.descriptorPath + ".faults", faults);
     }
-    RunResult Rip(const std::string& format = "wav", const std::string& outFolder = "", const std::string& shellPrefix = "")
+    RunResult Rip(const std::string& format = "wav", const std::string& outFolder = "",
+                  const std::string& shellPrefix = "")
     {
         const std::string folderArg = outFolder.empty() ? out.path() : outFolder;
         if (shellPrefix.empty())
-            return testsupport::Run({folder.program("veltracdrip-cli"), "--image", image.descriptorPath, "--out",
-                                     folderArg, "--format", format});
-        return testsupport::Run({"/bin/bash", "-c",
-                                 shellPrefix + " exec \"$0\" --image \"$1\" --out \"$2\" --format \"$3\"",
-                                 folder.program("veltracdrip-cli"), image.descriptorPath, folderArg, format});
+            return testsupport::Run({folder.program("veltracdrip-cli"), "--image",
+                                     image.descriptorPath, "--out", folderArg, "--format", format});
+        return testsupport::Run(
+            {"/bin/bash", "-c",
+             shellPrefix + " exec \"$0\" --image \"$1\" --out \"$2\" --format \"$3\"",
+             folder.program("veltracdrip-cli"), image.descriptorPath, folderArg, format});
     }
     std::vector<uint8_t> Track(size_t i) const
     {
@@ -42,7 +45,8 @@ struct Fixture {
     std::vector<uint8_t> Wav(const std::string& name) const
     {
         auto wav = ReadBytes(out / name);
-        return wav.size() < 44 ? std::vector<uint8_t>{} : std::vector<uint8_t>(wav.begin() + 44, wav.end());
+        return wav.size() < 44 ? std::vector<uint8_t>{}
+                               : std::vector<uint8_t>(wav.begin() + 44, wav.end());
     }
 };
 
@@ -58,7 +62,8 @@ TEST(CliFaults, AFullDiskFailsTheTrackAndTheNextSmallerTrackStillRips)
     // A file-size limit stands in for a full disk: 2000 KiB take track 2, not track 1.
     Fixture f({1500, 300, 600});
     // Limits in KiB that the long first track exceeds and the short second track does not.
-    for (auto [format, limit] : std::vector<std::pair<std::string, int>>{{"wav", 2000}, {"mp3", 200}, {"ogg", 200}}) {
+    for (auto [format, limit] :
+         std::vector<std::pair<std::string, int>>{{"wav", 2000}, {"mp3", 200}, {"ogg", 200}}) {
         auto run = f.Rip(format, "", "trap '' XFSZ; ulimit -f " + std::to_string(limit) + ";");
         EXPECT_EQ(run.exitCode, 1) << format << run.err;
         EXPECT_TRUE(Contains(run.err, "Track 01: not ripped: write error")) << format << run.err;
@@ -73,8 +78,10 @@ TEST(CliFaults, AnOutputFolderThatCannotBeMadeOrAPathTooLongIsReportedPerTrack)
     WriteFile(f.out / "plain-file", "");
     auto run = f.Rip("wav", f.out / "plain-file/sub");
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(Contains(run.err, "Track 01: not ripped: the output file could not be opened")) << run.err;
-    EXPECT_TRUE(Contains(run.err, "Track 02: not ripped: the output file could not be opened")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "Track 01: not ripped: the output file could not be opened"))
+        << run.err;
+    EXPECT_TRUE(Contains(run.err, "Track 02: not ripped: the output file could not be opened"))
+        << run.err;
 
     auto tooLong = f.Rip("wav", f.out / std::string(300, 'x'));
     EXPECT_EQ(tooLong.exitCode, 1);
@@ -91,12 +98,14 @@ TEST(CliFaults, DriveFaultsFailOnlyTheirTrack)
     };
     // Unreadable sectors in the middle of track 2; status 4 that never recovers; jitter on
     // every read of track 2 (its first request has nothing to align on).
-    for (const Case& c : {Case{"error 130-131 2\n", "Track 02"}, Case{"retry 110 always\n", "Track 02"},
-                          Case{"shift 100-199 16\n", "Track 02"}}) {
+    for (const Case& c :
+         {Case{"error 130-131 2\n", "Track 02"}, Case{"retry 110 always\n", "Track 02"},
+          Case{"shift 100-199 16\n", "Track 02"}}) {
         Fixture f({100, 100, 100}, c.faults);
         auto run = f.Rip();
         EXPECT_EQ(run.exitCode, 1) << c.faults;
-        EXPECT_TRUE(Contains(run.err, std::string(c.failedTrack) + ": not ripped: read error")) << c.faults << run.err;
+        EXPECT_TRUE(Contains(run.err, std::string(c.failedTrack) + ": not ripped: read error"))
+            << c.faults << run.err;
         EXPECT_EQ(f.Wav("Track 01.wav"), f.Track(0)) << c.faults;
         EXPECT_EQ(f.Wav("Track 03.wav"), f.Track(2)) << c.faults;
         auto failed = f.Wav("Track 02.wav");
@@ -117,7 +126,8 @@ TEST(CliFaults, AnImageTruncatedDuringTheRipFailsTheRestWithoutZeros)
     Fixture f({300, 300}, "delay * 20\n"); // slow enough to cut the image under it
     std::thread cutter([&f] {
         // Wait until the first track's file is being written, then cut the disc in track 1.
-        for (int i = 0; i < 500 && !FileExists(f.out / "Track 01.wav"); ++i) usleep(10000);
+        for (int i = 0; i < 500 && !FileExists(f.out / "Track 01.wav"); ++i)
+            usleep(10000);
         truncate(f.image.binPath.c_str(), 150 * 2352);
     });
     auto run = f.Rip();

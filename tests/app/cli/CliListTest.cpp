@@ -15,7 +15,8 @@ TEST(CliList, ListsTheTracksOfAnImageAndCreatesTheSettingsFileInItsOwnFolder)
     layout.audioLengths = {4500, 1};
     layout.dataLength = 500;
     auto image = discimage::WriteDiscImage(layout, discs / "disc");
-    auto run = testsupport::Run({folder.program("veltracdrip-cli"), "--list", "--image", image.descriptorPath});
+    auto run = testsupport::Run(
+        {folder.program("veltracdrip-cli"), "--list", "--image", image.descriptorPath});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("Track 03     01:00"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Track 04     00:00"), std::string::npos) << run.out;
@@ -26,7 +27,8 @@ TEST(CliList, ListsTheTracksOfAnImageAndCreatesTheSettingsFileInItsOwnFolder)
 TEST(CliList, NoDriveIsAClearError)
 {
     ProgramFolder folder;
-    auto run = testsupport::Run({folder.program("veltracdrip-cli"), "--image", "/nonexistent/disc.cue"});
+    auto run =
+        testsupport::Run({folder.program("veltracdrip-cli"), "--image", "/nonexistent/disc.cue"});
     EXPECT_NE(run.exitCode, 0);
     EXPECT_NE(run.err.find("no drive or disc image could be opened"), std::string::npos);
 }

@@ -15,9 +15,11 @@
 
 using testsupport::TempDir;
 
-namespace {
+namespace
+{
 
-class RecordingProgress : public RipProgress {
+class RecordingProgress : public RipProgress
+{
 public:
     void SetPosition(int percent) override
     {

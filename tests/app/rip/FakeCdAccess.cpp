@@ -5,9 +5,11 @@
 #include <cstring>
 #include <deque>
 
-namespace fakecd {
+namespace fakecd
+{
 
-namespace {
+namespace
+{
 std::mutex g_mutex;
 std::deque<uint32_t> g_script;
 std::vector<Call> g_calls;
@@ -24,7 +26,8 @@ uint32_t Deliver(CDSectorHeader* buffer, uint32_t status)
 {
     if (status != CD_STATUS_OK) return status;
     uint8_t* data = CD_SECTOR_DATA(buffer);
-    for (uint32_t f = 0; f < buffer->frameCount; ++f) discimage::PatternFrame(buffer->startFrame + f, data + f * 2352);
+    for (uint32_t f = 0; f < buffer->frameCount; ++f)
+        discimage::PatternFrame(buffer->startFrame + f, data + f * 2352);
     buffer->dataOffset = 0;
     buffer->bytesReturned = buffer->frameCount * 2352;
     return status;
@@ -61,10 +64,22 @@ uint32_t GetCDList(CDDriveList* list)
     list->found = 1;
     return 1;
 }
-CDHANDLE GetCDHandle(const CDOpenRequest*) { return 1; }
-uint32_t CloseCDHandle(CDHANDLE) { return 1; }
-uint32_t ModifyCDParms(CDHANDLE, uint32_t, uint32_t) { return 1; }
-uint32_t ReadTOC(CDHANDLE, CDTocRecord*) { return 3; }
+CDHANDLE GetCDHandle(const CDOpenRequest*)
+{
+    return 1;
+}
+uint32_t CloseCDHandle(CDHANDLE)
+{
+    return 1;
+}
+uint32_t ModifyCDParms(CDHANDLE, uint32_t, uint32_t)
+{
+    return 1;
+}
+uint32_t ReadTOC(CDHANDLE, CDTocRecord*)
+{
+    return 3;
+}
 
 uint32_t ReadCDAudioLBA(CDHANDLE, CDSectorHeader* buffer)
 {

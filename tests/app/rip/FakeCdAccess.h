@@ -8,7 +8,8 @@
 #include <mutex>
 #include <vector>
 
-namespace fakecd {
+namespace fakecd
+{
 
 struct Call {
     bool overlapped;

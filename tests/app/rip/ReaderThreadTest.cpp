@@ -9,13 +9,15 @@
 #include <memory>
 #include <thread>
 
-namespace {
+namespace
+{
 
 // One reader thread on a job of its own, with an optional consumer playing the encoder thread.
-class ReaderRun {
+class ReaderRun
+{
 public:
-    ReaderRun(uint32_t start, uint32_t length, uint32_t ringBytes, std::vector<uint32_t> script = {},
-              bool consume = true)
+    ReaderRun(uint32_t start, uint32_t length, uint32_t ringBytes,
+              std::vector<uint32_t> script = {}, bool consume = true)
     {
         fakecd::Reset();
         fakecd::Script(std::move(script));
@@ -145,7 +147,8 @@ TEST(Reader, CancelWhileWaitingForRingSpaceWakesItAndNoFurtherRequestIsMade)
 {
     // Room for exactly one request and nobody draining: the reader waits after its first read.
     ReaderRun run(0, 1000, 27 * 2352, {}, false);
-    for (int i = 0; i < 3000 && ringFreeSpace(&run.job.ring) != 0; ++i) plat::Sleep(1);
+    for (int i = 0; i < 3000 && ringFreeSpace(&run.job.ring) != 0; ++i)
+        plat::Sleep(1);
     ASSERT_EQ(ringFreeSpace(&run.job.ring), 0u);
     plat::Sleep(50);
     EXPECT_EQ(plat::WaitForThread(run.reader, 0), plat::kWaitTimeout);

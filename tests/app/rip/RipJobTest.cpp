@@ -1,8 +1,8 @@
 // The rip command and the job set-up through the real CD-access and encoder libraries on
 // generated disc images.
+#include "app/rip/RipJob.h"
 #include "app/cd/Drive.h"
 #include "app/rip/RipCommand.h"
-#include "app/rip/RipJob.h"
 
 #include "discimage/DiscImage.h"
 #include "support/TestSupport.h"
@@ -10,18 +10,20 @@
 #include "Veltraenc.h"
 
 #include <functional>
-#include <stdexcept>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 
 using testsupport::ReadBytes;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 
-namespace {
+namespace
+{
 
-class TestDialog : public RipProgress {
+class TestDialog : public RipProgress
+{
 public:
     explicit TestDialog(std::function<bool()> overwrite)
         : overwrite_(std::move(overwrite)), closed_(plat::CreateEvent(true, false))
@@ -49,7 +51,10 @@ public:
         questions.push_back(std::string(caption) + "|" + text);
         return overwrite_();
     }
-    void ShowError(const char* caption, const char* text) override { errors.push_back(std::string(caption) + "|" + text); }
+    void ShowError(const char* caption, const char* text) override
+    {
+        errors.push_back(std::string(caption) + "|" + text);
+    }
     uint32_t ClosePauseMs() const override { return 0; }
     RipResult Wait()
     {
@@ -72,11 +77,13 @@ private:
     std::mutex mutex_;
 };
 
-class TestFrontEnd : public RipFrontEnd {
+class TestFrontEnd : public RipFrontEnd
+{
 public:
     RipResult RunTrack(TrackRecord& record) override
     {
-        dialogs.push_back(std::make_unique<TestDialog>([this, record] { return overwrite(record); }));
+        dialogs.push_back(
+            std::make_unique<TestDialog>([this, record] { return overwrite(record); }));
         TestDialog& dialog = *dialogs.back();
         if (configure) configure(dialog);
         records.push_back(record);
@@ -93,7 +100,8 @@ public:
     std::vector<std::string> messages;
 };
 
-class RipJobTest : public ::testing::Test {
+class RipJobTest : public ::testing::Test
+{
 protected:
     void Load(const std::vector<uint32_t>& lengths, const std::string& faults = "")
     {
@@ -118,7 +126,8 @@ protected:
     }
     static std::vector<uint8_t> Data(const std::vector<uint8_t>& wav)
     {
-        return wav.size() < 44 ? std::vector<uint8_t>{} : std::vector<uint8_t>(wav.begin() + 44, wav.end());
+        return wav.size() < 44 ? std::vector<uint8_t>{}
+                               : std::vector<uint8_t>(wav.begin() + 44, wav.end());
     }
 
     TempDir discs, out;
@@ -169,8 +178,9 @@ TEST_F(RipJobTest, DecliningTheOverwriteSkipsOnlyThatTrackAndLeavesItsFileAlone)
     EXPECT_EQ(list.row(2).status, "complete");
     EXPECT_EQ(ReadFile(out / "Track 02.wav"), "keep me");
     EXPECT_EQ(ui.dialogs[1]->questions,
-              std::vector<std::string>{"Overwrite?|The output file already exists.  Click OK to overwrite "
-                                       "the file, or Cancel to quit."});
+              std::vector<std::string>{
+                  "Overwrite?|The output file already exists.  Click OK to overwrite "
+                  "the file, or Cancel to quit."});
     EXPECT_EQ(ui.dialogs[1]->result, RipResult::Cancelled);
     EXPECT_EQ(Data(Wav("Track 03")), Track(2, 30));
 }
@@ -180,7 +190,8 @@ TEST_F(RipJobTest, EarlyEndsGiveTheirStreamBackSoHandlesNeverRunOut)
     Load({10});
     testsupport::WriteFile(out / "Track 01.wav", "x");
     ui.overwrite = [](const TrackRecord&) { return false; };
-    for (int i = 0; i < 40; ++i) RipCommand(list, ui);
+    for (int i = 0; i < 40; ++i)
+        RipCommand(list, ui);
     const int h = xtGetEncoder(XT_ENCODER_WAV);
     EXPECT_NE(h, 0);
     xtClose(h);
@@ -195,7 +206,8 @@ TEST_F(RipJobTest, AnOutputThatCannotBeOpenedIsReportedAndSkipped)
     testsupport::WriteFile(out / "file", "");
     ui.settings.outputFolder = out / "file"; // a file where the folder should be
     RipCommand(list, ui);
-    EXPECT_EQ(ui.dialogs[0]->errors, std::vector<std::string>{"Error|The output file could not be opened!"});
+    EXPECT_EQ(ui.dialogs[0]->errors,
+              std::vector<std::string>{"Error|The output file could not be opened!"});
     EXPECT_EQ(list.row(0).status, "");
 }
 
@@ -218,7 +230,8 @@ TEST_F(RipJobTest, CancelDuringTheRipLeavesAShorterValidFileAndNoMark)
     auto wav = Wav("Track 01");
     ASSERT_GT(wav.size(), 44u);
     EXPECT_LT(wav.size(), 44u + 3000 * 2352);
-    const uint32_t dataSize = wav[40] | (wav[41] << 8) | (wav[42] << 16) | (uint32_t(wav[43]) << 24);
+    const uint32_t dataSize =
+        wav[40] | (wav[41] << 8) | (wav[42] << 16) | (uint32_t(wav[43]) << 24);
     EXPECT_EQ(dataSize, wav.size() - 44);
     auto expected = Track(0, 3000);
     EXPECT_TRUE(std::equal(wav.begin() + 44, wav.end(), expected.begin()));
@@ -246,9 +259,13 @@ TEST_F(RipJobTest, StatusFourAndJitterAreRecoveredBitForBit)
     EXPECT_GT(g_ripJob.retries.load(), 0u);
 }
 
-namespace {
+namespace
+{
 struct CollectingTap : PcmTap {
-    void Pcm(const uint8_t* bytes, uint32_t count) override { pcm.insert(pcm.end(), bytes, bytes + count); }
+    void Pcm(const uint8_t* bytes, uint32_t count) override
+    {
+        pcm.insert(pcm.end(), bytes, bytes + count);
+    }
     std::vector<uint8_t> pcm;
 };
 } // namespace

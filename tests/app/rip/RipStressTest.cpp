@@ -17,14 +17,19 @@
 
 using testsupport::TempDir;
 
-namespace {
+namespace
+{
 
 // A dialog that cancels itself at a chosen moment, the way the user's Cancel does (from the
 // user-interface thread, never the encoder thread).
-class CancellingDialog : public RipProgress {
+class CancellingDialog : public RipProgress
+{
 public:
     enum class When { Never, AfterSetUp, AtPercent, AtTheEnd };
-    CancellingDialog(When when, int percent) : when_(when), percent_(percent), closed_(plat::CreateEvent(true, false)) {}
+    CancellingDialog(When when, int percent)
+        : when_(when), percent_(percent), closed_(plat::CreateEvent(true, false))
+    {
+    }
     ~CancellingDialog() override
     {
         if (canceller_.joinable()) canceller_.join();
@@ -32,7 +37,9 @@ public:
     }
     void SetPosition(int percent) override
     {
-        if ((when_ == When::AtPercent && percent >= percent_) || (when_ == When::AtTheEnd && percent == 100)) Cancel();
+        if ((when_ == When::AtPercent && percent >= percent_) ||
+            (when_ == When::AtTheEnd && percent == 100))
+            Cancel();
     }
     void Close(RipResult r) override
     {
@@ -74,7 +81,8 @@ private:
     std::thread canceller_;
 };
 
-class StressFrontEnd : public RipFrontEnd {
+class StressFrontEnd : public RipFrontEnd
+{
 public:
     RipResult RunTrack(TrackRecord& record) override
     {
@@ -93,7 +101,8 @@ public:
     std::function<void()> before;
 };
 
-void LoadDisc(const TempDir& dir, std::vector<uint32_t> lengths, TrackList& list, const std::string& faults = "")
+void LoadDisc(const TempDir& dir, std::vector<uint32_t> lengths, TrackList& list,
+              const std::string& faults = "")
 {
     discimage::DiscLayout layout;
     layout.audioLengths = std::move(lengths);
@@ -112,13 +121,15 @@ bool ValidWav(const std::string& path)
     if (wav.size() < 44) return false;
     const uint32_t data = wav[40] | (wav[41] << 8) | (wav[42] << 16) | (uint32_t(wav[43]) << 24);
     const uint32_t riff = wav[4] | (wav[5] << 8) | (wav[6] << 16) | (uint32_t(wav[7]) << 24);
-    return data == wav.size() - 44 && riff == data + 36 && std::equal(wav.begin(), wav.begin() + 4, "RIFF");
+    return data == wav.size() - 44 && riff == data + 36 &&
+           std::equal(wav.begin(), wav.begin() + 4, "RIFF");
 }
 
 bool ValidFile(int type, const std::string& path)
 {
     switch (type) {
-    case XT_ENCODER_WAV: return ValidWav(path);
+    case XT_ENCODER_WAV:
+        return ValidWav(path);
     case XT_ENCODER_VORB:
         // A stream cancelled before any audio holds only its header pages: it decodes to
         // nothing, as oggenc's does.
@@ -166,14 +177,18 @@ TEST(RipStress, FortyTracksInARowLeakNoThreadHandleOrStream)
     };
     RipCommand(list, ui);
     EXPECT_EQ(tracks, 40);
-    for (size_t i = 0; i < list.size(); ++i) EXPECT_EQ(list.row(i).status, "complete") << i;
+    for (size_t i = 0; i < list.size(); ++i)
+        EXPECT_EQ(list.row(i).status, "complete") << i;
     EXPECT_EQ(SettledThreadCount(threads), threads);
     // All 32 stream handles are free again.
     std::vector<int> handles;
-    for (int i = 0; i < XT_MAX_STREAMS; ++i) handles.push_back(xtGetEncoder(XT_ENCODER_RAW));
-    for (int h : handles) EXPECT_NE(h, 0);
+    for (int i = 0; i < XT_MAX_STREAMS; ++i)
+        handles.push_back(xtGetEncoder(XT_ENCODER_RAW));
+    for (int h : handles)
+        EXPECT_NE(h, 0);
     EXPECT_EQ(xtGetEncoder(XT_ENCODER_RAW), 0);
-    for (int h : handles) xtClose(h);
+    for (int h : handles)
+        xtClose(h);
 }
 
 TEST(RipStress, AHundredCancelsAtRandomMomentsLeaveValidFiles)

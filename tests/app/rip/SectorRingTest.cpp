@@ -7,7 +7,8 @@
 #include <numeric>
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::vector<uint8_t> Bytes(size_t n, uint8_t from = 0)
 {
@@ -16,7 +17,8 @@ std::vector<uint8_t> Bytes(size_t n, uint8_t from = 0)
     return v;
 }
 
-class Ring : public ::testing::Test {
+class Ring : public ::testing::Test
+{
 protected:
     void TearDown() override { ringRelease(&ring); }
     SectorRing ring;
@@ -110,8 +112,9 @@ TEST(RingSize, ChoosesFromTheMemoryState)
     testsupport::DebugCapture trace;
     plat::MemoryStatus m{50, 1ull << 32, 1ull << 40};
     EXPECT_EQ(sizeRingBuffer(1001, 324, m), 2354352u); // the whole 1000-frame track, plus one
-    EXPECT_EQ(trace.lines(), (std::vector<std::string>{"memory load: 50", "avail. phys. memory: 4294967296",
-                                                       "avail. virt. memory: 1099511627776"}));
+    EXPECT_EQ(trace.lines(),
+              (std::vector<std::string>{"memory load: 50", "avail. phys. memory: 4294967296",
+                                        "avail. virt. memory: 1099511627776"}));
     m.memoryLoad = 80;
     EXPECT_EQ(sizeRingBuffer(1001, 324, m), 324u * 2352);
     m = {79, 1000000, 1ull << 40};
@@ -126,7 +129,8 @@ TEST(RingSize, ChoosesFromTheMemoryState)
     EXPECT_EQ(sizeRingBuffer(2, 1, m), 27u * 2352); // halving case
 }
 
-namespace {
+namespace
+{
 struct Stream {
     SectorRing* ring;
     size_t total;
@@ -155,7 +159,8 @@ TEST_F(Ring, OneProducerAndOneConsumerPassEveryByteInOrder)
     plat::ThreadHandle consumer = plat::CreateThread(Consume, &s);
     size_t sent = 0;
     while (sent < data.size()) {
-        const uint32_t want = std::min<uint32_t>(static_cast<uint32_t>(data.size() - sent), 2352 * 2);
+        const uint32_t want =
+            std::min<uint32_t>(static_cast<uint32_t>(data.size() - sent), 2352 * 2);
         if (ringFreeSpace(&ring) < want) {
             plat::ResetEvent(wake);
             ringArmWake(&ring, wake, ring.capacity * 8 / 10);

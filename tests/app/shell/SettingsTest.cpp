@@ -1,6 +1,6 @@
 // The settings file: defaults at the first start, the values read back, the save.
-#include "app/shell/CurrentSettings.h"
 #include "app/shell/Settings.h"
+#include "app/shell/CurrentSettings.h"
 
 #include "platform/ModulePath.h"
 #include "support/TestSupport.h"
@@ -12,9 +12,11 @@ using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
 
-namespace {
+namespace
+{
 
-class SettingsStore : public ::testing::Test {
+class SettingsStore : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -76,7 +78,8 @@ TEST_F(SettingsStore, APathTooLongForTheOutputFolderIsTreatedAsMissing)
     testsupport::DebugCapture trace;
     LoadSettings();
     EXPECT_EQ(g_settings.outputFolder, folder.path());
-    EXPECT_TRUE(trace.contains("Path in the settings file is longer than 127 characters, using the default"));
+    EXPECT_TRUE(trace.contains(
+        "Path in the settings file is longer than 127 characters, using the default"));
 }
 
 TEST_F(SettingsStore, SettingsObjectReadsDefaultsAndWritesIntoTheProgramFolder)
@@ -103,13 +106,15 @@ TEST(SettingsPlace, AnUnwritableProgramFolderSendsSettingsAndOutputToTheUsersFol
     TempDir home;
     const std::string realHome = getenv("HOME") ? getenv("HOME") : "";
     testsupport::WriteFile(home / "not-a-folder", "");
-    plat::SetProgramFolderOverride(home / "not-a-folder/program"); // cannot be written, even by root
+    plat::SetProgramFolderOverride(home /
+                                   "not-a-folder/program"); // cannot be written, even by root
     setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
     setenv("HOME", home.path().c_str(), 1);
     EXPECT_EQ(SettingsFolder(), home / "config/veltracdrip");
     EXPECT_EQ(DefaultOutputFolder(), home / "Music");
     std::filesystem::create_directories(home / "config");
-    testsupport::WriteFile(home / "config/user-dirs.dirs", "# written by xdg-user-dirs-update\nXDG_MUSIC_DIR=\"$HOME/Musik\"\n");
+    testsupport::WriteFile(home / "config/user-dirs.dirs",
+                           "# written by xdg-user-dirs-update\nXDG_MUSIC_DIR=\"$HOME/Musik\"\n");
     EXPECT_EQ(DefaultOutputFolder(), home / "Musik");
 
     setenv("VELTRARIP32_IMAGES", "", 1);

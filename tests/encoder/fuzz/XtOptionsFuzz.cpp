@@ -8,7 +8,8 @@
 #include <cstring>
 #include <string>
 
-namespace {
+namespace
+{
 
 struct Reader {
     const uint8_t* data;
@@ -19,14 +20,16 @@ struct Reader {
     int32_t word()
     {
         uint32_t v = 0;
-        for (int i = 0; i < 4; ++i) v = (v << 8) | byte();
+        for (int i = 0; i < 4; ++i)
+            v = (v << 8) | byte();
         return static_cast<int32_t>(v);
     }
     std::string text()
     {
         const size_t n = byte() * 3u; // up to 765 characters: past every field's capacity
         std::string s;
-        for (size_t i = 0; i < n && more(); ++i) s.push_back(static_cast<char>(byte()));
+        for (size_t i = 0; i < n && more(); ++i)
+            s.push_back(static_cast<char>(byte()));
         return s;
     }
 };
@@ -38,11 +41,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Reader in{data, size};
     int handles[XT_MAX_STREAMS] = {};
     int count = 0;
-    auto pick = [&]() { return count ? handles[in.byte() % count] : static_cast<int>(in.byte()) - 2; };
+    auto pick = [&]() {
+        return count ? handles[in.byte() % count] : static_cast<int>(in.byte()) - 2;
+    };
     while (in.more()) {
         switch (in.byte() % 9) {
         case 0:
-            if (int h = xtGetEncoder(static_cast<int>(in.byte() % 8) - 1); h && count < XT_MAX_STREAMS)
+            if (int h = xtGetEncoder(static_cast<int>(in.byte() % 8) - 1);
+                h && count < XT_MAX_STREAMS)
                 handles[count++] = h;
             break;
         case 1: {
@@ -72,7 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case 5:
             if (const char* ext = xtGetExtension(pick())) (void)std::strlen(ext);
             break;
-        case 6: xtCheckOutputFileExists(pick()); break;
+        case 6:
+            xtCheckOutputFileExists(pick());
+            break;
         case 7:
             if (count) {
                 const int i = in.byte() % count;
@@ -80,9 +88,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 handles[i] = handles[--count];
             }
             break;
-        case 8: xtEncoderAvail(static_cast<int>(in.byte()) - 2); break;
+        case 8:
+            xtEncoderAvail(static_cast<int>(in.byte()) - 2);
+            break;
         }
     }
-    for (int i = 0; i < count; ++i) xtClose(handles[i]);
+    for (int i = 0; i < count; ++i)
+        xtClose(handles[i]);
     return 0;
 }

@@ -8,8 +8,8 @@ TEST(FaultPlan, RetryFaultReturnsFourForItsTriesThenReadsCleanly)
 {
     FaultPlan plan;
     plan.Parse("retry 100 2\n");
-    EXPECT_EQ(plan.Attempt(0, 27).status, 1u);   // does not touch frame 100
-    EXPECT_EQ(plan.Attempt(81, 27).status, 4u);  // 81..107
+    EXPECT_EQ(plan.Attempt(0, 27).status, 1u);  // does not touch frame 100
+    EXPECT_EQ(plan.Attempt(81, 27).status, 4u); // 81..107
     EXPECT_EQ(plan.Attempt(99, 2).status, 4u);
     EXPECT_EQ(plan.Attempt(81, 27).status, 1u);
 }
@@ -18,7 +18,8 @@ TEST(FaultPlan, AlwaysRetryNeverRecoversAndErrorsKeepTheirStatus)
 {
     FaultPlan plan;
     plan.Parse("retry 10-20 always\nerror 500 7 # unreadable\n");
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(plan.Attempt(15, 1).status, 4u);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(plan.Attempt(15, 1).status, 4u);
     EXPECT_EQ(plan.Attempt(490, 27).status, 7u);
     EXPECT_EQ(plan.Attempt(490, 27).status, 7u);
 }

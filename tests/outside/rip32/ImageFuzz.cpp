@@ -9,7 +9,8 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // A folder with a small data file the texts may name.
 const std::string& Folder()

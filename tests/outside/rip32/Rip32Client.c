@@ -11,12 +11,12 @@
 
 static int failures = 0;
 
-#define CHECK(condition)                                                                   \
-    do {                                                                                   \
-        if (!(condition)) {                                                                \
-            fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            ++failures;                                                                    \
-        }                                                                                  \
+#define CHECK(condition)                                                                           \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);          \
+            ++failures;                                                                            \
+        }                                                                                          \
     } while (0)
 
 int main(void)
@@ -45,7 +45,8 @@ int main(void)
     fclose(f);
     f = fopen(cue, "w");
     fputs("FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
-          "  TRACK 02 AUDIO\n    INDEX 01 00:00:40\n", f);
+          "  TRACK 02 AUDIO\n    INDEX 01 00:00:40\n",
+          f);
     fclose(f);
     setenv("VELTRARIP32_IMAGES", cue, 1);
 

@@ -9,9 +9,11 @@
 using namespace rip32test;
 using testsupport::TempDir;
 
-namespace {
+namespace
+{
 
-class Rip32Fault : public ::testing::Test {
+class Rip32Fault : public ::testing::Test
+{
 protected:
     CDHANDLE Open(const std::string& faults)
     {
@@ -88,7 +90,8 @@ TEST_F(Rip32Fault, StatusFourThatNeverRecoversAndOtherStatusesAreFinal)
     SectorBuffer ref(27), cur(27);
     ReadReference(ref, 0);
     cur.Request(27, 27);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(ReadCDAudioLBAEx(handle, cur.header(), ref.header()), 4u);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(ReadCDAudioLBAEx(handle, cur.header(), ref.header()), 4u);
     cur.Request(81, 27);
     EXPECT_EQ(ReadCDAudioLBA(handle, cur.header()), 2u);
     EXPECT_EQ(ReadCDAudioLBAEx(handle, cur.header(), ref.header()), 2u);

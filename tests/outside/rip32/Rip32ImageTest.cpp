@@ -10,7 +10,8 @@
 using namespace rip32test;
 using testsupport::TempDir;
 
-namespace {
+namespace
+{
 
 discimage::WrittenImage TenTracksAndData(const TempDir& dir)
 {
@@ -161,8 +162,11 @@ TEST(Rip32Read, TocImagesReadLikeCueImages)
 TEST(Rip32BadInput, MissingTruncatedAndMalformedImagesNeverCrash)
 {
     TempDir dir;
-    testsupport::WriteFile(dir / "garbage.cue", std::string("\x01\x02 TRACK FILE \"\"\n\xff INDEX 99:99:99\n", 32));
-    testsupport::WriteFile(dir / "nobin.cue", "FILE \"missing.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
+    testsupport::WriteFile(dir / "garbage.cue",
+                           std::string("\x01\x02 TRACK FILE \"\"\n\xff INDEX 99:99:99\n", 32));
+    testsupport::WriteFile(
+        dir / "nobin.cue",
+        "FILE \"missing.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
     testsupport::WriteFile(dir / "random.toc", "TRACK TRACK FILE 1 2 3 \"x\n");
     for (const char* name : {"none.cue", "garbage.cue", "nobin.cue", "random.toc"}) {
         CDHANDLE h = OpenImages({dir / name});
@@ -180,7 +184,8 @@ TEST(Rip32BadInput, MissingTruncatedAndMalformedImagesNeverCrash)
 
     // libcdio's own toc parser divides by zero on this file (found by fuzzing): the image must
     // simply not open, in a process that goes on.
-    const std::string crasher = testsupport::ReadFile(testsupport::TestDataDir() + "/rip32_libcdio_fpe.toc");
+    const std::string crasher =
+        testsupport::ReadFile(testsupport::TestDataDir() + "/rip32_libcdio_fpe.toc");
     ASSERT_FALSE(crasher.empty());
     testsupport::WriteFile(dir / "crasher.toc", crasher);
     EXPECT_EQ(OpenImages({dir / "crasher.toc"}), 0u);
@@ -209,7 +214,8 @@ TEST(Rip32BadInput, MissingTruncatedAndMalformedImagesNeverCrash)
     CloseCDHandle(h);
 }
 
-namespace {
+namespace
+{
 
 // Track number -> LSN as cd-info prints them (lead-out as 170).
 std::map<int, long> CdInfoTrackList(const std::string& image)
@@ -256,7 +262,8 @@ TEST(Rip32Toc, AgreesWithCdInfoOnGeneratedAndRealImages)
     layout.audioLengths = {75, 1, 27, 4500};
     ExpectTocAgreesWithCdInfo(discimage::WriteDiscImage(layout, dir / "odd").descriptorPath);
     const std::string shared = testsupport::SharedTestData() + "/images/";
-    for (const char* real : {"libcdio-paranoia/cdda.cue", "libcdio-paranoia/cd-extra.cue",
-                             "libcdio-paranoia/mixed-mode-cd.cue", "libcdio/cdda.cue", "libcdio/isofs-m1.cue"})
+    for (const char* real :
+         {"libcdio-paranoia/cdda.cue", "libcdio-paranoia/cd-extra.cue",
+          "libcdio-paranoia/mixed-mode-cd.cue", "libcdio/cdda.cue", "libcdio/isofs-m1.cue"})
         ExpectTocAgreesWithCdInfo(shared + real);
 }

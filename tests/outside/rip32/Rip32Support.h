@@ -8,20 +8,23 @@
 #include <string>
 #include <vector>
 
-namespace rip32test {
+namespace rip32test
+{
 
 // Names the images in VELTRARIP32_IMAGES, lists the drives and opens drive `index`.
 inline CDHANDLE OpenImages(const std::vector<std::string>& images, int index = 0)
 {
     std::string list;
-    for (const auto& i : images) list += (list.empty() ? "" : ":") + i;
+    for (const auto& i : images)
+        list += (list.empty() ? "" : ":") + i;
     setenv("VELTRARIP32_IMAGES", list.c_str(), 1);
     CDDriveList drives{};
     drives.capacity = CD_MAX_DRIVES;
     GetCDList(&drives);
     if (index >= drives.found) return 0;
     CDOpenRequest request{12, 1, {}, 0, {}, 1, 3};
-    for (int i = 0; i < 3; ++i) request.address[i] = drives.drives[index].address[i];
+    for (int i = 0; i < 3; ++i)
+        request.address[i] = drives.drives[index].address[i];
     return GetCDHandle(&request);
 }
 
