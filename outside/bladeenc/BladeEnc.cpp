@@ -54,20 +54,7 @@ uint32_t beInitStream(void* config, uint32_t* samplesPerChunk, uint32_t* outputB
 uint32_t beEncodeChunk(BEStream stream, uint32_t sampleCount, const int16_t* samples,
                        uint8_t* output, uint32_t* outputLength)
 {
-    if (outputLength) *outputLength = 0;
-    if (!outputLength || !output || (!samples && sampleCount > 0)) return BE_ERR_INVALID_PARAMETERS;
-    return Guarded([&]() -> uint32_t {
-        const auto encoder = g_streams.Find(stream);
-        if (!encoder || encoder->IsFinished()) return BE_ERR_INVALID_HANDLE;
-        // The output buffer holds what one chunk can complete, no more.
-        if (sampleCount > encoder->ChunkSamples()) return BE_ERR_INVALID_PARAMETERS;
-        if (sampleCount < 2) return BE_ERR_SUCCESSFUL;
-        const int length =
-            encoder->Encode(reinterpret_cast<const uint8_t*>(samples), sampleCount, output);
-        if (length < 0) return BE_ERR_INVALID_PARAMETERS;
-        *outputLength = static_cast<uint32_t>(length);
-        return BE_ERR_SUCCESSFUL;
-    });
+    return backend::EncodeChunk(g_streams, stream, sampleCount, samples, output, outputLength);
 }
 
 uint32_t beDeinitStream(BEStream stream, uint8_t* output, uint32_t* outputLength)

@@ -62,4 +62,26 @@ template <typename Work> uint32_t Guarded(Work work)
     }
 }
 
+// beEncodeChunk of an encoder with ChunkSamples(), IsFinished() and
+// Encode(bytes, sampleCount, output) giving the output length (negative on failure).
+template <typename Table>
+uint32_t EncodeChunk(Table& table, BEStream stream, uint32_t sampleCount, const int16_t* samples,
+                     uint8_t* output, uint32_t* outputLength)
+{
+    if (outputLength) *outputLength = 0;
+    if (!outputLength || !output || (!samples && sampleCount > 0)) return BE_ERR_INVALID_PARAMETERS;
+    return Guarded([&]() -> uint32_t {
+        const auto encoder = table.Find(stream);
+        if (!encoder || encoder->IsFinished()) return BE_ERR_INVALID_HANDLE;
+        // The output buffer holds what one chunk can complete, no more.
+        if (sampleCount > encoder->ChunkSamples()) return BE_ERR_INVALID_PARAMETERS;
+        if (sampleCount < 2) return BE_ERR_SUCCESSFUL;
+        const int length =
+            encoder->Encode(reinterpret_cast<const uint8_t*>(samples), sampleCount, output);
+        if (length < 0) return BE_ERR_INVALID_PARAMETERS;
+        *outputLength = static_cast<uint32_t>(length);
+        return BE_ERR_SUCCESSFUL;
+    });
+}
+
 } // namespace backend

@@ -2,6 +2,7 @@
 // what it produces, and its Xing/LAME tag frame once finished.
 #pragma once
 
+#include "LameEnc.h"
 #include "LameSettings.h"
 
 #include <cstdint>
@@ -27,6 +28,7 @@ public:
     int Finish(uint8_t* output);
 
     bool IsFinished() const { return _finished; }
+    uint32_t ChunkSamples() const { return kLameChunkSamples; }
     // Every byte the stream has produced, the tag frame's placeholder included.
     uint64_t StreamBytes() const { return _streamBytes; }
     // The finished stream's Xing/LAME frame; empty without the VBR header step.
