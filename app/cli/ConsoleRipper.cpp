@@ -4,6 +4,7 @@
 #include "VerifiedRip.h"
 
 #include "app/cd/Drive.h"
+#include "app/cd/Toc.h"
 #include "app/rip/RipCommand.h"
 #include "app/rip/RipJob.h"
 #include "app/shell/CurrentSettings.h"
@@ -33,8 +34,10 @@ const char kUsage[] =
     "\n"
     "  --list               only list the tracks\n"
     "  --tracks LIST        rip only these rows of the list, e.g. 1,3-5 (default: every audio\n"
-    "                       track; a data track is ripped only when named here)\n"
-    "  --image PATH         use a disc image (cue/bin or cdrdao toc) instead of a drive\n"
+    "                       track; a data track is ripped only when named here); 0 is the\n"
+    "                       audio before the first track (a hidden track), as \"Track 00\"\n"
+    "  --image PATH         use a disc image (a cue sheet with its data files, or a cdrdao\n"
+    "                       toc file) instead of a drive\n"
     "  --out DIR            output folder (default: Path in VeltraCDRipper.ini, else the\n"
     "                       program's folder); not saved\n"
     "  --format wav|mp3|ogg output format (default: Encode in VeltraCDRipper.ini)\n"
@@ -86,7 +89,7 @@ bool ParseRows(const std::string& text, std::set<int>& rows)
         } else {
             return false;
         }
-        if (a < 1 || b < a || b > 99) return false;
+        if (a < 0 || b < a || b > 99) return false;
         for (int r = a; r <= b; ++r)
             rows.insert(r);
         pos = comma + 1;
@@ -164,6 +167,22 @@ std::string Now()
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
     return text;
 }
+
+// The hidden track before track 1 carries track number 0 into the job, not its row's.
+class HiddenTrackFrontEnd : public RipFrontEnd
+{
+public:
+    explicit HiddenTrackFrontEnd(RipFrontEnd& inner) : inner_(inner) {}
+    RipResult RunTrack(TrackRecord& record) override
+    {
+        record.rowNumber = 0;
+        return inner_.RunTrack(record);
+    }
+    void ShowMessage(const char* text) override { inner_.ShowMessage(text); }
+
+private:
+    RipFrontEnd& inner_;
+};
 
 class ConsoleFrontEnd : public RipFrontEnd
 {
@@ -321,7 +340,14 @@ int RunConsoleRipper(int argc, char** argv)
     LoadSettings();
     TrackList list;
     RefreshTrackList(list);
+    // An image that was refused is named with the reason, and never stands in for a drive.
+    const std::string refusal = ImageRefusal();
+    if (!image.empty() && !refusal.empty() && g_drive.openedIndex != 0) {
+        std::fprintf(stderr, "veltracdrip-cli: %s\n", refusal.c_str());
+        return 1;
+    }
     if (g_drive.handle == 0) {
+        if (!refusal.empty()) std::fprintf(stderr, "veltracdrip-cli: %s\n", refusal.c_str());
         std::fprintf(stderr, "veltracdrip-cli: no drive or disc image could be opened\n");
         return 1;
     }
@@ -348,6 +374,14 @@ int RunConsoleRipper(int argc, char** argv)
                      FormatName(settings.encoderType));
         return 2;
     }
+    // Row 0: the audio before the first track, when the disc has any.
+    const bool hidden = rows.erase(0) > 0;
+    const uint32_t hiddenLength = list.row(0).record.startFrame;
+    if (hidden && hiddenLength == 0) {
+        std::fprintf(stderr, "veltracdrip-cli: there is no track 0: the first track starts at "
+                             "the beginning of the disc\n");
+        return 2;
+    }
     for (int r : rows) {
         if (r > static_cast<int>(list.size())) {
             std::fprintf(stderr, "veltracdrip-cli: there is no row %d (the disc lists %zu)\n", r,
@@ -358,7 +392,7 @@ int RunConsoleRipper(int argc, char** argv)
     for (size_t i = 0; i < list.size(); ++i) {
         TrackRow& row = list.row(i);
         row.checked =
-            rows.empty() ? row.name != "Data Track" : rows.count(static_cast<int>(i + 1)) > 0;
+            tracks.empty() ? row.name != "Data Track" : rows.count(static_cast<int>(i + 1)) > 0;
     }
 
     std::unique_ptr<VerifiedRip> verified;
@@ -382,10 +416,30 @@ int RunConsoleRipper(int argc, char** argv)
     ConsoleFrontEnd frontEnd(
         settings, overwrite ? ConsoleProgress::Overwrite::Yes : ConsoleProgress::Overwrite::Ask,
         verified.get());
-    RipCommand(list, frontEnd);
+    TrackList hiddenList;
+    int failed = 0;
+    if (hidden) {
+        TrackRecord record{};
+        std::snprintf(record.name, sizeof record.name, "Track 00");
+        record.length = hiddenLength;
+        hiddenList.Append(record, TimeText(hiddenLength));
+        hiddenList.row(0).checked = true;
+        // Outside the disc's checksums: no AccurateRip entry or CUE row describes it.
+        ConsoleFrontEnd hiddenEnd(
+            settings, overwrite ? ConsoleProgress::Overwrite::Yes : ConsoleProgress::Overwrite::Ask,
+            nullptr);
+        HiddenTrackFrontEnd numbered(hiddenEnd);
+        RipCommand(hiddenList, numbered);
+        if (hiddenList.row(0).status != kCompleteStatus) {
+            ++failed;
+            auto it = hiddenEnd.reasons().find(0);
+            std::fprintf(stderr, "Track 00: not ripped: %s\n",
+                         it != hiddenEnd.reasons().end() ? it->second.c_str() : "unknown");
+        }
+    }
+    if (!hidden || !rows.empty()) RipCommand(list, frontEnd);
     std::signal(SIGINT, SIG_DFL);
 
-    int failed = 0;
     for (size_t i = 0; i < list.size(); ++i) {
         const TrackRow& row = list.row(i);
         if (!row.checked || row.status == kCompleteStatus) continue;

@@ -25,6 +25,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QWindow>
@@ -160,6 +161,8 @@ void CVeltraCDRipDlg::OnInitDialog()
     RefreshTrackList(tracks_);
     tracks_.CheckAll(true);
     FillTrackView();
+    // Once the window is up, so the message has it for its owner.
+    QTimer::singleShot(0, this, &CVeltraCDRipDlg::ReportImageRefusal);
 }
 
 void CVeltraCDRipDlg::CreateButtons(const QSize& base)
@@ -255,6 +258,17 @@ void CVeltraCDRipDlg::OnRefresh()
     // A refresh lists the disc anew, every row unticked.
     RefreshTrackList(tracks_);
     FillTrackView();
+    ReportImageRefusal();
+}
+
+void CVeltraCDRipDlg::ReportImageRefusal()
+{
+    if (!tracks_.empty()) return;
+    const std::string refusal = ImageRefusal();
+    if (refusal.empty()) return;
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kAppTitle),
+                    QString::fromStdString(refusal), QMessageBox::Ok, this);
+    box.exec();
 }
 
 void CVeltraCDRipDlg::CheckAll(bool checked)

@@ -56,6 +56,8 @@ private:
     void OnHelp();
     void OnAbout();
     void FillTrackView();
+    // An empty list because a disc image was refused: says which file, line and why.
+    void ReportImageRefusal();
     void ShowStatuses();
     void OnItemChanged(QTreeWidgetItem* item, int column);
 
