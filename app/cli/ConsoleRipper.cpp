@@ -340,17 +340,16 @@ int RunConsoleRipper(int argc, char** argv)
     LoadSettings();
     TrackList list;
     RefreshTrackList(list);
-    // An image that was refused is named with the reason, and never stands in for a drive.
+    // A refused image is named with the reason, and never has another drive stand in for it.
     const std::string refusal = ImageRefusal();
-    if (!image.empty() && !refusal.empty() && g_drive.openedIndex != 0) {
+    const bool imageRefused = !image.empty() && g_drive.openedIndex != 0;
+    if (!refusal.empty() && (g_drive.handle == 0 || imageRefused))
         std::fprintf(stderr, "veltracdrip-cli: %s\n", refusal.c_str());
-        return 1;
-    }
     if (g_drive.handle == 0) {
-        if (!refusal.empty()) std::fprintf(stderr, "veltracdrip-cli: %s\n", refusal.c_str());
         std::fprintf(stderr, "veltracdrip-cli: no drive or disc image could be opened\n");
         return 1;
     }
+    if (imageRefused) return 1;
     if (list.empty()) {
         std::fprintf(stderr, "veltracdrip-cli: no audio disc in the drive\n");
         return 1;
