@@ -161,8 +161,9 @@ void CVeltraCDRipDlg::OnInitDialog()
     RefreshTrackList(tracks_);
     tracks_.CheckAll(true);
     FillTrackView();
-    // Once the window is up, so the message has it for its owner.
-    QTimer::singleShot(0, this, &CVeltraCDRipDlg::ReportImageRefusal);
+    // Once the window is up, so the message has it for its owner; at start-up also when
+    // another drive took the refused image's place.
+    QTimer::singleShot(0, this, [this] { ReportImageRefusal(true); });
 }
 
 void CVeltraCDRipDlg::CreateButtons(const QSize& base)
@@ -258,12 +259,12 @@ void CVeltraCDRipDlg::OnRefresh()
     // A refresh lists the disc anew, every row unticked.
     RefreshTrackList(tracks_);
     FillTrackView();
-    ReportImageRefusal();
+    ReportImageRefusal(false);
 }
 
-void CVeltraCDRipDlg::ReportImageRefusal()
+void CVeltraCDRipDlg::ReportImageRefusal(bool evenWithTracks)
 {
-    if (!tracks_.empty()) return;
+    if (!tracks_.empty() && !evenWithTracks) return;
     const std::string refusal = ImageRefusal();
     if (refusal.empty()) return;
     QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kAppTitle),

@@ -56,8 +56,9 @@ private:
     void OnHelp();
     void OnAbout();
     void FillTrackView();
-    // An empty list because a disc image was refused: says which file, line and why.
-    void ReportImageRefusal();
+    // A disc image was refused (and the list is empty, unless evenWithTracks): says which
+    // file, line and why.
+    void ReportImageRefusal(bool evenWithTracks);
     void ShowStatuses();
     void OnItemChanged(QTreeWidgetItem* item, int column);
 
