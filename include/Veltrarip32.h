@@ -1,4 +1,5 @@
-/* The CD-access library: its seven exports and the byte-packed records that cross it.
+/* The CD-access library: its seven drive exports, the disc-image refusal text, and the
+ * byte-packed records that cross it.
  * Numbers are 32-bit little-endian unless a field says otherwise. */
 #ifndef VELTRARIP32_H
 #define VELTRARIP32_H
@@ -97,6 +98,13 @@ RIP32_API uint32_t ReadTOC(CDHANDLE handle, CDTocRecord* toc);
 RIP32_API uint32_t ReadCDAudioLBA(CDHANDLE handle, CDSectorHeader* buffer);
 RIP32_API uint32_t ReadCDAudioLBAEx(CDHANDLE handle, CDSectorHeader* buffer,
                                     CDSectorHeader* overlap);
+
+/* Why the last disc image was refused, for people: the file, for a cue sheet the line, and what
+ * is wrong (for example "/music/disc.cue, line 7: track 03 has no INDEX 01"). An image refused
+ * by GetCDHandle sets it; GetCDList clears it. Copies the text into `text`, NUL-terminated and
+ * cut to `size` bytes (text may be NULL when size is 0). Returns the full text's length in bytes
+ * without the NUL: 0 when no image has been refused since the last GetCDList. */
+RIP32_API uint32_t GetImageError(char* text, uint32_t size);
 
 #ifdef __cplusplus
 }

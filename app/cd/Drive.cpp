@@ -52,3 +52,13 @@ void RefreshTrackList(TrackList& list)
     for (const TrackRecord& record : BuildTrackRecords(g_drive.tocA))
         list.Append(record, TimeText(record.length));
 }
+
+std::string ImageRefusal()
+{
+    std::string text(GetImageError(nullptr, 0), '\0');
+    if (!text.empty()) {
+        GetImageError(text.data(), static_cast<uint32_t>(text.size() + 1));
+        text.resize(std::strlen(text.c_str()));
+    }
+    return text;
+}

@@ -6,6 +6,8 @@
 
 #include "Veltrarip32.h"
 
+#include <string>
+
 struct DriveState {
     CDDriveList driveList{};
     CDHANDLE handle = 0;
@@ -22,3 +24,6 @@ void ReadDriveList();
 CDHANDLE OpenDrive();
 // Rebuilds the rows from the disc's table of contents; an unreadable TOC leaves them empty.
 void RefreshTrackList(TrackList& list);
+// Why the CD-access library refused the last disc image (file, line, reason); empty when it
+// refused none since the drive list was read.
+std::string ImageRefusal();

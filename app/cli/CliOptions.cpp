@@ -10,8 +10,10 @@ const char kCliUsage[] =
     "\n"
     "  --list               only list the tracks\n"
     "  --tracks LIST        rip only these rows of the list, e.g. 1,3-5 (default: every audio\n"
-    "                       track; a data track is ripped only when named here)\n"
-    "  --image PATH         use a disc image (cue/bin or cdrdao toc) instead of a drive\n"
+    "                       track; a data track is ripped only when named here); 0 is the\n"
+    "                       audio before the first track (a hidden track), as \"Track 00\"\n"
+    "  --image PATH         use a disc image (a cue sheet with its data files, or a cdrdao\n"
+    "                       toc file) instead of a drive\n"
     "  --out DIR            output folder (default: Path in VeltraCDRipper.ini, else the\n"
     "                       program's folder); not saved\n"
     "  --format wav|mp3|ogg output format (default: Encode in VeltraCDRipper.ini)\n"
@@ -43,7 +45,8 @@ constexpr int kMaxJobs = 16;
 constexpr int kMaxDefaultJobs = 4;
 constexpr int kMaxRow = 99;
 
-// Parses "1,3-5" into row numbers; false on anything else.
+// Parses "1,3-5" into row numbers (0: the audio before the first track); false on anything
+// else.
 bool ParseRows(const std::string& text, std::set<int>& rows)
 {
     if (text.empty() || text.back() == ',') return false;
@@ -60,7 +63,7 @@ bool ParseRows(const std::string& text, std::set<int>& rows)
         } else {
             return false;
         }
-        if (a < 1 || b < a || b > kMaxRow) return false;
+        if (a < 0 || b < a || b > kMaxRow) return false;
         for (int r = a; r <= b; ++r)
             rows.insert(r);
         pos = comma + 1;
@@ -134,7 +137,8 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
             return false;
         }
     }
-    if (!tracks.empty() && !ParseRows(tracks, options.rows)) {
+    options.tracksGiven = !tracks.empty();
+    if (options.tracksGiven && !ParseRows(tracks, options.rows)) {
         error = "bad track list \"" + tracks + "\" (rows, e.g. 1,3-5)";
         return false;
     }

@@ -10,7 +10,8 @@ struct CliOptions {
     std::string image;  // --image
     std::string out;    // --out
     std::string format; // --format, empty for the settings file's
-    std::set<int> rows; // --tracks, empty for every audio track
+    std::set<int> rows; // --tracks; 0 is the audio before the first track
+    bool tracksGiven = false;
     bool listOnly = false;
     bool overwrite = false;
     bool help = false;

@@ -58,19 +58,22 @@ ConsoleRip::~ConsoleRip()
     CancelAll();
 }
 
-void ConsoleRip::Run(TrackList& list)
+void ConsoleRip::Run(TrackList& list, int firstRow)
 {
+    firstRow_ = firstRow;
     bool any = false;
     for (size_t i = 0; i < list.size(); ++i) {
         if (!list.row(i).checked) continue;
         any = true;
         PrepareRow(list, i);
+        const int number = static_cast<int>(i) + firstRow;
+        list.row(i).record.rowNumber = number;
         while (inFlight_.size() >= jobs_)
             FinishOldest(list);
         WaitForDrive();
         if (cancelled_ || (interrupted_ && interrupted_())) {
             CancelAll();
-            reasons_[static_cast<int>(i + 1)] = "not started: interrupted";
+            reasons_[number] = "not started: interrupted";
             continue;
         }
         Start(list, i);
@@ -136,7 +139,7 @@ void ConsoleRip::FinishOldest(TrackList& list)
         std::chrono::duration<double>(std::chrono::steady_clock::now() - track.start).count();
 
     TrackRow& row = list.row(track.row);
-    const int number = static_cast<int>(track.row + 1);
+    const int number = static_cast<int>(track.row) + firstRow_;
     std::string reason;
     if (track.progress.declined())
         reason = "skipped: the output file already exists";

@@ -23,10 +23,11 @@ public:
     ~ConsoleRip();
 
     // Rips every ticked row, top to bottom, and marks the finished ones "complete". With no
-    // ticked row it prints the rip command's message.
-    void Run(TrackList& list);
+    // ticked row it prints the rip command's message. Rows are numbered from `firstRow` (0 for
+    // the hidden track before track 1).
+    void Run(TrackList& list, int firstRow = 1);
 
-    // Why a row (1-based) was not ripped.
+    // Why a row (by its number) was not ripped.
     const std::map<int, std::string>& reasons() const { return reasons_; }
 
 private:
@@ -34,6 +35,7 @@ private:
     void Start(TrackList& list, size_t index);
     // Waits for the oldest track in flight to end, then reports it.
     void FinishOldest(TrackList& list);
+    int firstRow_ = 1;
     // Waits until the newest track's reader is done with the drive.
     void WaitForDrive();
     // One wait step: true once `track` has closed; draws the progress, passes a Ctrl-C on.

@@ -5,6 +5,7 @@
 #include "VerifiedRip.h"
 
 #include "app/cd/Drive.h"
+#include "app/cd/Toc.h"
 #include "app/rip/RipCommand.h"
 #include "app/shell/CurrentSettings.h"
 
@@ -123,18 +124,41 @@ int ChooseSettings(const CliOptions& options, RipSettings& settings)
 }
 
 // Ticks the rows to rip: the named ones, or every audio track; 0 or an exit status.
-int TickRows(const std::set<int>& rows, TrackList& list)
+int TickRows(const CliOptions& options, TrackList& list)
 {
-    for (int r : rows)
+    for (int r : options.rows)
         if (r > static_cast<int>(list.size()))
             return Fail(2, "there is no row " + std::to_string(r) + " (the disc lists " +
                                std::to_string(list.size()) + ")");
+    if (options.rows.count(0) && list.row(0).record.startFrame == 0)
+        return Fail(2, "there is no track 0: the first track starts at the beginning of the disc");
     for (size_t i = 0; i < list.size(); ++i) {
         TrackRow& row = list.row(i);
-        row.checked =
-            rows.empty() ? row.name != "Data Track" : rows.count(static_cast<int>(i + 1)) > 0;
+        row.checked = options.tracksGiven ? options.rows.count(static_cast<int>(i + 1)) > 0
+                                          : row.name != "Data Track";
     }
     return 0;
+}
+
+// Row 0: the audio before the first track, as "Track 00", outside the disc's checksums (no
+// AccurateRip entry or CUE row describes it). The number of tracks not ripped (0 or 1).
+int RipHiddenTrack(const TrackList& list, const RipSettings& settings,
+                   ConsoleProgress::Overwrite overwrite, int jobs)
+{
+    const uint32_t length = list.row(0).record.startFrame;
+    TrackRecord record{};
+    std::snprintf(record.name, sizeof record.name, "Track 00");
+    record.length = length;
+    TrackList hidden;
+    hidden.Append(record, TimeText(length));
+    hidden.row(0).checked = true;
+    ConsoleRip rip(settings, overwrite, nullptr, g_drive.handle, jobs, &Interrupted);
+    rip.Run(hidden, 0);
+    if (hidden.row(0).status == kCompleteStatus) return 0;
+    auto it = rip.reasons().find(0);
+    std::fprintf(stderr, "Track 00: not ripped: %s\n",
+                 it != rip.reasons().end() ? it->second.c_str() : "unknown");
+    return 1;
 }
 
 // One line per ticked row that was not ripped; the number of them.
@@ -173,14 +197,20 @@ int RunConsoleRipper(int argc, char** argv)
     LoadSettings();
     TrackList list;
     RefreshTrackList(list);
+    // A refused image is named with the reason, and never has another drive stand in for it.
+    const std::string refusal = ImageRefusal();
+    const bool imageRefused = !options.image.empty() && g_drive.openedIndex != 0;
+    if (!refusal.empty() && (g_drive.handle == 0 || imageRefused))
+        std::fprintf(stderr, "veltracdrip-cli: %s\n", refusal.c_str());
     if (g_drive.handle == 0) return Fail(1, "no drive or disc image could be opened");
+    if (imageRefused) return 1;
     if (list.empty()) return Fail(1, "no audio disc in the drive");
     if (options.listOnly) {
         PrintTrackList(list);
         return 0;
     }
     if (const int status = ChooseSettings(options, settings)) return status;
-    if (const int status = TickRows(options.rows, list)) return status;
+    if (const int status = TickRows(options, list)) return status;
 
     std::unique_ptr<VerifiedRip> verified;
     if (options.verify.Active()) {
@@ -196,14 +226,17 @@ int RunConsoleRipper(int argc, char** argv)
         std::printf("Ripping to %s as %s\n", settings.outputFolder.c_str(),
                     FormatName(settings.encoderType));
     std::fflush(stdout);
-    ConsoleRip rip(settings,
-                   options.overwrite ? ConsoleProgress::Overwrite::Yes
-                                     : ConsoleProgress::Overwrite::Ask,
-                   verified.get(), g_drive.handle, options.jobs, &Interrupted);
-    rip.Run(list);
+    const auto overwrite =
+        options.overwrite ? ConsoleProgress::Overwrite::Yes : ConsoleProgress::Overwrite::Ask;
+    int failed = 0;
+    if (options.rows.count(0)) failed += RipHiddenTrack(list, settings, overwrite, options.jobs);
+    ConsoleRip rip(settings, overwrite, verified.get(), g_drive.handle, options.jobs,
+                   &Interrupted);
+    // Only the hidden track named: nothing else to rip.
+    if (options.rows != std::set<int>{0}) rip.Run(list);
     std::signal(SIGINT, SIG_DFL);
 
-    const int failed = ReportFailures(list, rip);
+    failed += ReportFailures(list, rip);
     if (verified) {
         RipContext context;
         context.drive = OpenedDriveName(g_drive);

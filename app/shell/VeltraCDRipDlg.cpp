@@ -25,6 +25,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QWindow>
@@ -160,6 +161,9 @@ void CVeltraCDRipDlg::OnInitDialog()
     RefreshTrackList(tracks_);
     tracks_.CheckAll(true);
     FillTrackView();
+    // Once the window is up, so the message has it for its owner; at start-up also when
+    // another drive took the refused image's place.
+    QTimer::singleShot(0, this, [this] { ReportImageRefusal(true); });
 }
 
 void CVeltraCDRipDlg::CreateButtons(const QSize& base)
@@ -255,6 +259,17 @@ void CVeltraCDRipDlg::OnRefresh()
     // A refresh lists the disc anew, every row unticked.
     RefreshTrackList(tracks_);
     FillTrackView();
+    ReportImageRefusal(false);
+}
+
+void CVeltraCDRipDlg::ReportImageRefusal(bool evenWithTracks)
+{
+    if (!tracks_.empty() && !evenWithTracks) return;
+    const std::string refusal = ImageRefusal();
+    if (refusal.empty()) return;
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kAppTitle),
+                    QString::fromStdString(refusal), QMessageBox::Ok, this);
+    box.exec();
 }
 
 void CVeltraCDRipDlg::CheckAll(bool checked)

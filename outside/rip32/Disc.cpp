@@ -1,5 +1,7 @@
 #include "Disc.h"
 
+#include "ImageRefusal.h"
+
 #include <algorithm>
 #include <cdio/logging.h>
 #include <cerrno>
@@ -100,11 +102,38 @@ std::unique_ptr<Disc> Disc::Open(const std::string& source, bool image)
     if (image) {
         struct stat st {
         };
-        if (stat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
-        if (!ImageSurvivesProbe(source)) return nullptr;
+        if (stat(source.c_str(), &st) != 0) {
+            SetImageRefusal(source + ": " +
+                            (errno == ENOENT ? "no such file" : std::strerror(errno)));
+            return nullptr;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            SetImageRefusal(source + ": not a file");
+            return nullptr;
+        }
+        if (IsCueSheetPath(source)) {
+            std::string refusal;
+            auto cue = CueImage::Open(source, refusal);
+            if (!cue) {
+                SetImageRefusal(refusal);
+                return nullptr;
+            }
+            std::unique_ptr<Disc> disc(new Disc);
+            disc->cue_ = std::move(cue);
+            disc->image_ = true;
+            disc->faults_.Load(source + ".faults");
+            return disc;
+        }
+        if (!ImageSurvivesProbe(source)) {
+            SetImageRefusal(source + ": not a disc image that can be read");
+            return nullptr;
+        }
     }
     CdIo_t* cdio = cdio_open(source.c_str(), image ? DRIVER_UNKNOWN : DRIVER_DEVICE);
-    if (!cdio) return nullptr;
+    if (!cdio) {
+        if (image) SetImageRefusal(source + ": not a disc image that can be read");
+        return nullptr;
+    }
     std::unique_ptr<Disc> disc(new Disc);
     disc->cdio_ = cdio;
     disc->image_ = image;
@@ -158,6 +187,10 @@ void Disc::SetParameter(uint32_t parameter, uint32_t value)
 uint32_t Disc::ReadToc(CDTocRecord& toc)
 {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (cue_) {
+        cue_->ReadToc(toc, addressForm_);
+        return CD_STATUS_OK;
+    }
     const track_t first = cdio_get_first_track_num(cdio_);
     const track_t last = cdio_get_last_track_num(cdio_);
     if (first == CDIO_INVALID_TRACK || last == CDIO_INVALID_TRACK || first == 0 || last < first ||
@@ -207,6 +240,7 @@ void Disc::Delay(const FaultPlan::Outcome& fault)
 bool Disc::OnDisc(uint32_t first, uint32_t count)
 {
     // No drive reads past the lead-out.
+    if (cue_) return static_cast<int64_t>(first) + count <= cue_->leadout();
     const lsn_t leadout = cdio_get_track_lsn(cdio_, CDIO_CDROM_LEADOUT_TRACK);
     if (leadout == CDIO_INVALID_LSN || static_cast<int64_t>(first) + count > leadout) return false;
     // An image file that lost its end after it was opened: libcdio fills what is gone from its
@@ -220,6 +254,7 @@ bool Disc::OnDisc(uint32_t first, uint32_t count)
 
 bool Disc::ReadFrames(int64_t first, uint32_t count, uint8_t* out)
 {
+    if (cue_) return cue_->ReadFrames(first, count, out);
     const lsn_t leadout = cdio_get_track_lsn(cdio_, CDIO_CDROM_LEADOUT_TRACK);
     if (leadout == CDIO_INVALID_LSN) return false;
     int64_t begin = std::max<int64_t>(first, 0);

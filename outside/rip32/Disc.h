@@ -2,6 +2,7 @@
 // the overlapped read that realigns jittered data on a reference frame.
 #pragma once
 
+#include "CueImage.h"
 #include "FaultPlan.h"
 
 #include "Veltrarip32.h"
@@ -44,6 +45,7 @@ private:
 
     std::mutex mutex_;
     CdIo_t* cdio_ = nullptr;
+    std::unique_ptr<CueImage> cue_; // a cue image: read by our own reader, not libcdio
     FaultPlan faults_;
     uint32_t addressForm_ = 0;
     uint32_t checkFrames_ = 3;

@@ -1,10 +1,12 @@
 // The exports of the CD-access library: drives (disc images named in VELTRARIP32_IMAGES
 // first, then the CD drives libcdio finds) behind small integer handles.
 #include "Disc.h"
+#include "ImageRefusal.h"
 
 #include "BoundaryGuard.h"
 #include "Veltrarip32.h"
 
+#include <algorithm>
 #include <cdio/cdio.h>
 #include <cstdarg>
 #include <cstdio>
@@ -70,6 +72,7 @@ RIP32_API uint32_t GetCDList(CDDriveList* list)
     if (!list) return 0;
     const uint32_t listed = Guarded(0u, [&] {
         std::lock_guard<std::mutex> lock(g_mutex);
+        rip32::ClearImageRefusal();
         g_drives = Discover();
         const size_t capacity = std::min<size_t>(list->capacity, CD_MAX_DRIVES);
         const size_t n = std::min(capacity, g_drives.size());
@@ -163,6 +166,22 @@ RIP32_API uint32_t ReadCDAudioLBAEx(CDHANDLE handle, CDSectorHeader* buffer,
         if (!disc || !buffer) return CD_STATUS_ERROR;
         return disc->ReadOverlapped(*buffer, overlap);
     });
+}
+
+RIP32_API uint32_t GetImageError(char* text, uint32_t size)
+{
+    try {
+        const std::string refusal = rip32::ImageRefusal();
+        if (text && size > 0) {
+            const size_t n = std::min<size_t>(refusal.size(), size - 1);
+            std::memcpy(text, refusal.data(), n);
+            text[n] = '\0';
+        }
+        return static_cast<uint32_t>(refusal.size());
+    } catch (...) {
+        if (text && size > 0) text[0] = '\0';
+        return 0;
+    }
 }
 
 } // extern "C"

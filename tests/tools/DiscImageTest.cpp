@@ -62,3 +62,25 @@ TEST(DiscImage, ToolRefusesImpossibleLayoutsClearly)
         testsupport::Run({tool, "--toc", "--tracks", "10", "--data", "5", dir / "bad"}).exitCode,
         0);
 }
+
+TEST(DiscImage, WavePerTrackPutsEachPregapAtTheEndOfTheFileBefore)
+{
+    TempDir dir;
+    discimage::DiscLayout layout;
+    layout.audioLengths = {100, 80};
+    layout.hidden = 30;
+    layout.pregap = 20;
+    layout.files = discimage::Files::WavePerTrack;
+    auto image = discimage::WriteDiscImage(layout, dir / "d");
+    EXPECT_EQ(image.trackStarts, (std::vector<uint32_t>{30, 130}));
+    EXPECT_EQ(ReadFile(image.descriptorPath),
+              "FILE \"d - 01.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 00 00:00:00\n"
+              "    INDEX 01 00:00:30\n  TRACK 02 AUDIO\n    INDEX 00 00:01:35\n"
+              "FILE \"d - 02.wav\" WAVE\n    INDEX 01 00:00:00\n");
+    // The first file holds the hidden audio, track 1 and track 2's pregap.
+    EXPECT_EQ(FileSize(image.dataPaths[0]), 44 + 130 * 2352LL);
+    EXPECT_EQ(FileSize(image.dataPaths[1]), 44 + 80 * 2352LL);
+    layout.files = discimage::Files::Flac;
+    layout.dataLength = 10;
+    EXPECT_THROW(discimage::WriteDiscImage(layout, dir / "e"), std::runtime_error);
+}

@@ -170,6 +170,24 @@ TEST_F(MainWindowTest, RefreshListsTheDiscAgainWithNoRowTicked)
     EXPECT_EQ(Column(1), (std::vector<std::string>{"Track 01", "Track 02"}));
 }
 
+TEST_F(MainWindowTest, ARefusedImageIsNamedWithItsLineAtStartUpAndOnRefresh)
+{
+    const std::string sheet = discs / "bad.cue";
+    testsupport::WriteFile(sheet, "FILE \"d.bin\" BINARY\n  TRACK 01 AUDIO\n  TRACK 02 AUDIO\n");
+    testsupport::WriteFile(folder / "VeltraCDRipper.ini", "[OutPut]\nEncode=WAV\n");
+    setenv("VELTRARIP32_IMAGES", sheet.c_str(), 1);
+    MessageBoxAnswerer answers;
+    window = std::make_unique<CVeltraCDRipDlg>();
+    window->show();
+    const std::string expected = "VeltraCDRip|" + sheet + ", line 2: track 01 has no INDEX 01";
+    ASSERT_TRUE(WaitUntil([&] { return answers.seen.size() == 1; }));
+    EXPECT_EQ(answers.texts(), std::vector<std::string>{expected});
+    EXPECT_TRUE(answers.seen[0].owned);
+    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    Click(kIdRefresh);
+    EXPECT_EQ(answers.texts(), (std::vector<std::string>{expected, expected}));
+}
+
 TEST_F(MainWindowTest, RipWithNoRowTickedShowsTheMessageAndRipsNothing)
 {
     Start({30, 30});
