@@ -28,16 +28,18 @@ namespace
 {
 
 const char kUsage[] =
-    "usage: veltracdrip-cli [options]\n"
+    "Usage: veltracdrip-cli [options]\n"
     "Rips the audio tracks of the disc in the first CD drive that answers, one file per track.\n"
     "\n"
     "  --list               only list the tracks\n"
     "  --tracks LIST        rip only these rows of the list, e.g. 1,3-5 (default: every audio\n"
-    "                       track; a data track is ripped only when named here)\n"
+    "                       track; a data track is ripped only when named here, as a raw\n"
+    "                       image of its sectors, \"Data Track.dat\")\n"
     "  --image PATH         use a disc image (cue/bin or cdrdao toc) instead of a drive\n"
     "  --out DIR            output folder (default: Path in VeltraCDRipper.ini, else the\n"
     "                       program's folder); not saved\n"
-    "  --format wav|mp3|ogg output format (default: Encode in VeltraCDRipper.ini)\n"
+    "  --format FORMAT      output format, wav, mp3 or ogg (default: Encode in\n"
+    "                       VeltraCDRipper.ini)\n"
     "  --overwrite          overwrite existing files without asking; without it the question\n"
     "                       is asked on the terminal, and with no terminal the track is skipped\n"
     "  --cue                write a CUE sheet of the ripped tracks, <CDDB disc id>.cue, into\n"
@@ -49,6 +51,7 @@ const char kUsage[] =
     "  --verify-only        read the tracks and report their checksums (and, with --accuraterip,\n"
     "                       whether they are accurate) without writing audio files\n"
     "  --help               show this text\n"
+    "  --version            show the version\n"
     "\n"
     "Files are named after the tracks (\"Track 05.wav\"). Ctrl-C cancels the track being ripped;\n"
     "its file keeps what was ripped so far. Disc images named in VELTRARIP32_IMAGES (a\n"
@@ -184,6 +187,8 @@ public:
         ConsoleProgress progress(record.name, overwrite_, showBar_);
         progress.SetLengthFrames(record.length);
         RipSettings settings = settings_;
+        // A named data track is kept as a raw image of its sectors (.dat), not as audio.
+        if (record.dataTrack) settings.encoderType = XT_ENCODER_RAW;
         std::string file;
         if (verified_) {
             settings.tap = verified_->BeginTrack(record);
@@ -204,6 +209,8 @@ public:
             reason = "skipped: the output file already exists";
         else if (progress.openFailed())
             reason = "the output file could not be opened";
+        else if (g_ripJob.initFailed.load())
+            reason = "the encoder could not be started";
         else if (g_ripJob.readFailed.load())
             reason = "read error";
         else if (g_ripJob.writeFailed.load())
@@ -233,6 +240,8 @@ public:
     {
         std::fprintf(stderr, "veltracdrip-cli: %s\n", text);
     }
+    // Data tracks are ticked only when named on the command line.
+    bool RipsDataTracks() const override { return true; }
 
     const std::map<int, std::string>& reasons() const { return reasons_; }
 
@@ -261,6 +270,9 @@ int RunConsoleRipper(int argc, char** argv)
         bool ok = true;
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::puts("veltracdrip-cli (VeltraCDRip) " VELTRA_VERSION);
             return 0;
         } else if (arg == "--list") {
             listOnly = true;
@@ -358,7 +370,7 @@ int RunConsoleRipper(int argc, char** argv)
     for (size_t i = 0; i < list.size(); ++i) {
         TrackRow& row = list.row(i);
         row.checked =
-            rows.empty() ? row.name != "Data Track" : rows.count(static_cast<int>(i + 1)) > 0;
+            rows.empty() ? !row.record.dataTrack : rows.count(static_cast<int>(i + 1)) > 0;
     }
 
     std::unique_ptr<VerifiedRip> verified;

@@ -9,6 +9,10 @@ void RipCommand(TrackList& list, RipFrontEnd& frontEnd)
         TrackRow& row = list.row(i);
         if (!row.checked) continue;
         any = true;
+        if (row.record.dataTrack && !frontEnd.RipsDataTracks()) {
+            row.status = kDataTrackStatus;
+            continue;
+        }
         row.record.rowNumber = static_cast<int32_t>(i + 1);
         row.record.ripFlag = 1;
         const RipResult result = frontEnd.RunTrack(row.record);

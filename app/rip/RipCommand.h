@@ -7,6 +7,7 @@
 
 constexpr const char kNoSelectionText[] = "You must select one Item to operate it!";
 constexpr const char kCompleteStatus[] = "complete";
+constexpr const char kDataTrackStatus[] = "data track";
 
 // What the rip command needs from the program around it.
 class RipFrontEnd
@@ -20,6 +21,9 @@ public:
     virtual RipResult RunTrack(TrackRecord& record) = 0;
     // The message box shown when no row is ticked.
     virtual void ShowMessage(const char* text) = 0;
+    // Whether ticked data tracks are handed to RunTrack; otherwise they are passed over (their
+    // sectors are no audio) and their status says so.
+    virtual bool RipsDataTracks() const { return false; }
 };
 
 void RipCommand(TrackList& list, RipFrontEnd& frontEnd);

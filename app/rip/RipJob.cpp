@@ -34,6 +34,8 @@ void ClearJob(RipJob& job)
     job.retries.store(0);
     job.readFailed.store(0);
     job.writeFailed.store(0);
+    job.initFailed.store(0);
+    job.outputFile.clear();
 }
 
 // An early end of the set-up: the track is skipped as cancelled and nothing it took is kept.
@@ -64,6 +66,8 @@ void StartRipJob(RipProgress* dialog, const TrackRecord& track, const RipSetting
 
     job.encoder = xtGetEncoder(settings.encoderType);
     if (job.encoder == 0) {
+        // Every stream handle is taken: no output can be opened.
+        if (dialog) dialog->ShowError(kOpenErrorCaption, kOpenErrorText);
         EndEarly(job, dialog);
         return;
     }
@@ -126,6 +130,10 @@ void StartRipJob(RipProgress* dialog, const TrackRecord& track, const RipSetting
         if (dialog) dialog->ShowError(kOpenErrorCaption, kOpenErrorText);
         EndEarly(job, dialog);
         return;
+    }
+    if (!settings.noWrite) {
+        char path[1024] = {};
+        if (xtGetOutputFileName(h, path, sizeof path)) job.outputFile = path;
     }
     job.chunkBytes = kChunkBytes;
 

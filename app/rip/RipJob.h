@@ -46,6 +46,10 @@ struct RipJob {
     std::atomic<uint32_t> retries{0};
     std::atomic<int32_t> readFailed{0};
     std::atomic<int32_t> writeFailed{0};
+    // The stream's xtInit failed (no back-end, or one refusing the record): nothing encoded.
+    std::atomic<int32_t> initFailed{0};
+    // The file opened for the track; empty when none is written.
+    std::string outputFile;
 };
 
 // The job of the track being ripped; one track at a time.
