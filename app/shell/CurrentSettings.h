@@ -7,6 +7,8 @@
 struct CurrentSettings {
     std::string outputFolder = ".";
     int encoderType = 0; // 1 WAV, 3 MP3 (LAME record), 4 MP3 after an Options save
+    // Start-up found a Path longer than the store holds and uses the default folder instead.
+    bool pathTooLong = false;
 };
 
 extern CurrentSettings g_settings;

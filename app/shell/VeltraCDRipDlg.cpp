@@ -6,6 +6,7 @@
 #include "CurrentSettings.h"
 #include "MainMenus.h"
 #include "OptionsSheet.h"
+#include "Settings.h"
 
 #include "app/cd/Drive.h"
 #include "app/controls/DialogUnits.h"
@@ -14,6 +15,8 @@
 #include "app/rip/RipCommand.h"
 #include "app/rip/RipDlg.h"
 #include "platform/ModulePath.h"
+
+#include "Veltraenc.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -25,12 +28,15 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProcess>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QWindow>
 
 #include <algorithm>
 #include <memory>
+#include <string>
 
 namespace
 {
@@ -70,6 +76,37 @@ bool IsMenuButton(int id)
 
 constexpr const char kHelpFileName[] = "veltracdripper.chm";
 
+std::string EncoderMissingText(int encoderType)
+{
+    const char* format = encoderType == kEncoderTypeWav   ? "WAV"
+                         : encoderType == XT_ENCODER_VORB ? "Ogg Vorbis"
+                                                          : "MP3";
+    return std::string("The ") + format +
+           " encoder is not available on this machine: the tracks were not ripped.";
+}
+
+// Whether the desktop has an application for the compiled help. No xdg-mime, or an empty
+// answer, means none: the desktop's opener would start and then find nothing.
+bool DesktopOpensChm()
+{
+    for (const char* type : {"application/vnd.ms-htmlhelp", "application/x-chm"}) {
+        QProcess query;
+        query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
+                                                 QString::fromLatin1(type)});
+        if (!query.waitForStarted(5000)) return false;
+        query.closeWriteChannel();
+        if (!query.waitForFinished(10000)) {
+            query.kill();
+            query.waitForFinished();
+            continue;
+        }
+        if (query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0 &&
+            !query.readAllStandardOutput().trimmed().isEmpty())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 // Runs each ticked track's progress dialog. The track's threads use the dialog until they have
@@ -86,6 +123,11 @@ public:
         CRipDlg dialog(record, settings, &window_);
         const int code = dialog.exec();
         FinishRipJob(g_ripJob);
+        // Once per rip: every later track of the format fails the same way.
+        if (g_ripJob.initFailed.load() && !toldNoEncoder_) {
+            toldNoEncoder_ = true;
+            ShowMessage(EncoderMissingText(settings.encoderType).c_str());
+        }
         return CRipDlg::ResultOf(code);
     }
 
@@ -98,6 +140,7 @@ public:
 
 private:
     CVeltraCDRipDlg& window_;
+    bool toldNoEncoder_ = false;
 };
 
 CVeltraCDRipDlg::CVeltraCDRipDlg(QWidget* parent)
@@ -160,6 +203,19 @@ void CVeltraCDRipDlg::OnInitDialog()
     RefreshTrackList(tracks_);
     tracks_.CheckAll(true);
     FillTrackView();
+    if (g_settings.pathTooLong) {
+        // Told once the window is up, not before it shows.
+        const QString text =
+            QStringLiteral("The output folder in the settings file is longer than %1 characters, "
+                           "so the default folder is used:\n%2")
+                .arg(kMaxOutputFolder)
+                .arg(QFile::decodeName(QByteArray::fromStdString(g_settings.outputFolder)));
+        QTimer::singleShot(0, this, [this, text] {
+            QMessageBox box(QMessageBox::Information, QString::fromLatin1(kAppTitle), text,
+                            QMessageBox::Ok, this);
+            box.exec();
+        });
+    }
 }
 
 void CVeltraCDRipDlg::CreateButtons(const QSize& base)
@@ -268,11 +324,15 @@ void CVeltraCDRipDlg::CheckAll(bool checked)
 
 void CVeltraCDRipDlg::OnHelp()
 {
-    // A missing help file fails silently; where nothing opens the compiled help, the same
-    // guide in HTML beside it is tried.
+    // A missing help file fails silently. Where nothing opens the compiled help, the same
+    // guide in HTML beside it is opened instead.
     const QString chm = HelpFilePath();
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(chm))) return;
     const QString html = QFileInfo(chm).path() + QStringLiteral("/help/index.html");
+    if (QFileInfo::exists(html) && !DesktopOpensChm()) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(html));
+        return;
+    }
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(chm))) return;
     if (QFileInfo::exists(html)) QDesktopServices::openUrl(QUrl::fromLocalFile(html));
 }
 
