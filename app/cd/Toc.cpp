@@ -29,8 +29,10 @@ std::vector<TrackRecord> BuildTrackRecords(const CDTocRecord& toc)
         TrackRecord record{};
         std::snprintf(record.name, sizeof record.name, "Track %02d", t);
         record.startFrame = Address(d);
-        if (d.adrControl & CD_TOC_CONTROL_DATA)
+        if (d.adrControl & CD_TOC_CONTROL_DATA) {
             std::snprintf(record.name, sizeof record.name, "Data Track");
+            record.dataTrack = 1;
+        }
         // A next address before this one is a damaged TOC, not a track of four billion frames.
         record.length = Address(n) >= record.startFrame ? Address(n) - record.startFrame : 0;
 

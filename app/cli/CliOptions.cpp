@@ -5,18 +5,20 @@
 #include <thread>
 
 const char kCliUsage[] =
-    "usage: veltracdrip-cli [options]\n"
+    "Usage: veltracdrip-cli [options]\n"
     "Rips the audio tracks of the disc in the first CD drive that answers, one file per track.\n"
     "\n"
     "  --list               only list the tracks\n"
     "  --tracks LIST        rip only these rows of the list, e.g. 1,3-5 (default: every audio\n"
-    "                       track; a data track is ripped only when named here); 0 is the\n"
-    "                       audio before the first track (a hidden track), as \"Track 00\"\n"
+    "                       track; a data track is ripped only when named here, as a raw\n"
+    "                       image of its sectors, \"Data Track.dat\"); 0 is the audio before\n"
+    "                       the first track (a hidden track), as \"Track 00\"\n"
     "  --image PATH         use a disc image (a cue sheet with its data files, or a cdrdao\n"
     "                       toc file) instead of a drive\n"
     "  --out DIR            output folder (default: Path in VeltraCDRipper.ini, else the\n"
     "                       program's folder); not saved\n"
-    "  --format wav|mp3|ogg output format (default: Encode in VeltraCDRipper.ini)\n"
+    "  --format FORMAT      output format, wav, mp3 or ogg (default: Encode in\n"
+    "                       VeltraCDRipper.ini)\n"
     "  --jobs N             encode up to N tracks at once, 1 to 16 (default: the processor\n"
     "                       cores, at most 4); the disc is still read one track after another\n"
     "  --overwrite          overwrite existing files without asking; without it the question\n"
@@ -30,6 +32,7 @@ const char kCliUsage[] =
     "  --verify-only        read the tracks and report their checksums (and, with --accuraterip,\n"
     "                       whether they are accurate) without writing audio files\n"
     "  --help               show this text\n"
+    "  --version            show the version\n"
     "\n"
     "Files are named after the tracks (\"Track 05.wav\"). Ctrl-C cancels the tracks being ripped;\n"
     "their files keep what was ripped so far. Disc images named in VELTRARIP32_IMAGES (a\n"
@@ -102,6 +105,9 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
         bool ok = true;
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+            return true;
+        } else if (arg == "--version") {
+            options.version = true;
             return true;
         } else if (arg == "--list") {
             options.listOnly = true;

@@ -15,6 +15,7 @@ struct CliOptions {
     bool listOnly = false;
     bool overwrite = false;
     bool help = false;
+    bool version = false;
     int jobs = 1; // --jobs: tracks encoded at once
     VerifyOptions verify;
 };
@@ -26,5 +27,5 @@ extern const char kCliUsage[];
 int DefaultJobs();
 
 // Parses argv; false with `error` (one line, without the program's name) for a bad command
-// line. `--help` sets help and stops there.
+// line. `--help` and `--version` set their flag and stop there.
 bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& error);

@@ -89,6 +89,8 @@ void ConsoleRip::Start(TrackList& list, size_t index)
     inFlight_.push_back(std::make_unique<Track>(index, record, overwrite_, showBar_, drive_));
     Track& track = *inFlight_.back();
     RipSettings settings = settings_;
+    // A named data track is kept as a raw image of its sectors (.dat), not as audio.
+    if (record.dataTrack) settings.encoderType = XT_ENCODER_RAW;
     if (verified_) {
         settings.tap = verified_->BeginTrack(record);
         if (!settings.noWrite) track.file = OutputFileOf(record, settings);
@@ -145,6 +147,8 @@ void ConsoleRip::FinishOldest(TrackList& list)
         reason = "skipped: the output file already exists";
     else if (track.progress.openFailed())
         reason = "the output file could not be opened";
+    else if (report.encoderFailed)
+        reason = "the encoder could not be started";
     else if (report.readFailed)
         reason = "read error";
     else if (report.writeFailed)

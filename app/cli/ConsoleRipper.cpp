@@ -135,7 +135,7 @@ int TickRows(const CliOptions& options, TrackList& list)
     for (size_t i = 0; i < list.size(); ++i) {
         TrackRow& row = list.row(i);
         row.checked = options.tracksGiven ? options.rows.count(static_cast<int>(i + 1)) > 0
-                                          : row.name != "Data Track";
+                                          : !row.record.dataTrack;
     }
     return 0;
 }
@@ -185,6 +185,10 @@ int RunConsoleRipper(int argc, char** argv)
     if (!ParseCliOptions(argc, argv, options, error)) return Fail(2, error);
     if (options.help) {
         std::fputs(kCliUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::puts("veltracdrip-cli (VeltraCDRip) " VELTRA_VERSION);
         return 0;
     }
     RipSettings settings;

@@ -96,7 +96,8 @@ uint32_t Read(RipJob& job, SectorBuffer& current, SectorBuffer& reference, uint3
 }
 
 // Waits, bounded, until the ring holds fewer than kDrainedBytes: the encoder thread has taken
-// nearly everything.
+// nearly everything. A cancel (also the encoder thread's, when its stream cannot start and
+// nothing will drain) ends the wait.
 void WaitForDrain(RipJob& job, plat::EventHandle own)
 {
     plat::ResetEvent(own);
@@ -104,12 +105,13 @@ void WaitForDrain(RipJob& job, plat::EventHandle own)
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(kEndOfTrackWaitMs);
     // Armed after the ring had already drained, nothing would signal: look before waiting.
-    while (ringCount(&job.ring) >= kDrainedBytes) {
+    while (ringCount(&job.ring) >= kDrainedBytes && !Cancelled(job)) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                               deadline - std::chrono::steady_clock::now())
                               .count();
         if (left <= 0) break;
-        plat::WaitForEvent(own, static_cast<uint32_t>(left));
+        plat::EventHandle events[2] = {own, job.wakeEvent};
+        plat::WaitForAnyEvent(events, 2, static_cast<uint32_t>(left));
     }
 }
 

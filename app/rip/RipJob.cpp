@@ -64,6 +64,10 @@ bool OpenOutput(RipJob& job, RipProgress* dialog, const RipSettings& settings)
         if (dialog) dialog->ShowError(kOpenErrorCaption, kOpenErrorText);
         return false;
     }
+    if (!settings.noWrite) {
+        char path[1024] = {};
+        if (xtGetOutputFileName(job.encoder, path, sizeof path)) job.outputFile = path;
+    }
     return true;
 }
 
@@ -109,6 +113,8 @@ void StartRipJob(RipJob& job, RipProgress* dialog, const TrackRecord& track,
     job.readEnded = plat::CreateEvent(true, false);
     job.encoder = xtGetEncoder(settings.encoderType);
     if (job.encoder == 0) {
+        // Every stream handle is taken: no output can be opened.
+        if (dialog) dialog->ShowError(kOpenErrorCaption, kOpenErrorText);
         EndEarly(job, dialog);
         return;
     }
@@ -159,5 +165,6 @@ RipReport FinishRipJob(RipJob& job)
     report.retries = job.retries.load();
     report.readFailed = job.readFailed.load() != 0;
     report.writeFailed = job.writeFailed.load() != 0;
+    report.encoderFailed = job.initFailed.load() != 0;
     return report;
 }

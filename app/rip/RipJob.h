@@ -60,6 +60,10 @@ struct RipJob {
     std::atomic<uint32_t> retries{0};
     std::atomic<int32_t> readFailed{0};
     std::atomic<int32_t> writeFailed{0};
+    // The stream's xtInit failed (no back-end, or one refusing the record): nothing encoded.
+    std::atomic<int32_t> initFailed{0};
+    // The file opened for the track; empty when none is written.
+    std::string outputFile;
 };
 
 struct RipSettings {
@@ -74,6 +78,7 @@ struct RipReport {
     uint32_t retries = 0;     // re-reads the reader needed
     bool readFailed = false;  // the reader gave up on a read
     bool writeFailed = false; // the stream could not write everything
+    bool encoderFailed = false; // the stream could not be started
 };
 
 // Fixed values of every rip.

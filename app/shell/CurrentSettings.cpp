@@ -29,7 +29,8 @@ void LoadSettings()
     settings.Read(kSectionOutput, kKeyEncode, "", encode, sizeof encode);
 
     std::string folder = path;
-    if (folder.size() > kMaxOutputFolder) {
+    g_settings.pathTooLong = folder.size() > kMaxOutputFolder;
+    if (g_settings.pathTooLong) {
         plat::DebugTrace(
             "Path in the settings file is longer than %d characters, using the default",
             static_cast<int>(kMaxOutputFolder));

@@ -11,6 +11,8 @@ struct CurrentSettings {
     // XT_ENCODER_WAV, XT_ENCODER_LAME2 for MP3 at start-up, XT_ENCODER_BLADE for MP3 after an
     // Options save; 0 until loaded.
     int encoderType = 0;
+    // Start-up found a Path longer than the store holds and uses the default folder instead.
+    bool pathTooLong = false;
 };
 
 extern CurrentSettings g_settings;

@@ -83,6 +83,8 @@ void COutputDlg::OnInitDialog()
     settings_.Read(kSectionOutput, kKeyPath, "", path, sizeof path);
     settings_.Read(kSectionOutput, kKeyEncode, "", encode, sizeof encode);
     std::string folder = path;
+    // A Path too long for the store is not the folder in use: show the one that is.
+    if (folder.size() > kMaxOutputFolder) folder = DefaultOutputFolder();
     if (folder.empty()) {
         // The program's folder, or the user's music folder when the program cannot write there.
         folder = DefaultOutputFolder();

@@ -6,6 +6,7 @@
 #include "CurrentSettings.h"
 #include "MainMenus.h"
 #include "OptionsSheet.h"
+#include "Settings.h"
 
 #include "app/cd/Drive.h"
 #include "app/controls/DialogUnits.h"
@@ -14,6 +15,8 @@
 #include "app/rip/RipCommand.h"
 #include "app/rip/RipDlg.h"
 #include "platform/ModulePath.h"
+
+#include "Veltraenc.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -25,6 +28,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProcess>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
@@ -32,6 +36,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 
 namespace
 {
@@ -71,6 +76,37 @@ bool IsMenuButton(int id)
 
 constexpr const char kHelpFileName[] = "veltracdripper.chm";
 
+std::string EncoderMissingText(int encoderType)
+{
+    const char* format = encoderType == kEncoderTypeWav   ? "WAV"
+                         : encoderType == XT_ENCODER_VORB ? "Ogg Vorbis"
+                                                          : "MP3";
+    return std::string("The ") + format +
+           " encoder is not available on this machine: the tracks were not ripped.";
+}
+
+// Whether the desktop has an application for the compiled help. No xdg-mime, or an empty
+// answer, means none: the desktop's opener would start and then find nothing.
+bool DesktopOpensChm()
+{
+    for (const char* type : {"application/vnd.ms-htmlhelp", "application/x-chm"}) {
+        QProcess query;
+        query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
+                                                 QString::fromLatin1(type)});
+        if (!query.waitForStarted(5000)) return false;
+        query.closeWriteChannel();
+        if (!query.waitForFinished(10000)) {
+            query.kill();
+            query.waitForFinished();
+            continue;
+        }
+        if (query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0 &&
+            !query.readAllStandardOutput().trimmed().isEmpty())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 // Runs each ticked track's progress dialog. The track's threads use the dialog until they have
@@ -86,7 +122,12 @@ public:
         const RipSettings settings{g_settings.encoderType, g_settings.outputFolder};
         CRipDlg dialog(record, settings, &window_, &job);
         const int code = dialog.exec();
-        FinishRipJob(job);
+        const RipReport report = FinishRipJob(job);
+        // Once per rip: every later track of the format fails the same way.
+        if (report.encoderFailed && !toldNoEncoder_) {
+            toldNoEncoder_ = true;
+            ShowMessage(EncoderMissingText(settings.encoderType).c_str());
+        }
         return CRipDlg::ResultOf(code);
     }
 
@@ -99,6 +140,7 @@ public:
 
 private:
     CVeltraCDRipDlg& window_;
+    bool toldNoEncoder_ = false;
 };
 
 CVeltraCDRipDlg::CVeltraCDRipDlg(QWidget* parent)
@@ -161,9 +203,12 @@ void CVeltraCDRipDlg::OnInitDialog()
     RefreshTrackList(tracks_);
     tracks_.CheckAll(true);
     FillTrackView();
-    // Once the window is up, so the message has it for its owner; at start-up also when
-    // another drive took the refused image's place.
-    QTimer::singleShot(0, this, [this] { ReportImageRefusal(true); });
+        const RipReport report = FinishRipJob(job);
+        // Once per rip: every later track of the format fails the same way.
+        if (report.encoderFailed && !toldNoEncoder_) {
+            toldNoEncoder_ = true;
+            ShowMessage(EncoderMissingText(settings.encoderType).c_str());
+        }
 }
 
 void CVeltraCDRipDlg::CreateButtons(const QSize& base)
@@ -283,11 +328,15 @@ void CVeltraCDRipDlg::CheckAll(bool checked)
 
 void CVeltraCDRipDlg::OnHelp()
 {
-    // A missing help file fails silently; where nothing opens the compiled help, the same
-    // guide in HTML beside it is tried.
+    // A missing help file fails silently. Where nothing opens the compiled help, the same
+    // guide in HTML beside it is opened instead.
     const QString chm = HelpFilePath();
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(chm))) return;
     const QString html = QFileInfo(chm).path() + QStringLiteral("/help/index.html");
+    if (QFileInfo::exists(html) && !DesktopOpensChm()) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(html));
+        return;
+    }
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(chm))) return;
     if (QFileInfo::exists(html)) QDesktopServices::openUrl(QUrl::fromLocalFile(html));
 }
 

@@ -176,6 +176,19 @@ TEST_F(OptionsSheetTest, AFolderLongerThan127CharactersIsRefusedAndNothingIsWrit
     EXPECT_EQ(g_settings.outputFolder, fits);
 }
 
+TEST_F(OptionsSheetTest, ATooLongPathInTheFileShowsTheFolderInUse)
+{
+    const std::string tooLong = "/" + std::string(200, 'x');
+    WriteFile(Ini(), "[OutPut]\nPath=" + tooLong + "\nEncode=WAV\n");
+    std::string shown;
+    EXPECT_FALSE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
+        shown = page.folderEdit()->text().toStdString();
+        Press(sheet, QDialogButtonBox::Cancel);
+    }));
+    EXPECT_EQ(shown, folder.path()); // the default, which start-up uses too
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=" + tooLong + "\nEncode=WAV\n");
+}
+
 TEST_F(OptionsSheetTest, ALineBreakCannotReachTheSettingsFile)
 {
     WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=WAV\n");
