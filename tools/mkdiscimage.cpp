@@ -19,6 +19,9 @@ void Usage(FILE* out)
         "  --data LENGTH       add a data track after the audio, placed as on an Enhanced CD\n"
         "  --tones             pleasant tones instead of the self-describing test pattern\n"
         "  --silence           silent audio\n"
+        "  --pcm FILE          audio from FILE, raw 16-bit little-endian stereo at 44.1 kHz,\n"
+        "                      taken by the tracks in order; a FILE shorter than the tracks\n"
+        "                      is refused, and what is left after them is not used\n"
         "  --toc               write a cdrdao toc file instead of a cue sheet (audio only)\n"
         "The test pattern stores in every sample its frame number and its index in the frame,\n"
         "so a rip can be compared byte for byte.\n",
@@ -48,7 +51,10 @@ int main(int argc, char** argv)
                 layout.audio = discimage::Audio::Tones;
             else if (arg == "--silence")
                 layout.audio = discimage::Audio::Silence;
-            else if (arg == "--toc")
+            else if (arg == "--pcm") {
+                layout.audio = discimage::Audio::Pcm;
+                layout.pcmPath = value();
+            } else if (arg == "--toc")
                 layout.format = discimage::Format::Toc;
             else if (arg == "--help" || arg == "-h") {
                 Usage(stdout);

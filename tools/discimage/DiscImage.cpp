@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <numeric>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace discimage
@@ -31,6 +33,42 @@ std::string BaseName(const std::string& path)
     size_t cut = path.find_last_of('/');
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
+
+// The audio of Audio::Pcm layouts, read in order as the tracks are written.
+class PcmReader
+{
+public:
+    PcmReader(const std::string& path, uint64_t needed)
+    {
+        file_ = std::fopen(path.c_str(), "rb");
+        if (!file_) throw std::runtime_error("cannot open " + path + ": " + std::strerror(errno));
+        struct stat st {
+        };
+        if (::fstat(::fileno(file_), &st) != 0 || !S_ISREG(st.st_mode)) {
+            std::fclose(file_);
+            throw std::runtime_error(path + " is not a regular file");
+        }
+        const auto size = static_cast<uint64_t>(st.st_size);
+        if (size < needed) {
+            std::fclose(file_);
+            throw std::runtime_error(path + " holds " + std::to_string(size / kFrameBytes) +
+                                     " frames of audio; the tracks need " +
+                                     std::to_string(needed / kFrameBytes));
+        }
+    }
+    ~PcmReader() { std::fclose(file_); }
+    PcmReader(const PcmReader&) = delete;
+    PcmReader& operator=(const PcmReader&) = delete;
+
+    void Read(uint8_t* out, size_t size)
+    {
+        if (std::fread(out, 1, size, file_) != size)
+            throw std::runtime_error("cannot read the PCM file");
+    }
+
+private:
+    FILE* file_ = nullptr;
+};
 
 class BinWriter
 {
@@ -205,6 +243,10 @@ WrittenImage WriteDiscImage(const DiscLayout& layout, const std::string& basePat
     }
     image.leadout = pos;
 
+    std::unique_ptr<PcmReader> pcm;
+    if (layout.audio == Audio::Pcm)
+        pcm = std::make_unique<PcmReader>(layout.pcmPath,
+                                          static_cast<uint64_t>(audioEnd) * kFrameBytes);
     BinWriter bin(image.binPath);
     const uint32_t chunkFrames = 256;
     std::vector<uint8_t> chunk(static_cast<size_t>(chunkFrames) * kFrameBytes);
@@ -212,13 +254,14 @@ WrittenImage WriteDiscImage(const DiscLayout& layout, const std::string& basePat
         const uint32_t start = image.trackStarts[t], len = layout.audioLengths[t];
         for (uint32_t f = 0; f < len; f += chunkFrames) {
             const uint32_t n = std::min(chunkFrames, len - f);
+            if (pcm) pcm->Read(chunk.data(), static_cast<size_t>(n) * kFrameBytes);
             for (uint32_t k = 0; k < n; ++k) {
                 uint8_t* out = chunk.data() + static_cast<size_t>(k) * kFrameBytes;
                 if (layout.audio == Audio::Pattern)
                     PatternFrame(start + f + k, out);
                 else if (layout.audio == Audio::Tones)
                     ToneFrame(static_cast<uint32_t>(t), f + k, len, out);
-                else
+                else if (layout.audio == Audio::Silence)
                     std::memset(out, 0, kFrameBytes);
             }
             bin.Write(static_cast<uint64_t>(start + f) * kFrameBytes, chunk.data(),

@@ -15,7 +15,7 @@ constexpr uint32_t kSamplesPerFrame = 588;
 // lead-out (6750), the second session's lead-in (4500) and the data track's pregap (150).
 constexpr uint32_t kEnhancedCdGap = 11400;
 
-enum class Audio { Pattern, Tones, Silence };
+enum class Audio { Pattern, Tones, Silence, Pcm };
 enum class Format { Cue, Toc };
 
 struct DiscLayout {
@@ -24,6 +24,9 @@ struct DiscLayout {
     uint32_t dataLength = 0;            // frames of a data track after the audio; 0 for none
     uint32_t dataGap = kEnhancedCdGap;  // frames between the last audio frame and the data track
     Audio audio = Audio::Pattern;
+    // With Audio::Pcm: raw 16-bit little-endian stereo 44.1 kHz samples that the audio tracks
+    // take in order. A file shorter than the tracks is refused; bytes past them are unused.
+    std::string pcmPath;
     Format format = Format::Cue;
 };
 
