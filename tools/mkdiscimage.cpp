@@ -19,6 +19,9 @@ void Usage(FILE* out)
         "  --data LENGTH       add a data track after the audio, placed as on an Enhanced CD\n"
         "  --tones             pleasant tones instead of the self-describing test pattern\n"
         "  --silence           silent audio\n"
+        "  --pcm FILE          audio from FILE, raw 16-bit little-endian stereo at 44.1 kHz,\n"
+        "                      taken by the tracks in order; a FILE shorter than the tracks\n"
+        "                      is refused, and what is left after them is not used\n"
         "  --toc               write a cdrdao toc file instead of a cue sheet (audio only)\n"
         "  --files bin|wav|flac  the cue sheet's data: one BINARY file OUTPUT.bin (default);\n"
         "                      one WAVE file per track, \"OUTPUT - NN.wav\", each track's pregap\n"
@@ -53,7 +56,10 @@ int main(int argc, char** argv)
                 layout.audio = discimage::Audio::Tones;
             else if (arg == "--silence")
                 layout.audio = discimage::Audio::Silence;
-            else if (arg == "--toc")
+            else if (arg == "--pcm") {
+                layout.audio = discimage::Audio::Pcm;
+                layout.pcmPath = value();
+            } else if (arg == "--toc")
                 layout.format = discimage::Format::Toc;
             else if (arg == "--hidden")
                 layout.hidden = discimage::ParseLength(value());

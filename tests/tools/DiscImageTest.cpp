@@ -84,3 +84,27 @@ TEST(DiscImage, WavePerTrackPutsEachPregapAtTheEndOfTheFileBefore)
     layout.dataLength = 10;
     EXPECT_THROW(discimage::WriteDiscImage(layout, dir / "e"), std::runtime_error);
 }
+
+TEST(DiscImage, ToolTakesTheTracksAudioFromAPcmFileInOrder)
+{
+    TempDir dir;
+    const std::string tool = BinDir() + "/../tools/mkdiscimage";
+    std::string pcm(150 * 2352 + 7, '\0');
+    for (size_t i = 0; i < pcm.size(); ++i)
+        pcm[i] = static_cast<char>((i * 131 + i / 2352) & 0xFF);
+    WriteFile(dir / "in.raw", pcm);
+    auto ok = testsupport::Run({tool, "--tracks", "75,50", "--pcm", dir / "in.raw", dir / "d"});
+    ASSERT_EQ(ok.exitCode, 0) << ok.err;
+    EXPECT_EQ(ReadFile(dir / "d.bin"), pcm.substr(0, 125 * 2352)); // the rest is not used
+
+    auto shortFile =
+        testsupport::Run({tool, "--tracks", "75,100", "--pcm", dir / "in.raw", dir / "e"});
+    EXPECT_NE(shortFile.exitCode, 0);
+    EXPECT_NE(shortFile.err.find("holds 150 frames of audio; the tracks need 175"),
+              std::string::npos)
+        << shortFile.err;
+    EXPECT_FALSE(FileExists(dir / "e.bin"));
+    EXPECT_NE(
+        testsupport::Run({tool, "--tracks", "75", "--pcm", dir / "missing", dir / "f"}).exitCode,
+        0);
+}

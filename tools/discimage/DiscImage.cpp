@@ -12,6 +12,7 @@
 #include <memory>
 #include <numeric>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace discimage
@@ -33,6 +34,45 @@ std::string BaseName(const std::string& path)
     size_t cut = path.find_last_of('/');
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
+
+// The audio of Audio::Pcm layouts, read in order as the tracks are written.
+class PcmReader
+{
+public:
+    PcmReader(const std::string& path, uint64_t needed)
+    {
+        file_ = std::fopen(path.c_str(), "rb");
+        if (!file_) throw std::runtime_error("cannot open " + path + ": " + std::strerror(errno));
+        struct stat st {
+        };
+        if (::fstat(::fileno(file_), &st) != 0 || !S_ISREG(st.st_mode)) {
+            std::fclose(file_);
+            throw std::runtime_error(path + " is not a regular file");
+        }
+        const auto size = static_cast<uint64_t>(st.st_size);
+        if (size < needed) {
+            std::fclose(file_);
+            throw std::runtime_error(path + " holds " + std::to_string(size / CD_FRAME_BYTES) +
+                                     " frames of audio; the tracks need " +
+                                     std::to_string(needed / CD_FRAME_BYTES));
+        }
+    }
+    ~PcmReader() { std::fclose(file_); }
+    PcmReader(const PcmReader&) = delete;
+    PcmReader& operator=(const PcmReader&) = delete;
+
+    // Frame f of the audio: the file's frames in order.
+    void ReadFrame(uint32_t f, uint8_t* out)
+    {
+        if (::pread(::fileno(file_), out, CD_FRAME_BYTES,
+                    static_cast<off_t>(static_cast<uint64_t>(f) * CD_FRAME_BYTES)) !=
+            static_cast<ssize_t>(CD_FRAME_BYTES))
+            throw std::runtime_error("cannot read the PCM file");
+    }
+
+private:
+    FILE* file_ = nullptr;
+};
 
 class BinWriter
 {
@@ -276,9 +316,15 @@ WrittenImage WriteDiscImage(const DiscLayout& layout, const std::string& basePat
     }
     image.leadout = pos;
 
+    std::unique_ptr<PcmReader> pcm;
+    if (layout.audio == Audio::Pcm)
+        pcm = std::make_unique<PcmReader>(layout.pcmPath,
+                                          static_cast<uint64_t>(audioEnd) * CD_FRAME_BYTES);
     // Audio frame f of the disc; the hidden audio before track 1 sounds like track 1.
     const FrameSource audio = [&](uint32_t f, uint8_t* out) {
-        if (layout.audio == Audio::Pattern) {
+        if (pcm) {
+            pcm->ReadFrame(f, out);
+        } else if (layout.audio == Audio::Pattern) {
             PatternFrame(f, out);
         } else if (layout.audio == Audio::Silence) {
             std::memset(out, 0, CD_FRAME_BYTES);

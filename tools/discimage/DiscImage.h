@@ -13,7 +13,7 @@
 namespace discimage
 {
 
-enum class Audio { Pattern, Tones, Silence };
+enum class Audio { Pattern, Tones, Silence, Pcm };
 enum class Format { Cue, Toc };
 // The data files of a cue image: one BINARY file; one WAVE file per track with each track's
 // pregap at the end of the file before (as EAC writes "one file per track"); one FLAC file.
@@ -27,6 +27,9 @@ struct DiscLayout {
     uint32_t hidden = 0; // frames of audio before track 1 (its INDEX 00 at 00:00:00)
     uint32_t pregap = 0; // frames of INDEX 00 before every later track's INDEX 01
     Audio audio = Audio::Pattern;
+    // With Audio::Pcm: raw 16-bit little-endian stereo 44.1 kHz samples that the audio tracks
+    // take in order. A file shorter than the tracks is refused; bytes past them are unused.
+    std::string pcmPath;
     Format format = Format::Cue;
     Files files = Files::Binary;
 };
