@@ -78,7 +78,7 @@ constexpr const char kHelpFileName[] = "veltracdripper.chm";
 
 std::string EncoderMissingText(int encoderType)
 {
-    const char* format = encoderType == kEncoderTypeWav   ? "WAV"
+    const char* format = encoderType == XT_ENCODER_WAV    ? "WAV"
                          : encoderType == XT_ENCODER_VORB ? "Ogg Vorbis"
                                                           : "MP3";
     return std::string("The ") + format +
@@ -203,12 +203,22 @@ void CVeltraCDRipDlg::OnInitDialog()
     RefreshTrackList(tracks_);
     tracks_.CheckAll(true);
     FillTrackView();
-        const RipReport report = FinishRipJob(job);
-        // Once per rip: every later track of the format fails the same way.
-        if (report.encoderFailed && !toldNoEncoder_) {
-            toldNoEncoder_ = true;
-            ShowMessage(EncoderMissingText(settings.encoderType).c_str());
-        }
+    // Once the window is up, so the message has it for its owner; at start-up also when
+    // another drive took the refused image's place.
+    QTimer::singleShot(0, this, [this] { ReportImageRefusal(true); });
+    if (g_settings.pathTooLong) {
+        // Told once the window is up, not before it shows.
+        const QString text =
+            QStringLiteral("The output folder in the settings file is longer than %1 characters, "
+                           "so the default folder is used:\n%2")
+                .arg(kMaxOutputFolder)
+                .arg(QFile::decodeName(QByteArray::fromStdString(g_settings.outputFolder)));
+        QTimer::singleShot(0, this, [this, text] {
+            QMessageBox box(QMessageBox::Information, QString::fromLatin1(kAppTitle), text,
+                            QMessageBox::Ok, this);
+            box.exec();
+        });
+    }
 }
 
 void CVeltraCDRipDlg::CreateButtons(const QSize& base)

@@ -224,7 +224,7 @@ TEST_F(RipJobTest, WithNoStreamHandleFreeTheOpenErrorIsShownAndTheTrackSkipped)
     std::vector<int> taken;
     for (int h = xtGetEncoder(XT_ENCODER_WAV); h != 0; h = xtGetEncoder(XT_ENCODER_WAV))
         taken.push_back(h);
-    RipCommand(list, ui);
+    RipCommand(list, ui, g_drive.handle);
     for (int h : taken)
         xtClose(h);
     ASSERT_EQ(ui.dialogs.size(), 1u);
@@ -239,7 +239,7 @@ TEST_F(RipJobTest, ATickedDataTrackIsPassedOverWithItsStatusAndNoFile)
     Load({20}, "", 40);
     ASSERT_EQ(list.size(), 2u);
     ASSERT_TRUE(list.row(1).checked);
-    RipCommand(list, ui);
+    RipCommand(list, ui, g_drive.handle);
     ASSERT_EQ(ui.records.size(), 1u); // only the audio track reached a dialog
     EXPECT_EQ(list.row(0).status, "complete");
     EXPECT_EQ(list.row(1).status, "data track");
@@ -248,7 +248,7 @@ TEST_F(RipJobTest, ATickedDataTrackIsPassedOverWithItsStatusAndNoFile)
     // Ticked alone, it is still a selection: no "select one" message.
     list.row(0).checked = false;
     ui.messages.clear();
-    RipCommand(list, ui);
+    RipCommand(list, ui, g_drive.handle);
     EXPECT_TRUE(ui.messages.empty());
 }
 
