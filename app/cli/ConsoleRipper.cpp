@@ -37,7 +37,8 @@ const char kUsage[] =
     "  --image PATH         use a disc image (cue/bin or cdrdao toc) instead of a drive\n"
     "  --out DIR            output folder (default: Path in VeltraCDRipper.ini, else the\n"
     "                       program's folder); not saved\n"
-    "  --format wav|mp3|ogg output format (default: Encode in VeltraCDRipper.ini)\n"
+    "  --format FORMAT      output format: wav, mp3, ogg, flac or opus (default: Encode in\n"
+    "                       VeltraCDRipper.ini)\n"
     "  --overwrite          overwrite existing files without asking; without it the question\n"
     "                       is asked on the terminal, and with no terminal the track is skipped\n"
     "  --cue                write a CUE sheet of the ripped tracks, <CDDB disc id>.cue, into\n"
@@ -114,6 +115,8 @@ int EncoderTypeFor(const std::string& format)
         return 0;
     }
     if (format == "ogg") return xtEncoderAvail(XT_ENCODER_VORB) ? XT_ENCODER_VORB : 0;
+    if (format == "flac") return xtEncoderAvail(XT_ENCODER_FLAC) ? XT_ENCODER_FLAC : 0;
+    if (format == "opus") return xtEncoderAvail(XT_ENCODER_OPUS) ? XT_ENCODER_OPUS : 0;
     return -1;
 }
 
@@ -124,6 +127,10 @@ const char* FormatName(int type)
         return "WAV";
     case XT_ENCODER_VORB:
         return "Ogg Vorbis";
+    case XT_ENCODER_FLAC:
+        return "FLAC";
+    case XT_ENCODER_OPUS:
+        return "Opus";
     case XT_ENCODER_RAW:
         return "raw PCM";
     default:

@@ -1,0 +1,64 @@
+#include "OpusStream.h"
+
+#include "CdAudio.h"
+#include "CommentTexts.h"
+
+#include "include/Veltraenc.h"
+
+namespace veltraenc
+{
+
+OpusStream::OpusStream() : OpusStream(kOpusLibrary) {}
+
+OpusStream::OpusStream(const char* libraryName) : EncoderStream("opus", "wb", libraryName)
+{
+    _settings.bitrate = BE_OPUS_KBPS_DEFAULT;
+}
+
+int OpusStream::Init()
+{
+    if (!HasBackEnd()) return 0;
+    if (IsStarted()) return 1;
+    const CommentTexts texts(_tag);
+    BEConfigOpus config =
+        MakeConfig(texts.title.get(), texts.album.get(), texts.artist.get(), texts.year.get());
+    return StartBackEnd(&config);
+}
+
+BEConfigOpus OpusStream::MakeConfig(const char* title, const char* album, const char* artist,
+                                    const char* year) const
+{
+    BEConfigOpus config{};
+    config.kind = BE_CONFIG_OPUS;
+    config.version = BE_OPUS_RECORD_VERSION;
+    config.channels = kCdChannels;
+    config.sampleRate = kCdSampleRate;
+    config.bitrate = _settings.bitrate;
+    config.vbr = _vbr;
+    config.trackNumber = _tag.track;
+    config.title = title;
+    config.album = album;
+    config.artist = artist;
+    config.year = year;
+    return config;
+}
+
+int OpusStream::SetIntOption(int option, int value)
+{
+    switch (option) {
+    case OPUS_BITRATE:
+        // Refused rather than cut to 16 bits: 65 536 + 160 must not pass as 160.
+        if (value < BE_OPUS_KBPS_MIN || value > BE_OPUS_KBPS_MAX) return 0;
+        return EncoderStream::SetIntOption(option, value);
+    case OPUS_VBR:
+        _vbr = value != 0 ? 1 : 0;
+        return 1;
+    case ID3_LEVEL:
+        _tag.level = 0; // the tags are Vorbis comments
+        return 1;
+    default:
+        return EncoderStream::SetIntOption(option, value);
+    }
+}
+
+} // namespace veltraenc
