@@ -15,6 +15,15 @@ bool MeansMp3(const std::string& encode)
     return encode.find("MP3") != std::string::npos;
 }
 
+int EncoderTypeOf(const std::string& encode, int mp3Type)
+{
+    if (MeansMp3(encode)) return mp3Type;
+    if (encode == "FLAC") return kEncoderTypeFlac;
+    if (encode == "OGG") return kEncoderTypeVorbis;
+    if (encode == "OPUS") return kEncoderTypeOpus;
+    return kEncoderTypeWav;
+}
+
 void LoadSettings()
 {
     ReadDriveList();
@@ -40,7 +49,7 @@ void LoadSettings()
         settings.Write(kSectionOutput, kKeyEncode, "MP3");
         std::strcpy(encode, "MP3");
     }
-    g_settings.encoderType = MeansMp3(encode) ? kEncoderTypeLame : kEncoderTypeWav;
+    g_settings.encoderType = EncoderTypeOf(encode, kEncoderTypeLame);
     g_settings.outputFolder = folder;
 
     OpenDrive();
@@ -53,5 +62,5 @@ void SaveSettings(const std::string& folder, const std::string& encode)
     settings.Write(kSectionOutput, kKeyPath, folder.c_str());
     settings.Write(kSectionOutput, kKeyEncode, encode.c_str());
     g_settings.outputFolder = folder;
-    g_settings.encoderType = MeansMp3(encode) ? kEncoderTypeBlade : kEncoderTypeWav;
+    g_settings.encoderType = EncoderTypeOf(encode, kEncoderTypeBlade);
 }
