@@ -9,7 +9,8 @@ set(VELTRA_INSTALL_FOLDER ${CMAKE_INSTALL_LIBDIR}/veltracdrip)
 # Everything in the program's folder carries $ORIGIN as its run path, so the folder moves as
 # a whole. Settings files and demo output of a development run stay behind.
 install(DIRECTORY ${VELTRA_BIN_DIR}/ DESTINATION ${VELTRA_INSTALL_FOLDER} USE_SOURCE_PERMISSIONS
-        PATTERN "*.ini" EXCLUDE PATTERN "*.wav" EXCLUDE PATTERN "*.MP3" EXCLUDE PATTERN "*.ogg" EXCLUDE)
+        PATTERN "*.ini" EXCLUDE PATTERN "*.wav" EXCLUDE PATTERN "*.MP3" EXCLUDE PATTERN "*.ogg" EXCLUDE
+        PATTERN "*.flac" EXCLUDE PATTERN "*.opus" EXCLUDE)
 
 # Launchers: links into the program's folder (the programs find their folder through the link).
 foreach(program VeltraCDRip veltracdrip-cli cddb-dump)
@@ -32,7 +33,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME veltracdrip)
 set(CPACK_PACKAGE_VENDOR "VeltraCDRip")
 set(CPACK_PACKAGE_CONTACT "VeltraCDRip developers <dev@veltracdrip.example>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Audio-CD ripper: one WAV, MP3 or Ogg Vorbis file per track")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Audio-CD ripper: one WAV, MP3, Ogg Vorbis, FLAC or Opus file per track")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

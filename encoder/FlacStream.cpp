@@ -17,7 +17,7 @@ int FlacStream::Init()
 {
     if (!HasBackEnd()) return 0;
     if (IsStarted()) return 1;
-    const CommentTexts texts(_tag);
+    const CommentTexts texts(Tag());
     BEConfigFlac config =
         MakeConfig(texts.title.get(), texts.album.get(), texts.artist.get(), texts.year.get());
     return StartBackEnd(&config);
@@ -34,7 +34,7 @@ BEConfigFlac FlacStream::MakeConfig(const char* title, const char* album, const 
     config.bitsPerSample = kCdBitsPerSample;
     config.compressionLevel = _level;
     config.verify = 1;
-    config.trackNumber = _tag.track;
+    config.trackNumber = Tag().track;
     config.title = title;
     config.album = album;
     config.artist = artist;
@@ -50,25 +50,32 @@ int FlacStream::SetIntOption(int option, int value)
         _level = value;
         return 1;
     case ID3_LEVEL:
-        _tag.level = 0; // the tags are Vorbis comments
-        return 1;
+        return 1; // accepted, but the level stays 0: the tags are Vorbis comments
     default:
         return EncoderStream::SetIntOption(option, value);
     }
 }
 
+int FlacStream::Flush()
+{
+    const int produced = EncoderStream::Flush();
+    if (IsStarted()) _ended = true;
+    return produced;
+}
+
 int FlacStream::Close()
 {
     // Only a file this stream wrote to its end gets its head completed.
-    const bool complete = IsOpen() && _flushed && IsStarted();
+    const bool complete = IsOpen() && _ended && IsStarted();
     CloseOutputFile();
     if (complete && IsWriteEnabled() && !HasWriteFailed()) {
         char path[kPathBufferSize];
-        if (!_entry.writeVbrHeader || !ComposeFullPath(path, sizeof path)) {
+        const BeWriteVBRHeaderFn writeHead = EntryPoints().writeVbrHeader;
+        if (!writeHead || !ComposeFullPath(path, sizeof path)) {
             NoteWriteFailure();
         } else {
             plat::DebugTrace("Writing FLAC STREAMINFO to \"%s\"", path);
-            if (_entry.writeVbrHeader(path) != BE_ERR_SUCCESSFUL) NoteWriteFailure();
+            if (writeHead(path) != BE_ERR_SUCCESSFUL) NoteWriteFailure();
         }
     }
     CloseBackEnd();

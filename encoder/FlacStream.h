@@ -20,6 +20,8 @@ public:
     // Closes the file, then has the back-end complete its head: 0 when a write failed or the
     // head of a finished stream could not be completed.
     int Close() override;
+    // Ends the back-end stream; a started stream that was flushed gets its head at close.
+    int Flush() override;
 
     int CompressionLevel() const { return _level; }
     BEConfigFlac MakeConfig(const char* title, const char* album, const char* artist,
@@ -27,6 +29,7 @@ public:
 
 private:
     int32_t _level = BE_FLAC_LEVEL_DEFAULT;
+    bool _ended = false;
 };
 
 } // namespace veltraenc

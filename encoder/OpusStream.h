@@ -17,11 +17,13 @@ public:
     int Init() override;
     int SetIntOption(int option, int value) override;
 
+    int32_t Bitrate() const { return _bitrate; }
     bool Vbr() const { return _vbr != 0; }
     BEConfigOpus MakeConfig(const char* title, const char* album, const char* artist,
                             const char* year) const;
 
 private:
+    int32_t _bitrate = BE_OPUS_KBPS_DEFAULT; // kbit/s
     int32_t _vbr = 1;
 };
 

@@ -257,18 +257,18 @@ extern "C" {
 
 /* Configuration kind BE_CONFIG_FLAC: lossless, the input as it is. */
 typedef struct BEConfigFlac {
-    uint32_t kind;             /* BE_CONFIG_FLAC */
-    uint32_t version;          /* BE_FLAC_RECORD_VERSION */
-    uint32_t channels;         /* 2: interleaved stereo */
-    uint32_t sampleRate;       /* 44100 */
-    uint32_t bitsPerSample;    /* 16 */
-    int32_t compressionLevel;  /* BE_FLAC_LEVEL_MIN to BE_FLAC_LEVEL_MAX */
-    int32_t verify;            /* non-zero: every frame is decoded again and compared */
-    uint32_t trackNumber;      /* TRACKNUMBER comment; 0 for none */
-    const char* title;         /* TITLE comment */
-    const char* album;         /* ALBUM comment */
-    const char* artist;        /* ARTIST comment */
-    const char* year;          /* DATE comment */
+    uint32_t kind;            /* BE_CONFIG_FLAC */
+    uint32_t version;         /* BE_FLAC_RECORD_VERSION */
+    uint32_t channels;        /* 2: interleaved stereo */
+    uint32_t sampleRate;      /* 44100 */
+    uint32_t bitsPerSample;   /* 16 */
+    int32_t compressionLevel; /* BE_FLAC_LEVEL_MIN to BE_FLAC_LEVEL_MAX */
+    int32_t verify;           /* non-zero: every frame is decoded again and compared */
+    uint32_t trackNumber;     /* TRACKNUMBER comment; 0 for none */
+    const char* title;        /* TITLE comment */
+    const char* album;        /* ALBUM comment */
+    const char* artist;       /* ARTIST comment */
+    const char* year;         /* DATE comment */
     uint8_t reserved[BE_CONFIG_SIZE - 32 - 4 * sizeof(void*)];
 } BEConfigFlac;
 

@@ -114,9 +114,10 @@ COutputDlg::COutputDlg(QWidget* parent, const FormatProbe& available) : QWidget(
         radio->setGeometry(MapDialogRect(f.rect, base));
         if (!available(f.xtFormat)) {
             radio->setEnabled(false);
-            radio->setToolTip(QStringLiteral("%1 is not available: its encoder library %2 was not "
-                                             "found beside the program.")
-                                  .arg(QString::fromLatin1(f.text), QString::fromLatin1(f.library)));
+            radio->setToolTip(
+                QStringLiteral("%1 is not available: its encoder library %2 was not "
+                               "found beside the program.")
+                    .arg(QString::fromLatin1(f.text), QString::fromLatin1(f.library)));
         }
         QRadioButton*& member = f.format == OutputFormat::Flac  ? flac_
                                 : f.format == OutputFormat::Ogg ? ogg_

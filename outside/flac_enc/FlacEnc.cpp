@@ -104,7 +104,8 @@ uint32_t beWriteVBRHeader(const char* path)
         for (size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0;) {
             if (first.size() < headBytes)
                 first.insert(first.end(), buffer.begin(),
-                             buffer.begin() + static_cast<long>(std::min(n, headBytes - first.size())));
+                             buffer.begin() +
+                                 static_cast<long>(std::min(n, headBytes - first.size())));
             hash.Update(buffer.data(), n);
             size += n;
         }
@@ -112,7 +113,8 @@ uint32_t beWriteVBRHeader(const char* path)
         for (auto& encoder : candidates) {
             const size_t own = encoder->Head().size();
             if (first.size() < own) continue;
-            const std::vector<uint8_t> firstBytes(first.begin(), first.begin() + static_cast<long>(own));
+            const std::vector<uint8_t> firstBytes(first.begin(),
+                                                  first.begin() + static_cast<long>(own));
             if (!encoder->Owns(size, firstBytes, hash.Value())) continue;
             const auto& head = encoder->CompletedHead();
             if (std::fseek(file.get(), 0, SEEK_SET) != 0 ||

@@ -191,8 +191,8 @@ uint32_t FlacEncoder::Finish(uint8_t* output, uint32_t* outputLength)
     *outputLength = HandOut(output);
     if (!ok || !_pending.empty()) return BE_ERR_INVALID_PARAMETERS;
     const uint64_t spacing = uint64_t{kFlacSeekSpacingSeconds} * _sampleRate;
-    _completedHead =
-        CompleteHead(_head, StreamInfoBody(_info), SeekPoints(_frames, _info.total_samples, spacing));
+    _completedHead = CompleteHead(_head, StreamInfoBody(_info),
+                                  SeekPoints(_frames, _info.total_samples, spacing));
     return _completedHead.empty() ? BE_ERR_INVALID_PARAMETERS : BE_ERR_SUCCESSFUL;
 }
 

@@ -65,9 +65,9 @@ private:
     uint32_t Start(const BEConfigFlac& config);
     uint32_t HandOut(uint8_t* output);
 
-    static FLAC__StreamEncoderWriteStatus OnWrite(const FLAC__StreamEncoder*, const FLAC__byte* buffer,
-                                                  size_t bytes, uint32_t samples, uint32_t frame,
-                                                  void* self);
+    static FLAC__StreamEncoderWriteStatus OnWrite(const FLAC__StreamEncoder*,
+                                                  const FLAC__byte* buffer, size_t bytes,
+                                                  uint32_t samples, uint32_t frame, void* self);
     static void OnMetadata(const FLAC__StreamEncoder*, const FLAC__StreamMetadata* metadata,
                            void* self);
 
@@ -77,10 +77,10 @@ private:
     uint32_t _sampleRate = 0;
     bool _finished = false, _failed = false, _headWritten = false;
     uint32_t _outputBufferSize = 0;
-    std::vector<FLAC__int32> _wide;    // the samples as libFLAC takes them
-    std::vector<uint8_t> _pending;     // bytes not yet handed out
-    std::vector<uint8_t> _head;        // the head as first written
-    std::vector<FrameMark> _frames;    // every frame, for the seek table
+    std::vector<FLAC__int32> _wide; // the samples as libFLAC takes them
+    std::vector<uint8_t> _pending;  // bytes not yet handed out
+    std::vector<uint8_t> _head;     // the head as first written
+    std::vector<FrameMark> _frames; // every frame, for the seek table
     uint64_t _samplesWritten = 0, _audioBytes = 0;
     FLAC__StreamMetadata_StreamInfo _info{};
     bool _infoReady = false;

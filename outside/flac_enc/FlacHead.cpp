@@ -36,8 +36,7 @@ std::vector<uint8_t> StreamInfoBody(const FLAC__StreamMetadata_StreamInfo& info)
     PutBigEndian(out, info.min_framesize, 3);
     PutBigEndian(out, info.max_framesize, 3);
     // 20 bits of rate, 3 of channels - 1, 5 of bits per sample - 1, 36 of total samples.
-    const uint64_t packed = uint64_t{info.sample_rate} << 44 |
-                            uint64_t{info.channels - 1} << 41 |
+    const uint64_t packed = uint64_t{info.sample_rate} << 44 | uint64_t{info.channels - 1} << 41 |
                             uint64_t{info.bits_per_sample - 1} << 36 |
                             (info.total_samples & 0xFFFFFFFFFull);
     PutBigEndian(out, packed, 8);
@@ -53,8 +52,7 @@ std::vector<FrameMark> SeekPoints(const std::vector<FrameMark>& frames, uint64_t
     for (uint64_t target = 0; target < totalSamples && !frames.empty(); target += spacing) {
         while (f + 1 < frames.size() && frames[f + 1].sample <= target)
             ++f;
-        if (points.empty() || points.back().sample != frames[f].sample)
-            points.push_back(frames[f]);
+        if (points.empty() || points.back().sample != frames[f].sample) points.push_back(frames[f]);
     }
     return points;
 }
@@ -83,7 +81,8 @@ std::vector<uint8_t> CompleteHead(const std::vector<uint8_t>& head,
             // The seek table and its header come out of the padding; a padding block of no
             // bytes still stands, as its header keeps the head's size.
             // Too many points for the room: every second one goes, the first always stays.
-            while (points.size() > 1 && points.size() * kSeekPointBytes + kBlockHeaderBytes > length)
+            while (points.size() > 1 &&
+                   points.size() * kSeekPointBytes + kBlockHeaderBytes > length)
                 for (size_t i = 1; i < points.size(); ++i)
                     points.erase(points.begin() + static_cast<long>(i));
             if (!points.empty() && points.size() * kSeekPointBytes + kBlockHeaderBytes > length)

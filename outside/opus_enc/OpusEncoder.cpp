@@ -66,15 +66,15 @@ uint32_t OpusEncoder::Start(const BEConfigOpus& config)
 
     const OpusEncCallbacks callbacks = {OnWrite, OnClose};
     int error = OPE_OK;
-    _encoder = ope_encoder_create_callbacks(&callbacks, this, _comments,
-                                            static_cast<opus_int32>(config.sampleRate), 2, 0, &error);
+    _encoder = ope_encoder_create_callbacks(
+        &callbacks, this, _comments, static_cast<opus_int32>(config.sampleRate), 2, 0, &error);
     if (!_encoder || error != OPE_OK) return BE_ERR_INVALID_PARAMETERS;
     // libopusenc draws the Ogg serial number from rand(), the same in every process.
     std::random_device random;
     const auto serial = static_cast<opus_int32>(random() & 0x7FFFFFFF);
     if (ope_encoder_ctl(_encoder, OPE_SET_SERIALNO(serial)) != OPE_OK ||
-        ope_encoder_ctl(_encoder, OPUS_SET_BITRATE(static_cast<opus_int32>(config.bitrate) * 1000)) !=
-            OPE_OK ||
+        ope_encoder_ctl(
+            _encoder, OPUS_SET_BITRATE(static_cast<opus_int32>(config.bitrate) * 1000)) != OPE_OK ||
         ope_encoder_ctl(_encoder, OPUS_SET_VBR(config.vbr != 0 ? 1 : 0)) != OPE_OK)
         return BE_ERR_INVALID_PARAMETERS;
     _samples.resize(kOpusChunkSamples);

@@ -102,8 +102,8 @@ TEST(FlacRip, EveryTrackDecodesToTheImagesAudioWithItsMd5TagsAndSeekTable)
                   Md5Of(flac + ".raw") + "\n");
         EXPECT_EQ(Tags(flac), "TITLE=Track 0" + number + "\nTRACKNUMBER=" + number + "\n");
     }
-    const auto seek = ts::Run({"/usr/bin/metaflac", "--list", "--block-type=SEEKTABLE",
-                               out / "Track 05.flac"});
+    const auto seek =
+        ts::Run({"/usr/bin/metaflac", "--list", "--block-type=SEEKTABLE", out / "Track 05.flac"});
     EXPECT_NE(seek.out.find("seek points: 2"), std::string::npos) << seek.out;
 }
 
