@@ -16,7 +16,7 @@ int main(int argc, char** argv)
     if (!in || std::fseek(in, 44, SEEK_SET) != 0) return 1;
     const StreamHandle h = xtGetEncoder(XT_ENCODER_OPUS);
     if (!h || !xtEncoderAvail(XT_ENCODER_OPUS)) return 1;
-    if (!xtSetIntOption(h, FLAC_KBPS, std::atoi(argv[4]))) return 2;
+    if (!xtSetIntOption(h, OPUS_BITRATE, std::atoi(argv[4]))) return 2;
     xtSetAsciiOption(h, ID3_TITLE, argv[3]);
     xtSetAsciiOption(h, OUTPUT_DIR, argv[2]);
     xtSetAsciiOption(h, FILE_NAME, argv[3]);

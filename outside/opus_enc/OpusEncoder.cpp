@@ -75,7 +75,11 @@ uint32_t OpusEncoder::Start(const BEConfigOpus& config)
     if (ope_encoder_ctl(_encoder, OPE_SET_SERIALNO(serial)) != OPE_OK ||
         ope_encoder_ctl(
             _encoder, OPUS_SET_BITRATE(static_cast<opus_int32>(config.bitrate) * 1000)) != OPE_OK ||
-        ope_encoder_ctl(_encoder, OPUS_SET_VBR(config.vbr != 0 ? 1 : 0)) != OPE_OK)
+        ope_encoder_ctl(_encoder, OPUS_SET_VBR(config.vbr != 0 ? 1 : 0)) != OPE_OK ||
+        // libopus constrains VBR by default; free VBR spends the bits where the music needs them.
+        ope_encoder_ctl(_encoder, OPUS_SET_VBR_CONSTRAINT(0)) != OPE_OK ||
+        // 16-bit input: no bits are spent below its quantisation noise.
+        ope_encoder_ctl(_encoder, OPUS_SET_LSB_DEPTH(16)) != OPE_OK)
         return BE_ERR_INVALID_PARAMETERS;
     _samples.resize(kOpusChunkSamples);
     _outputBufferSize = kOutputBufferBytes;

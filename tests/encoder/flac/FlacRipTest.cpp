@@ -154,6 +154,16 @@ TEST_F(FlacXt, ACancelledStreamIsAShorterCompleteFileAndAFullDiskIsReported)
     EXPECT_EQ(ts::Run({"/usr/bin/metaflac", "--show-total-samples", out / "cut.flac"}).out,
               "30000\n");
 
+    // The level reaches libFLAC: level 0 codes the same audio larger than the default 5.
+    const StreamHandle fast = Open("fast");
+    ASSERT_EQ(xtSetIntOption(fast, FLAC_LEVEL, 0), 1);
+    ASSERT_EQ(xtOpenOutputFile(fast), 1);
+    ASSERT_EQ(xtInit(fast), 1);
+    Feed(fast, 30000);
+    xtFlush(fast);
+    EXPECT_EQ(xtClose(fast), 1);
+    EXPECT_GT(ts::FileSize(out / "fast.flac"), ts::FileSize(out / "cut.flac"));
+
     if (!ts::FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     std::filesystem::create_symlink("/dev/full", out / "full.flac");
     const StreamHandle f = Open("full");
