@@ -82,7 +82,9 @@ enum {
  *   Opus: OPUS_BITRATE (option 13) the bitrate in kbit/s, 6-510 (160), others refused;
  *         OPUS_VBR (option 22) non-zero for variable bitrate (1).
  *         Options 8 and 15-19 are accepted and stored without effect on the file.
- * Every other option (4-6, 14, 20, 21, 23 for Opus, 22 for FLAC, 24, 26, 29) is refused. */
+ * Every other option (4-6, 14, 20, 21, 23 for Opus, 22 for FLAC, 24, 26, 29) is refused.
+ * xtClose of a flushed FLAC stream completes the file's STREAMINFO (sample count, MD5) and seek
+ * table; it gives 0 when a write failed or that completion did not succeed. */
 #define FLAC_LEVEL LAME_VBR_QUALITY
 #define OPUS_BITRATE MP3_BITRATE
 #define OPUS_VBR LAME_VBR
