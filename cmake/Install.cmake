@@ -10,6 +10,7 @@ set(VELTRA_INSTALL_FOLDER ${CMAKE_INSTALL_LIBDIR}/veltracdrip)
 # a whole. Settings files and demo output of a development run stay behind.
 install(DIRECTORY ${VELTRA_BIN_DIR}/ DESTINATION ${VELTRA_INSTALL_FOLDER} USE_SOURCE_PERMISSIONS
         PATTERN "*.ini" EXCLUDE PATTERN "*.wav" EXCLUDE PATTERN "*.MP3" EXCLUDE PATTERN "*.ogg" EXCLUDE
+        PATTERN "*.flac" EXCLUDE PATTERN "*.opus" EXCLUDE
         PATTERN "*.so" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 # The folder is installed as files, which install --strip (and CPack) leave as they are.
 install(CODE "
@@ -105,11 +106,11 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME veltracdrip)
 set(CPACK_PACKAGE_VENDOR "VeltraCDRip")
 set(CPACK_PACKAGE_CONTACT "VeltraCDRip developers <dev@veltracdrip.example>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Audio-CD ripper: one WAV, MP3 or Ogg Vorbis file per track")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Audio-CD ripper: one WAV, MP3, Ogg Vorbis, FLAC or Opus file per track")
 # The long description; CPack puts the summary above it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Lists the tracks of the audio CD in the first drive that answers and rips
-every ticked track into a file of its own: WAV, or MP3 and Ogg Vorbis through
+every ticked track into a file of its own: WAV, or MP3, Ogg Vorbis, FLAC and Opus through
 encoder libraries loaded at run time. A window program (VeltraCDRip) and a
 console ripper (veltracdrip-cli) that can also write CUE sheets and rip logs
 and verify tracks against AccurateRip responses.")

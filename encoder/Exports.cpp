@@ -16,9 +16,9 @@ namespace
 
 // Library-owned result texts that the next call overwrites.
 constexpr size_t kExtensionBufferSize = 128;
-// 260 name characters, the dot, 3 extension characters and the NUL.
+// 260 name characters, the dot, 4 extension characters ("flac") and the NUL.
 constexpr size_t kFilenameBufferSize =
-    veltraenc::kFileNameCapacity + 1 + veltraenc::kExtensionCapacity + 1;
+    veltraenc::kFileNameCapacity + 1 + veltraenc::kLongExtensionCapacity + 1;
 char g_extension[kExtensionBufferSize];
 char g_filename[kFilenameBufferSize];
 

@@ -6,6 +6,7 @@
 #include "platform/DebugTrace.h"
 #include "platform/Folders.h"
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 #include <new>
@@ -33,7 +34,8 @@ void Join(char* buffer, std::initializer_list<const char*> parts)
 
 OutputStream::OutputStream(const char* extension, const char* openMode)
 {
-    CopyCut(_extension, extension);
+    _extensionCapacity = std::max(kExtensionCapacity, std::strlen(extension));
+    CopyCut(_extension, extension, _extensionCapacity);
     CopyCut(_openMode, openMode);
 }
 
@@ -67,7 +69,7 @@ int OutputStream::SetAsciiOption(int option, const char* text)
         SanitizeName(_fileName.data(), CharTable::Name);
         return 1;
     case FILE_EXT:
-        CopyCut(_extension, text);
+        CopyCut(_extension, text, _extensionCapacity);
         return 1;
     case OPEN_MODE:
         CopyCut(_openMode, text);

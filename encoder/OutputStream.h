@@ -20,6 +20,8 @@ constexpr size_t kOutputDirCapacity = 260;
 constexpr size_t kFileNameCapacity = 260;
 constexpr size_t kFileDirCapacity = 259; // plus the appended separator
 constexpr size_t kExtensionCapacity = 3;
+// "flac" and "opus": the streams whose own extension is longer take FILE_EXT up to its length.
+constexpr size_t kLongExtensionCapacity = 4;
 constexpr size_t kOpenModeCapacity = 4;
 // The output file's buffer: a rip hands over 4 KiB pieces, one write call each without it.
 constexpr size_t kFileBufferSize = 256 * 1024;
@@ -86,7 +88,8 @@ private:
     std::array<char, kOutputDirCapacity + 1> _outputDir{};
     std::array<char, kFileNameCapacity + 1> _fileName{};
     std::array<char, kFileDirCapacity + 2> _filedir{};
-    std::array<char, kExtensionCapacity + 1> _extension{};
+    std::array<char, kLongExtensionCapacity + 1> _extension{};
+    size_t _extensionCapacity = kExtensionCapacity;
     std::array<char, kOpenModeCapacity + 1> _openMode{};
     // Declared before the file: it must outlive the FILE that uses it.
     std::unique_ptr<char[]> _fileBuffer;

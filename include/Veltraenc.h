@@ -28,12 +28,16 @@ typedef int EncoderType;
 #define XT_ENCODER_LAME2 3 /* "lame2": MP3 through "lame_enc.dll", LAME record */
 #define XT_ENCODER_BLADE 4 /* "blade": MP3 through "bladeenc.dll" */
 #define XT_ENCODER_VORB 5  /* "vorb": Ogg Vorbis through "vorb_enc.dll" */
+#define XT_ENCODER_FLAC 6  /* "flac": FLAC through "flac_enc.dll", extension "flac" */
+#define XT_ENCODER_OPUS 7  /* "opus": Ogg Opus through "opus_enc.dll", extension "opus" */
 
 /* Output formats (xtFormatAvail). */
 #define XT_FORMAT_RAW 0
 #define XT_FORMAT_WAV 1
 #define XT_FORMAT_MP3 2
 #define XT_FORMAT_OGG 3
+#define XT_FORMAT_FLAC 4
+#define XT_FORMAT_OPUS 5
 
 /* Options: texts through xtSetAsciiOption, numbers through xtSetIntOption. */
 enum {
@@ -68,6 +72,22 @@ enum {
     FILE_DIR = 28,             /* text, all types */
     LAME_MODE = 29             /* int, LAME: the same field as MP3_MODE */
 };
+
+/* The options of the FLAC (type 6) and Opus (type 7) streams. Both take the path options 0-3
+ * and 28, NO_WRITE (25) and the tag texts 9-12 with ID3_TRACK (27), which become Vorbis
+ * comments in UTF-8 (DATE, ARTIST, ALBUM, TITLE, TRACKNUMBER when not 0) and never an ID3 tag:
+ * ID3_LEVEL (7) is accepted and the level stays 0. FILE_EXT takes up to 4 characters here.
+ *   FLAC: FLAC_LEVEL (option 23) the compression level 0-8 (5); any other value is refused.
+ *         Options 8 and 13-19 are accepted and stored without effect on the file.
+ *   Opus: OPUS_BITRATE (option 13) the bitrate in kbit/s, 6-510 (160), others refused;
+ *         OPUS_VBR (option 22) non-zero for variable bitrate (1).
+ *         Options 8 and 15-19 are accepted and stored without effect on the file.
+ * Every other option (4-6, 14, 20, 21, 23 for Opus, 22 for FLAC, 24, 26, 29) is refused.
+ * xtClose of a flushed FLAC stream completes the file's STREAMINFO (sample count, MD5) and seek
+ * table; it gives 0 when a write failed or that completion did not succeed. */
+#define FLAC_LEVEL LAME_VBR_QUALITY
+#define OPUS_BITRATE MP3_BITRATE
+#define OPUS_VBR LAME_VBR
 
 /* ---- Values of the integer options ----
  * The library passes these through to the back-end records unchanged. */

@@ -17,7 +17,7 @@ const char kCliUsage[] =
     "                       toc file) instead of a drive\n"
     "  --out DIR            output folder (default: Path in VeltraCDRipper.ini, else the\n"
     "                       program's folder); not saved\n"
-    "  --format FORMAT      output format, wav, mp3 or ogg (default: Encode in\n"
+    "  --format FORMAT      output format: wav, mp3, ogg, flac or opus (default: Encode in\n"
     "                       VeltraCDRipper.ini)\n"
     "  --jobs N             encode up to N tracks at once, 1 to 16 (default: the processor\n"
     "                       cores, at most 4); the disc is still read one track after another\n"

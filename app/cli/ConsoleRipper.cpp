@@ -56,8 +56,12 @@ int EncoderTypeFor(const std::string& format)
             if (xtEncoderAvail(type)) return type;
         return 0;
     }
-    if (format == "ogg") return xtEncoderAvail(XT_ENCODER_VORB) ? XT_ENCODER_VORB : 0;
-    return -1;
+    const int type = format == "ogg"    ? XT_ENCODER_VORB
+                     : format == "flac" ? XT_ENCODER_FLAC
+                     : format == "opus" ? XT_ENCODER_OPUS
+                                        : -1;
+    if (type < 0) return -1;
+    return xtEncoderAvail(type) ? type : 0;
 }
 
 const char* FormatName(int type)
@@ -67,6 +71,10 @@ const char* FormatName(int type)
         return "WAV";
     case XT_ENCODER_VORB:
         return "Ogg Vorbis";
+    case XT_ENCODER_FLAC:
+        return "FLAC";
+    case XT_ENCODER_OPUS:
+        return "Opus";
     case XT_ENCODER_RAW:
         return "raw PCM";
     default:
@@ -105,7 +113,8 @@ int ChooseSettings(const CliOptions& options, RipSettings& settings)
     if (!options.format.empty()) {
         encoderType = EncoderTypeFor(options.format);
         if (encoderType < 0)
-            return Fail(2, "unknown format \"" + options.format + "\" (wav, mp3 or ogg)");
+            return Fail(2,
+                        "unknown format \"" + options.format + "\" (wav, mp3, ogg, flac or opus)");
         if (encoderType == 0 && !options.verify.verifyOnly)
             return Fail(2, "no " + options.format + " encoder is available on this machine");
     }
@@ -234,8 +243,7 @@ int RunConsoleRipper(int argc, char** argv)
         options.overwrite ? ConsoleProgress::Overwrite::Yes : ConsoleProgress::Overwrite::Ask;
     int failed = 0;
     if (options.rows.count(0)) failed += RipHiddenTrack(list, settings, overwrite, options.jobs);
-    ConsoleRip rip(settings, overwrite, verified.get(), g_drive.handle, options.jobs,
-                   &Interrupted);
+    ConsoleRip rip(settings, overwrite, verified.get(), g_drive.handle, options.jobs, &Interrupted);
     // Only the hidden track named: nothing else to rip.
     if (options.rows != std::set<int>{0}) rip.Run(list);
     std::signal(SIGINT, SIG_DFL);

@@ -15,6 +15,15 @@ bool MeansMp3(const std::string& encode)
     return encode.find("MP3") != std::string::npos;
 }
 
+int EncoderTypeOf(const std::string& encode, int mp3Type)
+{
+    if (MeansMp3(encode)) return mp3Type;
+    if (encode == "FLAC") return XT_ENCODER_FLAC;
+    if (encode == "OGG") return XT_ENCODER_VORB;
+    if (encode == "OPUS") return XT_ENCODER_OPUS;
+    return XT_ENCODER_WAV;
+}
+
 void LoadSettings()
 {
     ReadDriveList();
@@ -41,7 +50,7 @@ void LoadSettings()
         settings.Write(kSectionOutput, kKeyEncode, "MP3");
         std::strcpy(encode, "MP3");
     }
-    g_settings.encoderType = MeansMp3(encode) ? XT_ENCODER_LAME2 : XT_ENCODER_WAV;
+    g_settings.encoderType = EncoderTypeOf(encode, XT_ENCODER_LAME2);
     g_settings.outputFolder = folder;
 
     OpenDrive();
@@ -54,5 +63,5 @@ void SaveSettings(const std::string& folder, const std::string& encode)
     settings.Write(kSectionOutput, kKeyPath, folder.c_str());
     settings.Write(kSectionOutput, kKeyEncode, encode.c_str());
     g_settings.outputFolder = folder;
-    g_settings.encoderType = MeansMp3(encode) ? XT_ENCODER_BLADE : XT_ENCODER_WAV;
+    g_settings.encoderType = EncoderTypeOf(encode, XT_ENCODER_BLADE);
 }

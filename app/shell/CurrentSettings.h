@@ -9,7 +9,7 @@
 struct CurrentSettings {
     std::string outputFolder = ".";
     // XT_ENCODER_WAV, XT_ENCODER_LAME2 for MP3 at start-up, XT_ENCODER_BLADE for MP3 after an
-    // Options save; 0 until loaded.
+    // Options save, XT_ENCODER_VORB, XT_ENCODER_FLAC, XT_ENCODER_OPUS; 0 until loaded.
     int encoderType = 0;
     // Start-up found a Path longer than the store holds and uses the default folder instead.
     bool pathTooLong = false;
@@ -26,3 +26,7 @@ void SaveSettings(const std::string& folder, const std::string& encode);
 
 // True when the value means MP3 (it contains "MP3", case-sensitive).
 bool MeansMp3(const std::string& encode);
+
+// The encoder type of an Encode value: mp3Type when it means MP3, then exactly "FLAC", "OGG"
+// or "OPUS" their types; anything else is WAV.
+int EncoderTypeOf(const std::string& encode, int mp3Type);

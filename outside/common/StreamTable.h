@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace backend
 {
@@ -36,6 +37,16 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         if (handle < 1 || handle > N) return nullptr;
         return slots_[handle - 1];
+    }
+
+    // Every stored encoder, kept alive for the caller.
+    std::vector<std::shared_ptr<Encoder>> All() const
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::vector<std::shared_ptr<Encoder>> all;
+        for (const auto& slot : slots_)
+            if (slot) all.push_back(slot);
+        return all;
     }
 
     // False for a handle that names no stream. The encoder goes once no call uses it.

@@ -20,7 +20,7 @@ for f in bin/veltracdrip-cli bin/VeltraCDRip lib/veltracdrip/veltracdrip-cli lib
 done
 [ -L "$work/prefix/bin/veltracdrip-cli" ] || fail "the launcher is no link into the program's folder"
 for f in "$work"/prefix/lib/veltracdrip/lib*.so; do
-  case "$(basename "$f")" in liblame_enc.so|libbladeenc.so|libvorb_enc.so|libVelt*) ;; *) fail "unexpected $f";; esac
+  case "$(basename "$f")" in liblame_enc.so|libbladeenc.so|libvorb_enc.so|libflac_enc.so|libopus_enc.so|libVelt*) ;; *) fail "unexpected $f";; esac
 done
 "$work/prefix/bin/veltracdrip-cli" --help | grep -q -- "--overwrite" || fail "installed launcher does not run"
 

@@ -116,7 +116,8 @@ TEST(CliRip, BadCommandLinesAndMissingEncodersAreRefusedBeforeAnythingIsWritten)
     ProgramFolder folder;
     TempDir dir, out;
     Disc disc = MakeDisc(dir, {30});
-    for (const char* lib : {"liblame_enc.so", "libbladeenc.so", "libvorb_enc.so"})
+    for (const char* lib :
+         {"liblame_enc.so", "libbladeenc.so", "libvorb_enc.so", "libflac_enc.so", "libopus_enc.so"})
         std::remove((folder / lib).c_str());
     const std::string cli = folder.program("veltracdrip-cli");
     auto mp3 = testsupport::Run(
@@ -124,8 +125,16 @@ TEST(CliRip, BadCommandLinesAndMissingEncodersAreRefusedBeforeAnythingIsWritten)
     EXPECT_EQ(mp3.exitCode, 2);
     EXPECT_NE(mp3.err.find("no mp3 encoder is available on this machine"), std::string::npos)
         << mp3.err;
-    auto flac = testsupport::Run({cli, "--image", disc.image.descriptorPath, "--format", "flac"});
-    EXPECT_EQ(flac.exitCode, 2);
+    for (const char* format : {"flac", "opus"}) {
+        auto missing = testsupport::Run(
+            {cli, "--image", disc.image.descriptorPath, "--out", out.path(), "--format", format});
+        EXPECT_EQ(missing.exitCode, 2) << format;
+        EXPECT_NE(missing.err.find(std::string("no ") + format + " encoder is available"),
+                  std::string::npos)
+            << missing.err;
+    }
+    auto unknown = testsupport::Run({cli, "--image", disc.image.descriptorPath, "--format", "aac"});
+    EXPECT_EQ(unknown.exitCode, 2);
     // The settings file asks for MP3 by default: without an MP3 encoder that is refused too.
     auto byDefault =
         testsupport::Run({cli, "--image", disc.image.descriptorPath, "--out", out.path()});

@@ -6,6 +6,7 @@
 #include "app/shell/CurrentSettings.h"
 #include "app/shell/OptionsSheet.h"
 #include "app/shell/OutputDlg.h"
+#include "include/Veltraenc.h"
 
 #include "platform/ModulePath.h"
 #include "support/TestSupport.h"
@@ -259,4 +260,57 @@ TEST_F(OptionsSheetTest, FoldersCrossInTheFileSystemsEncoding)
     EXPECT_EQ(shown, QString::fromUtf8("/home/j\xC3\xBCrgen/M\xC3\xBCsik"));
     EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=" + utf8 + "/\xC3\xA9t\xC3\xA9\nEncode=WAV\n");
     EXPECT_EQ(g_settings.outputFolder, utf8 + "/\xC3\xA9t\xC3\xA9");
+}
+
+TEST_F(OptionsSheetTest, FlacOggAndOpusAreWrittenAsTheirEncodeValuesAndShownAgain)
+{
+    WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=MP3\n");
+    const std::pair<OutputFormat, std::string> formats[] = {
+        {OutputFormat::Flac, "FLAC"}, {OutputFormat::Ogg, "OGG"}, {OutputFormat::Opus, "OPUS"}};
+    const int types[] = {6, 5, 7};
+    for (size_t i = 0; i < 3; ++i) {
+        const auto& [format, encode] = formats[i];
+        SCOPED_TRACE(encode);
+        EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
+            page.button(format)->click();
+            for (auto other : {OutputFormat::Mp3, OutputFormat::Wav, OutputFormat::Flac,
+                               OutputFormat::Ogg, OutputFormat::Opus})
+                EXPECT_EQ(page.button(other)->isChecked(), other == format);
+            Press(sheet, QDialogButtonBox::Ok);
+        }));
+        EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=" + encode + "\n");
+        EXPECT_EQ(g_settings.encoderType, types[i]);
+        EXPECT_FALSE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
+            EXPECT_TRUE(page.button(format)->isChecked());
+            EXPECT_FALSE(page.mp3Button()->isChecked());
+            Press(sheet, QDialogButtonBox::Cancel);
+        }));
+    }
+}
+
+TEST_F(OptionsSheetTest, ExistingEncodeValuesKeepTheirMeaning)
+{
+    EXPECT_EQ(EncoderTypeOf("xMP3x", XT_ENCODER_BLADE), XT_ENCODER_BLADE);
+    EXPECT_EQ(EncoderTypeOf("FLAC MP3", XT_ENCODER_LAME2), XT_ENCODER_LAME2);
+    for (const char* wav : {"WAV", "", "flac", "Ogg", "OPUS ", "mp3"})
+        EXPECT_EQ(EncoderTypeOf(wav, XT_ENCODER_LAME2), XT_ENCODER_WAV) << wav;
+    WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=opus\n");
+    EXPECT_FALSE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
+        EXPECT_TRUE(page.wavButton()->isChecked());
+        EXPECT_FALSE(page.button(OutputFormat::Opus)->isChecked());
+        Press(sheet, QDialogButtonBox::Cancel);
+    }));
+}
+
+TEST_F(OptionsSheetTest, AFormatWhoseBackEndIsMissingIsDimmedWithTheReason)
+{
+    COutputDlg page(nullptr, [](int format) { return format != XT_FORMAT_OPUS; });
+    EXPECT_EQ(page.button(OutputFormat::Flac)->text(), "FLAC");
+    EXPECT_EQ(page.button(OutputFormat::Ogg)->text(), "Ogg Vorbis");
+    EXPECT_TRUE(page.button(OutputFormat::Flac)->isEnabled());
+    EXPECT_TRUE(page.button(OutputFormat::Flac)->toolTip().isEmpty());
+    QRadioButton* opus = page.button(OutputFormat::Opus);
+    EXPECT_FALSE(opus->isEnabled());
+    EXPECT_TRUE(opus->toolTip().contains("libopus_enc.so")) << opus->toolTip().toStdString();
+    EXPECT_TRUE(page.mp3Button()->isEnabled() && page.wavButton()->isEnabled());
 }
