@@ -148,6 +148,5 @@ TEST(Encoder, AStreamThatCannotStartFailsTheTrackStopsTheReaderAndLeavesNoEmptyF
         EXPECT_EQ(run.progress.closes, std::vector<RipResult>{RipResult::Cancelled});
         // Only an empty file is ours to remove.
         EXPECT_EQ(testsupport::FileExists(run.path), !contents.empty()) << contents;
-        plat::CloseEvent(run.job.wakeEvent);
     }
 }
