@@ -1,6 +1,6 @@
 #include "FlacStream.h"
 
-#include "CdAudio.h"
+#include "include/CdAudio.h"
 #include "CommentTexts.h"
 
 #include "include/Veltraenc.h"
@@ -29,9 +29,9 @@ BEConfigFlac FlacStream::MakeConfig(const char* title, const char* album, const 
     BEConfigFlac config{};
     config.kind = BE_CONFIG_FLAC;
     config.version = BE_FLAC_RECORD_VERSION;
-    config.channels = kCdChannels;
-    config.sampleRate = kCdSampleRate;
-    config.bitsPerSample = kCdBitsPerSample;
+    config.channels = CD_CHANNELS;
+    config.sampleRate = CD_SAMPLE_RATE;
+    config.bitsPerSample = CD_BITS_PER_SAMPLE;
     config.compressionLevel = _level;
     config.verify = 1;
     config.trackNumber = Tag().track;

@@ -1,6 +1,6 @@
 #include "OpusStream.h"
 
-#include "CdAudio.h"
+#include "include/CdAudio.h"
 #include "CommentTexts.h"
 
 #include "include/Veltraenc.h"
@@ -28,8 +28,8 @@ BEConfigOpus OpusStream::MakeConfig(const char* title, const char* album, const 
     BEConfigOpus config{};
     config.kind = BE_CONFIG_OPUS;
     config.version = BE_OPUS_RECORD_VERSION;
-    config.channels = kCdChannels;
-    config.sampleRate = kCdSampleRate;
+    config.channels = CD_CHANNELS;
+    config.sampleRate = CD_SAMPLE_RATE;
     config.bitrate = static_cast<uint32_t>(_bitrate);
     config.vbr = _vbr;
     config.trackNumber = Tag().track;
