@@ -327,8 +327,8 @@ driver_return_code_t Disc::ReadBytes(int64_t pos, size_t size, uint8_t* out)
     const int64_t firstFrame =
         pos >= 0 ? pos / CD_FRAME_BYTES : -((-pos + CD_FRAME_BYTES - 1) / CD_FRAME_BYTES);
     const int64_t endPos = pos + static_cast<int64_t>(size);
-    const int64_t endFrame = endPos >= 0 ? (endPos + CD_FRAME_BYTES - 1) / CD_FRAME_BYTES
-                                         : -(-endPos / CD_FRAME_BYTES);
+    const int64_t endFrame =
+        endPos >= 0 ? (endPos + CD_FRAME_BYTES - 1) / CD_FRAME_BYTES : -(-endPos / CD_FRAME_BYTES);
     const uint32_t count = static_cast<uint32_t>(endFrame - firstFrame);
     frames_.resize(static_cast<size_t>(count) * CD_FRAME_BYTES);
     const driver_return_code_t result = ReadFrames(firstFrame, count, frames_.data());
@@ -374,7 +374,8 @@ FaultPlan::Outcome Disc::Faults(int64_t first, uint32_t count)
     // The fault file names frames on the disc.
     const int64_t from = std::max<int64_t>(first, 0);
     if (first + count <= from) return {};
-    return faults_.Attempt(static_cast<uint32_t>(from), static_cast<uint32_t>(first + count - from));
+    return faults_.Attempt(static_cast<uint32_t>(from),
+                           static_cast<uint32_t>(first + count - from));
 }
 
 uint32_t Disc::ReadPlain(CDSectorHeader& buffer)
@@ -415,7 +416,8 @@ uint32_t Disc::ReadOverlapped(CDSectorHeader& buffer, const CDSectorHeader* refe
             reference->bufferLength &&
         static_cast<int32_t>(reference->startFrame) < start;
     const int64_t refStart = haveReference ? static_cast<int32_t>(reference->startFrame) : start;
-    const FaultPlan::Outcome fault = Faults(refStart, static_cast<uint32_t>(start + count - refStart));
+    const FaultPlan::Outcome fault =
+        Faults(refStart, static_cast<uint32_t>(start + count - refStart));
     Delay(fault);
     if (fault.status != CD_STATUS_OK) return fault.status;
 

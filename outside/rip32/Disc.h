@@ -63,8 +63,8 @@ private:
     std::string source_;
     FileStamp stamp_;
     ReadRetry retry_;
-    uint64_t seed_ = 0;  // from the image's name: a simulated run repeats
-    uint64_t reads_ = 0; // reads of the simulated drive so far
+    uint64_t seed_ = 0;   // from the image's name: a simulated run repeats
+    uint64_t reads_ = 0;  // reads of the simulated drive so far
     bool present_ = true; // the last table of contents found a disc
     CdIo_t* cdio_ = nullptr;
     FaultPlan faults_;

@@ -231,7 +231,8 @@ bool FaultPlan::Corrupt(int64_t first, uint32_t count, uint8_t* data, uint64_t s
                     const uint8_t x = static_cast<uint8_t>(flip >> (8 * b));
                     out[at + b] ^= x;
                     if (x && c2 && f.c2)
-                        c2[k * kC2Bytes + (at + b) / 8] |= static_cast<uint8_t>(0x80 >> ((at + b) % 8));
+                        c2[k * kC2Bytes + (at + b) / 8] |=
+                            static_cast<uint8_t>(0x80 >> ((at + b) % 8));
                 }
             }
             changed = true;

@@ -62,7 +62,7 @@ TEST(FaultPlan, TheSimulatedDrivesKeywords)
     EXPECT_EQ(plan.vendor(), "PIONEER");
     EXPECT_EQ(plan.model(), "BD-RW   BDR-X12"); // the rest of the line, inner spaces kept
     EXPECT_TRUE(plan.TakeEject());
-    EXPECT_FALSE(plan.TakeEject()); // the fault goes with the first table of contents
+    EXPECT_FALSE(plan.TakeEject());            // the fault goes with the first table of contents
     EXPECT_EQ(plan.Attempt(0, 10).status, 1u); // wrong data is no failed read
 
     FaultPlan bad;
