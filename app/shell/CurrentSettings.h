@@ -1,12 +1,15 @@
-// The process-wide current settings (output folder and encoder type), loaded at start-up and
-// changed by the Options sheet.
+// The process-wide current settings (output folder, encoder type, the drive's read offset),
+// loaded at start-up and changed by the Options sheet.
 #pragma once
 
+#include <optional>
 #include <string>
 
 struct CurrentSettings {
     std::string outputFolder = ".";
-    int encoderType = 0; // 1 WAV, 3 MP3 (LAME record), 4 MP3 after an Options save
+    int encoderType = 0;           // 1 WAV, 3 MP3 (LAME record), 4 MP3 after an Options save
+    std::optional<int> readOffset; // [Drive] ReadOffset, when it is set
+    std::string offsetTable;       // [Drive] OffsetTable, the drive-offset table's path
 };
 
 extern CurrentSettings g_settings;
@@ -21,6 +24,13 @@ void LoadSettings();
 
 // The Options sheet's OK: writes both keys and makes them current (MP3 gives encoder type 4).
 void SaveSettings(const std::string& folder, const std::string& encode);
+
+// [Drive]: the read offset and the drive-offset table, written only when given and made
+// current.
+void SaveReadOffset(int offset);
+void SaveOffsetTable(const std::string& path);
+// A ReadOffset value: a whole number of samples within kMaxReadOffset either way.
+std::optional<int> ParseReadOffset(const std::string& text);
 
 // True when the value means MP3 (it contains "MP3", case-sensitive).
 bool MeansMp3(const std::string& encode);
