@@ -170,6 +170,23 @@ TEST_F(MainWindowTest, RefreshListsTheDiscAgainWithNoRowTicked)
     EXPECT_EQ(Column(1), (std::vector<std::string>{"Track 01", "Track 02"}));
 }
 
+TEST_F(MainWindowTest, RefreshAloneSeesADiscChangeAndAnEmptyDrive)
+{
+    Start({30, 45});
+    discimage::DiscLayout layout;
+    layout.audioLengths = {75, 75, 75};
+    discimage::WriteDiscImage(layout, discs / "disc"); // another disc in the same drive
+    Click(kIdRefresh);
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"Track 01", "Track 02", "Track 03"}));
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"00:01", "00:01", "00:01"}));
+
+    testsupport::WriteFile(image.descriptorPath + ".faults", "eject\n");
+    Click(kIdRefresh);
+    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    Click(kIdRefresh); // the disc is back
+    EXPECT_EQ(List()->topLevelItemCount(), 3);
+}
+
 TEST_F(MainWindowTest, RipWithNoRowTickedShowsTheMessageAndRipsNothing)
 {
     Start({30, 30});
