@@ -1,62 +1,28 @@
 #include "ConsoleRipper.h"
 
-#include "ConsoleProgress.h"
+#include "CliOptions.h"
+#include "ConsoleRip.h"
 #include "VerifiedRip.h"
 
 #include "app/cd/Drive.h"
 #include "app/rip/RipCommand.h"
-#include "app/rip/RipJob.h"
 #include "app/shell/CurrentSettings.h"
 
 #include "Veltraenc.h"
 
-#include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <map>
 #include <memory>
-#include <set>
 #include <string>
-#include <unistd.h>
 
 namespace
 {
 
-const char kUsage[] =
-    "usage: veltracdrip-cli [options]\n"
-    "Rips the audio tracks of the disc in the first CD drive that answers, one file per track.\n"
-    "\n"
-    "  --list               only list the tracks\n"
-    "  --tracks LIST        rip only these rows of the list, e.g. 1,3-5 (default: every audio\n"
-    "                       track; a data track is ripped only when named here)\n"
-    "  --image PATH         use a disc image (cue/bin or cdrdao toc) instead of a drive\n"
-    "  --out DIR            output folder (default: Path in VeltraCDRipper.ini, else the\n"
-    "                       program's folder); not saved\n"
-    "  --format wav|mp3|ogg output format (default: Encode in VeltraCDRipper.ini)\n"
-    "  --overwrite          overwrite existing files without asking; without it the question\n"
-    "                       is asked on the terminal, and with no terminal the track is skipped\n"
-    "  --cue                write a CUE sheet of the ripped tracks, <CDDB disc id>.cue, into\n"
-    "                       the output folder (one FILE per track)\n"
-    "  --log                write a rip log, <CDDB disc id>.log, into the output folder\n"
-    "  --accuraterip FILE   verify every ripped audio track against this AccurateRip database\n"
-    "                       response (the dBAR-NNN-XXXXXXXX-XXXXXXXX-XXXXXXXX.bin file of the\n"
-    "                       disc; nothing is fetched from the network)\n"
-    "  --verify-only        read the tracks and report their checksums (and, with --accuraterip,\n"
-    "                       whether they are accurate) without writing audio files\n"
-    "  --help               show this text\n"
-    "\n"
-    "Files are named after the tracks (\"Track 05.wav\"). Ctrl-C cancels the track being ripped;\n"
-    "its file keeps what was ripped so far. Disc images named in VELTRARIP32_IMAGES (a\n"
-    "':'-separated list) come before real drives. The exit status is 0 when every track was\n"
-    "ripped, 1 when one or more were not, 2 for a bad command line, an unusable format or an\n"
-    "AccurateRip response that cannot be used for the disc, 3 when every track was ripped but\n"
-    "one or more audio tracks did not match the AccurateRip response.\n";
-
+// Ctrl-C: a signal handler can only set a flag, so this one is process-wide.
 std::atomic<bool> g_interrupted{false};
 
 void OnInterrupt(int)
@@ -69,31 +35,6 @@ bool Interrupted()
     return g_interrupted.load();
 }
 
-// Parses "1,3-5" into row numbers; false on anything else.
-bool ParseRows(const std::string& text, std::set<int>& rows)
-{
-    if (text.empty() || text.back() == ',') return false;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t comma = text.find(',', pos);
-        if (comma == std::string::npos) comma = text.size();
-        const std::string item = text.substr(pos, comma - pos);
-        int a = 0, b = 0;
-        char extra = 0;
-        if (std::sscanf(item.c_str(), "%d-%d%c", &a, &b, &extra) == 2) {
-        } else if (std::sscanf(item.c_str(), "%d%c", &a, &extra) == 1) {
-            b = a;
-        } else {
-            return false;
-        }
-        if (a < 1 || b < a || b > 99) return false;
-        for (int r = a; r <= b; ++r)
-            rows.insert(r);
-        pos = comma + 1;
-    }
-    return !rows.empty();
-}
-
 void PrintTrackList(const TrackList& list)
 {
     std::printf("%-4s %-12s %-6s %10s %10s\n", "Row", "Name", "Time", "Start", "Frames");
@@ -104,7 +45,8 @@ void PrintTrackList(const TrackList& list)
     }
 }
 
-// The encoder type of a format; 0 when no encoder for it is available here.
+// The encoder type of a format; 0 when no encoder for it is available here, -1 for an unknown
+// format.
 int EncoderTypeFor(const std::string& format)
 {
     if (format == "wav") return XT_ENCODER_WAV;
@@ -131,27 +73,11 @@ const char* FormatName(int type)
     }
 }
 
-// The file the track's stream writes, composed by the encoder library itself.
-std::string OutputFileOf(const TrackRecord& record, const RipSettings& settings)
-{
-    const int h = xtGetEncoder(settings.encoderType);
-    if (h == 0) return {};
-    char fileName[261] = {};
-    std::snprintf(fileName, sizeof fileName, "%.260s", record.name);
-    xtSetAsciiOption(h, OUTPUT_DIR, settings.outputFolder.c_str());
-    xtSetAsciiOption(h, FILE_NAME, fileName);
-    xtSetAsciiOption(h, FILE_DIR, "");
-    char path[1024] = {};
-    const bool ok = xtGetOutputFileName(h, path, sizeof path) != 0;
-    xtClose(h);
-    return ok ? path : std::string();
-}
-
 // The description of the drive that OpenDrive chose.
-std::string OpenedDriveName()
+std::string OpenedDriveName(const DriveState& drive)
 {
-    if (g_drive.openedIndex < 0) return {};
-    const CDDriveEntry& entry = g_drive.driveList.drives[g_drive.openedIndex];
+    if (drive.openedIndex < 0) return {};
+    const CDDriveEntry& entry = drive.driveList.drives[drive.openedIndex];
     return std::string(entry.description, strnlen(entry.description, sizeof entry.description));
 }
 
@@ -165,246 +91,126 @@ std::string Now()
     return text;
 }
 
-class ConsoleFrontEnd : public RipFrontEnd
+int Fail(int status, const std::string& message)
 {
-public:
-    ConsoleFrontEnd(RipSettings settings, ConsoleProgress::Overwrite overwrite,
-                    VerifiedRip* verified)
-        : settings_(std::move(settings)), overwrite_(overwrite), showBar_(isatty(STDOUT_FILENO)),
-          verified_(verified)
-    {
-    }
+    std::fprintf(stderr, "veltracdrip-cli: %s\n", message.c_str());
+    return status;
+}
 
-    RipResult RunTrack(TrackRecord& record) override
-    {
-        if (Interrupted()) {
-            reasons_[record.rowNumber] = "not started: interrupted";
-            return RipResult::Cancelled;
-        }
-        ConsoleProgress progress(record.name, overwrite_, showBar_);
-        progress.SetLengthFrames(record.length);
-        RipSettings settings = settings_;
-        std::string file;
-        if (verified_) {
-            settings.tap = verified_->BeginTrack(record);
-            if (!settings.noWrite) file = OutputFileOf(record, settings);
-        }
-        const auto start = std::chrono::steady_clock::now();
-        StartRipJob(&progress, record, settings);
-        const RipResult result = progress.Wait(&Interrupted);
-        // After a cancel the threads may still be winding down, using `progress`.
-        FinishRipJob(g_ripJob);
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        // The checksums and the reader's counts are complete once both threads have ended.
-        if (verified_) FinishRipJob(g_ripJob);
-
-        std::string reason;
-        if (progress.declined())
-            reason = "skipped: the output file already exists";
-        else if (progress.openFailed())
-            reason = "the output file could not be opened";
-        else if (g_ripJob.readFailed.load())
-            reason = "read error";
-        else if (g_ripJob.writeFailed.load())
-            reason = "write error (disk full?)";
-        else if (result != RipResult::Finished)
-            reason = "cancelled";
-        if (result == RipResult::Finished) {
-            if (!showBar_)
-                std::printf("%s: done (%.1fx real time)\n", record.name,
-                            seconds > 0 ? record.length / 75.0 / seconds : 0.0);
-        } else {
-            reasons_[record.rowNumber] = reason.empty() ? "not ripped" : reason;
-        }
-        if (verified_) {
-            TrackOutcome outcome;
-            outcome.finished = result == RipResult::Finished;
-            outcome.status = outcome.finished ? "complete" : reasons_[record.rowNumber];
-            // A declined or unopened file was never written.
-            if (!progress.declined() && !progress.openFailed()) outcome.file = file;
-            outcome.retries = g_ripJob.retries.load();
-            verified_->EndTrack(record, outcome);
-        }
-        return result;
-    }
-
-    void ShowMessage(const char* text) override
-    {
-        std::fprintf(stderr, "veltracdrip-cli: %s\n", text);
-    }
-
-    const std::map<int, std::string>& reasons() const { return reasons_; }
-
-private:
-    RipSettings settings_;
-    ConsoleProgress::Overwrite overwrite_;
-    bool showBar_;
-    VerifiedRip* verified_;
-    std::map<int, std::string> reasons_;
-};
-
-} // namespace
-
-int RunConsoleRipper(int argc, char** argv)
+// The rip's settings from the command line and the settings file; 0 or an exit status.
+int ChooseSettings(const CliOptions& options, RipSettings& settings)
 {
-    std::string image, out, format, tracks;
-    bool listOnly = false, overwrite = false;
-    VerifyOptions verify;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= argc) return false;
-            into = argv[++i];
-            return true;
-        };
-        bool ok = true;
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (arg == "--list") {
-            listOnly = true;
-        } else if (arg == "--overwrite") {
-            overwrite = true;
-        } else if (arg == "--image") {
-            ok = value(image);
-        } else if (arg == "--out") {
-            ok = value(out);
-        } else if (arg == "--format") {
-            ok = value(format);
-        } else if (arg == "--tracks") {
-            ok = value(tracks);
-        } else if (arg == "--cue") {
-            verify.cue = true;
-        } else if (arg == "--log") {
-            verify.log = true;
-        } else if (arg == "--verify-only") {
-            verify.verifyOnly = true;
-        } else if (arg == "--accuraterip") {
-            ok = value(verify.response) && !verify.response.empty();
-        } else {
-            ok = false;
-        }
-        if (!ok) {
-            std::fprintf(stderr, "veltracdrip-cli: bad option %s (see --help)\n", arg.c_str());
-            return 2;
-        }
-    }
-    std::set<int> rows;
-    if (!tracks.empty() && !ParseRows(tracks, rows)) {
-        std::fprintf(stderr, "veltracdrip-cli: bad track list \"%s\" (rows, e.g. 1,3-5)\n",
-                     tracks.c_str());
-        return 2;
-    }
-    if (verify.verifyOnly && verify.cue) {
-        std::fprintf(stderr, "veltracdrip-cli: --cue describes the audio files, which "
-                             "--verify-only does not write\n");
-        return 2;
-    }
     int encoderType = 0;
-    if (!format.empty()) {
-        encoderType = EncoderTypeFor(format);
-        if (encoderType < 0) {
-            std::fprintf(stderr, "veltracdrip-cli: unknown format \"%s\" (wav, mp3 or ogg)\n",
-                         format.c_str());
-            return 2;
-        }
-        if (encoderType == 0 && !verify.verifyOnly) {
-            std::fprintf(stderr, "veltracdrip-cli: no %s encoder is available on this machine\n",
-                         format.c_str());
-            return 2;
-        }
+    if (!options.format.empty()) {
+        encoderType = EncoderTypeFor(options.format);
+        if (encoderType < 0)
+            return Fail(2, "unknown format \"" + options.format + "\" (wav, mp3 or ogg)");
+        if (encoderType == 0 && !options.verify.verifyOnly)
+            return Fail(2, "no " + options.format + " encoder is available on this machine");
     }
-    // The image goes first in the drive list, before every real drive.
-    if (!image.empty()) setenv("VELTRARIP32_IMAGES", image.c_str(), 1);
-
-    LoadSettings();
-    TrackList list;
-    RefreshTrackList(list);
-    if (g_drive.handle == 0) {
-        std::fprintf(stderr, "veltracdrip-cli: no drive or disc image could be opened\n");
-        return 1;
-    }
-    if (list.empty()) {
-        std::fprintf(stderr, "veltracdrip-cli: no audio disc in the drive\n");
-        return 1;
-    }
-    if (listOnly) {
-        PrintTrackList(list);
-        return 0;
-    }
-
-    RipSettings settings;
-    settings.outputFolder = out.empty() ? g_settings.outputFolder : out;
+    settings.outputFolder = options.out.empty() ? g_settings.outputFolder : options.out;
     settings.encoderType = encoderType ? encoderType : g_settings.encoderType;
-    if (verify.verifyOnly) {
+    if (options.verify.verifyOnly) {
         // The audio only passes through: the cheapest stream, writing nothing.
         settings.encoderType = XT_ENCODER_WAV;
         settings.noWrite = true;
     } else if (!encoderType && !xtEncoderAvail(settings.encoderType)) {
-        std::fprintf(stderr,
-                     "veltracdrip-cli: the %s encoder of the settings file is not available on "
-                     "this machine; choose one with --format\n",
-                     FormatName(settings.encoderType));
-        return 2;
+        return Fail(2, std::string("the ") + FormatName(settings.encoderType) +
+                           " encoder of the settings file is not available on this machine; "
+                           "choose one with --format");
     }
-    for (int r : rows) {
-        if (r > static_cast<int>(list.size())) {
-            std::fprintf(stderr, "veltracdrip-cli: there is no row %d (the disc lists %zu)\n", r,
-                         list.size());
-            return 2;
-        }
-    }
+    return 0;
+}
+
+// Ticks the rows to rip: the named ones, or every audio track; 0 or an exit status.
+int TickRows(const std::set<int>& rows, TrackList& list)
+{
+    for (int r : rows)
+        if (r > static_cast<int>(list.size()))
+            return Fail(2, "there is no row " + std::to_string(r) + " (the disc lists " +
+                               std::to_string(list.size()) + ")");
     for (size_t i = 0; i < list.size(); ++i) {
         TrackRow& row = list.row(i);
         row.checked =
             rows.empty() ? row.name != "Data Track" : rows.count(static_cast<int>(i + 1)) > 0;
     }
+    return 0;
+}
 
-    std::unique_ptr<VerifiedRip> verified;
-    if (verify.Active()) {
-        verified = std::make_unique<VerifiedRip>(verify);
-        std::string error;
-        if (!verified->Prepare(g_drive.tocA, error)) {
-            std::fprintf(stderr, "veltracdrip-cli: %s\n", error.c_str());
-            return 2;
-        }
-        verified->PrintDisc(stdout);
-    }
-
-    std::signal(SIGINT, OnInterrupt);
-    if (verify.verifyOnly)
-        std::printf("Reading the tracks to verify them; no audio file is written\n");
-    else
-        std::printf("Ripping to %s as %s\n", settings.outputFolder.c_str(),
-                    FormatName(settings.encoderType));
-    std::fflush(stdout);
-    ConsoleFrontEnd frontEnd(
-        settings, overwrite ? ConsoleProgress::Overwrite::Yes : ConsoleProgress::Overwrite::Ask,
-        verified.get());
-    RipCommand(list, frontEnd);
-    std::signal(SIGINT, SIG_DFL);
-
+// One line per ticked row that was not ripped; the number of them.
+int ReportFailures(const TrackList& list, const ConsoleRip& rip)
+{
     int failed = 0;
     for (size_t i = 0; i < list.size(); ++i) {
         const TrackRow& row = list.row(i);
         if (!row.checked || row.status == kCompleteStatus) continue;
         ++failed;
-        auto it = frontEnd.reasons().find(static_cast<int>(i + 1));
+        auto it = rip.reasons().find(static_cast<int>(i + 1));
         std::fprintf(stderr, "%s: not ripped: %s\n", row.name.c_str(),
-                     it != frontEnd.reasons().end() ? it->second.c_str() : "unknown");
+                     it != rip.reasons().end() ? it->second.c_str() : "unknown");
     }
+    return failed;
+}
+
+} // namespace
+
+int RunConsoleRipper(int argc, char** argv)
+{
+    CliOptions options;
+    std::string error;
+    if (!ParseCliOptions(argc, argv, options, error)) return Fail(2, error);
+    if (options.help) {
+        std::fputs(kCliUsage, stdout);
+        return 0;
+    }
+    RipSettings settings;
+    // The format is checked before anything is opened; the settings file's after loading it.
+    if (!options.format.empty())
+        if (const int status = ChooseSettings(options, settings)) return status;
+    // The image goes first in the drive list, before every real drive.
+    if (!options.image.empty()) setenv("VELTRARIP32_IMAGES", options.image.c_str(), 1);
+
+    LoadSettings();
+    TrackList list;
+    RefreshTrackList(list);
+    if (g_drive.handle == 0) return Fail(1, "no drive or disc image could be opened");
+    if (list.empty()) return Fail(1, "no audio disc in the drive");
+    if (options.listOnly) {
+        PrintTrackList(list);
+        return 0;
+    }
+    if (const int status = ChooseSettings(options, settings)) return status;
+    if (const int status = TickRows(options.rows, list)) return status;
+
+    std::unique_ptr<VerifiedRip> verified;
+    if (options.verify.Active()) {
+        verified = std::make_unique<VerifiedRip>(options.verify);
+        if (!verified->Prepare(g_drive.tocA, error)) return Fail(2, error);
+        verified->PrintDisc(stdout);
+    }
+
+    std::signal(SIGINT, OnInterrupt);
+    if (options.verify.verifyOnly)
+        std::printf("Reading the tracks to verify them; no audio file is written\n");
+    else
+        std::printf("Ripping to %s as %s\n", settings.outputFolder.c_str(),
+                    FormatName(settings.encoderType));
+    std::fflush(stdout);
+    ConsoleRip rip(settings,
+                   options.overwrite ? ConsoleProgress::Overwrite::Yes
+                                     : ConsoleProgress::Overwrite::Ask,
+                   verified.get(), g_drive.handle, options.jobs, &Interrupted);
+    rip.Run(list);
+    std::signal(SIGINT, SIG_DFL);
+
+    const int failed = ReportFailures(list, rip);
     if (verified) {
         RipContext context;
-        context.drive = OpenedDriveName();
+        context.drive = OpenedDriveName(g_drive);
         context.format = FormatName(settings.encoderType);
         context.outputFolder = settings.outputFolder;
         context.date = Now();
-        std::string error;
-        if (!verified->Finish(context, stdout, error)) {
-            std::fprintf(stderr, "veltracdrip-cli: %s\n", error.c_str());
-            return 1;
-        }
+        if (!verified->Finish(context, stdout, error)) return Fail(1, error);
         if (!failed && !verified->AllAccurate()) return 3;
     }
     return failed ? 1 : 0;

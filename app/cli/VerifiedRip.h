@@ -71,6 +71,10 @@ private:
     class Tap;
     std::string CueText() const;
     std::string LogText(const RipContext& context) const;
+    void PrintReport(std::FILE* out) const;
+    bool WriteCueSheet(const std::string& folder, std::FILE* out, std::string& error) const;
+    bool WriteLog(const RipContext& context, const std::string& folder, std::FILE* out,
+                  std::string& error) const;
 
     VerifyOptions options_;
     std::optional<verify::DiscToc> toc_;
