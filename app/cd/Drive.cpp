@@ -52,3 +52,13 @@ void RefreshTrackList(TrackList& list)
     for (const TrackRecord& record : BuildTrackRecords(g_drive.tocA))
         list.Append(record, TimeText(record.length));
 }
+
+void DriveIdentity(CDHANDLE handle, std::string& vendor, std::string& model)
+{
+    CDDriveInquiry inquiry{};
+    vendor.clear();
+    model.clear();
+    if (GetCDDriveInquiry(handle, &inquiry) != 1) return;
+    vendor.assign(inquiry.vendor, strnlen(inquiry.vendor, sizeof inquiry.vendor));
+    model.assign(inquiry.model, strnlen(inquiry.model, sizeof inquiry.model));
+}

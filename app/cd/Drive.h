@@ -6,6 +6,8 @@
 
 #include "Veltrarip32.h"
 
+#include <string>
+
 struct DriveState {
     CDDriveList driveList{};
     CDHANDLE handle = 0;
@@ -20,5 +22,7 @@ extern DriveState g_drive;
 void ReadDriveList();
 // Closes an open drive, then opens the first drive of the list that answers; 0 when none does.
 CDHANDLE OpenDrive();
+// The drive's vendor and model from its INQUIRY data; empty when it does not say.
+void DriveIdentity(CDHANDLE handle, std::string& vendor, std::string& model);
 // Rebuilds the rows from the disc's table of contents; an unreadable TOC leaves them empty.
 void RefreshTrackList(TrackList& list);

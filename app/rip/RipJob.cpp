@@ -119,6 +119,7 @@ void StartRipJob(RipJob& job, RipProgress* dialog, const TrackRecord& track,
         job.lengthFrames = track.length;
         job.endFrame = track.startFrame + track.length;
     }
+    job.readOffset = settings.readOffset;
     job.dialog = dialog;
     job.tap = settings.tap;
     job.wakeEvent = plat::CreateEvent(false, false);
@@ -159,5 +160,7 @@ RipReport FinishRipJob(RipJob& job)
     report.retries = job.retries.load();
     report.readFailed = job.readFailed.load() != 0;
     report.writeFailed = job.writeFailed.load() != 0;
+    report.zeroSamples = job.zeroSamples.load();
+    report.overreadRefused = job.overreadRefused.load() != 0;
     return report;
 }
