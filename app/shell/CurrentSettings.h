@@ -2,21 +2,21 @@
 // loaded at start-up and changed by the Options sheet.
 #pragma once
 
+#include "include/Veltraenc.h"
+
 #include <optional>
 #include <string>
 
 struct CurrentSettings {
     std::string outputFolder = ".";
-    int encoderType = 0;           // 1 WAV, 3 MP3 (LAME record), 4 MP3 after an Options save
+    // XT_ENCODER_WAV, XT_ENCODER_LAME2 for MP3 at start-up, XT_ENCODER_BLADE for MP3 after an
+    // Options save; 0 until loaded.
+    int encoderType = 0;
     std::optional<int> readOffset; // [Drive] ReadOffset, when it is set
     std::string offsetTable;       // [Drive] OffsetTable, the drive-offset table's path
 };
 
 extern CurrentSettings g_settings;
-
-constexpr int kEncoderTypeWav = 1;
-constexpr int kEncoderTypeLame = 3;
-constexpr int kEncoderTypeBlade = 4;
 
 // Start-up: reads the drive list and the settings file (writing Encode=MP3 when it is empty),
 // sets the current settings and opens the first drive that answers.

@@ -37,6 +37,8 @@ public:
 
 private:
     Disc() = default;
+    // The data file's size in bytes; -1 when it cannot be told.
+    int64_t DataFileSize() const;
     // A device is opened again (libcdio keeps the table of contents of the open); an image
     // that changed on disk is opened afresh. False: no disc.
     bool Refresh();
@@ -74,6 +76,7 @@ private:
     uint32_t jitterMode_ = 2;
     bool image_ = false;
     std::string dataFile_; // the data file of a cue image, for its size
+    int dataFd_ = -1;      // dataFile_ opened once, so a read looks up no path
     std::vector<uint8_t> scratch_;
     std::vector<uint8_t> frames_;
 };

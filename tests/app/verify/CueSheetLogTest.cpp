@@ -112,5 +112,5 @@ TEST(RipLog, TracksOfEveryOutcome)
     EXPECT_NE(text.find("\n2 of 3 tracks read completely; 1 of 2 verified accurate\n"),
               std::string::npos)
         << text;
-    EXPECT_EQ(LengthText(270000), "60:00.00");
+    EXPECT_EQ(MsfText(270000, '.'), "60:00.00");
 }
