@@ -1,6 +1,8 @@
 // The settings file VeltraCDRipper.ini in the program's folder, one key per call.
 #pragma once
 
+#include "include/CdAudio.h"
+
 #include <cstdint>
 #include <string>
 
@@ -15,7 +17,7 @@ constexpr const char kSectionDrive[] = "Drive";
 constexpr const char kKeyReadOffset[] = "ReadOffset";
 constexpr const char kKeyOffsetTable[] = "OffsetTable";
 // No drive is off by more than ten frames.
-constexpr int kMaxReadOffset = 10 * 588;
+constexpr int kMaxReadOffset = 10 * CD_SAMPLES_PER_FRAME;
 
 // Where the settings file lives: the program's folder when it is writable (a build tree, a
 // portable copy), else $XDG_CONFIG_HOME/veltracdrip (an installed program).

@@ -71,7 +71,8 @@ protected:
     }
 
     // A disc of these track lengths (frames), the settings (WAV into `out`), the window shown.
-    void Start(const std::vector<uint32_t>& trackLengths, const std::string& faults = "")
+    void Start(const std::vector<uint32_t>& trackLengths, const std::string& faults = "",
+               const std::string& moreSettings = "")
     {
         discimage::DiscLayout layout;
         layout.audioLengths = trackLengths;
@@ -79,7 +80,7 @@ protected:
         image = discimage::WriteDiscImage(layout, discs / "disc");
         if (!faults.empty()) testsupport::WriteFile(image.descriptorPath + ".faults", faults);
         testsupport::WriteFile(folder / "VeltraCDRipper.ini",
-                               "[OutPut]\nPath=" + out.path() + "\nEncode=WAV\n");
+                               "[OutPut]\nPath=" + out.path() + "\nEncode=WAV\n" + moreSettings);
         setenv("VELTRARIP32_IMAGES", image.descriptorPath.c_str(), 1);
         window = std::make_unique<CVeltraCDRipDlg>();
         window->move(40, 30);
@@ -185,6 +186,17 @@ TEST_F(MainWindowTest, RefreshAloneSeesADiscChangeAndAnEmptyDrive)
     EXPECT_EQ(List()->topLevelItemCount(), 0);
     Click(kIdRefresh); // the disc is back
     EXPECT_EQ(List()->topLevelItemCount(), 3);
+}
+
+TEST_F(MainWindowTest, TheRipCorrectsTheReadOffsetOfTheSettingsFile)
+{
+    Start({40, 30}, "offset -48\n", "[Drive]\nReadOffset=-48\n");
+    window->OnCommand(kIdRip);
+    EXPECT_EQ(Column(3), (std::vector<std::string>{"complete", "complete"}));
+    auto first = Track(0);
+    std::fill_n(first.begin(), 48 * 4, uint8_t{0}); // before the disc's first sample
+    EXPECT_EQ(WavData("Track 01"), first);
+    EXPECT_EQ(WavData("Track 02"), Track(1));
 }
 
 TEST_F(MainWindowTest, RipWithNoRowTickedShowsTheMessageAndRipsNothing)
