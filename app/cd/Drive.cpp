@@ -62,3 +62,13 @@ std::string ImageRefusal()
     }
     return text;
 }
+
+void DriveIdentity(CDHANDLE handle, std::string& vendor, std::string& model)
+{
+    CDDriveInquiry inquiry{};
+    vendor.clear();
+    model.clear();
+    if (GetCDDriveInquiry(handle, &inquiry) != 1) return;
+    vendor.assign(inquiry.vendor, strnlen(inquiry.vendor, sizeof inquiry.vendor));
+    model.assign(inquiry.model, strnlen(inquiry.model, sizeof inquiry.model));
+}

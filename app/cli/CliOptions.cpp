@@ -1,5 +1,7 @@
 #include "CliOptions.h"
 
+#include "app/shell/CurrentSettings.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <thread>
@@ -31,6 +33,18 @@ const char kCliUsage[] =
     "                       disc; nothing is fetched from the network)\n"
     "  --verify-only        read the tracks and report their checksums (and, with --accuraterip,\n"
     "                       whether they are accurate) without writing audio files\n"
+    "  --offset N           the drive's read offset in samples, -5880 to 5880, as the\n"
+    "                       AccurateRip drive-offset table counts it (+667: the drive delivers\n"
+    "                       667 samples early); default: ReadOffset in [Drive] of\n"
+    "                       VeltraCDRipper.ini, else the drive's entry in the table, else 0\n"
+    "  --offset-table FILE  look the drive up in this AccurateRip drive-offset table\n"
+    "                       (DriveOffsets.bin; default: OffsetTable in [Drive])\n"
+    "  --overread           with an offset, ask the drive for the lead-in and lead-out samples\n"
+    "                       a track reaches into, instead of filling zeros there\n"
+    "  --find-offset        with --accuraterip, find the drive's read offset from the disc's\n"
+    "                       AccurateRip response and list every candidate; rips nothing\n"
+    "  --save               with --find-offset, store the offset as ReadOffset when exactly\n"
+    "                       one candidate was found\n"
     "  --help               show this text\n"
     "  --version            show the version\n"
     "\n"
@@ -133,6 +147,21 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
             options.verify.log = true;
         } else if (arg == "--verify-only") {
             options.verify.verifyOnly = true;
+        } else if (arg == "--offset") {
+            std::string text;
+            ok = value(text);
+            if (ok && !(options.offset = ParseReadOffset(text))) {
+                error = "bad read offset \"" + text + "\" (samples, -5880 to 5880)";
+                return false;
+            }
+        } else if (arg == "--overread") {
+            options.overread = true;
+        } else if (arg == "--offset-table") {
+            ok = value(options.offsetTable) && !options.offsetTable.empty();
+        } else if (arg == "--find-offset") {
+            options.findOffset = true;
+        } else if (arg == "--save") {
+            options.save = true;
         } else if (arg == "--accuraterip") {
             ok = value(options.verify.response) && !options.verify.response.empty();
         } else {
@@ -146,6 +175,14 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
     options.tracksGiven = !tracks.empty();
     if (options.tracksGiven && !ParseRows(tracks, options.rows)) {
         error = "bad track list \"" + tracks + "\" (rows, e.g. 1,3-5)";
+        return false;
+    }
+    if (options.findOffset && options.verify.response.empty()) {
+        error = "--find-offset needs the disc's AccurateRip response (--accuraterip FILE)";
+        return false;
+    }
+    if (options.save && !options.findOffset) {
+        error = "--save stores the offset --find-offset finds";
         return false;
     }
     if (options.verify.verifyOnly && options.verify.cue) {

@@ -3,6 +3,7 @@
 
 #include "VerifiedRip.h"
 
+#include <optional>
 #include <set>
 #include <string>
 
@@ -18,6 +19,11 @@ struct CliOptions {
     bool version = false;
     int jobs = 1; // --jobs: tracks encoded at once
     VerifyOptions verify;
+    std::optional<int> offset; // --offset: the drive's read offset in samples
+    bool overread = false;     // --overread: ask the drive for the lead-in and lead-out
+    std::string offsetTable;   // --offset-table: the AccurateRip drive-offset table
+    bool findOffset = false;   // --find-offset (with --accuraterip)
+    bool save = false;         // --save: store the offset found as ReadOffset
 };
 
 // The usage text of --help.

@@ -155,6 +155,11 @@ void ConsoleRip::FinishOldest(TrackList& list)
         reason = "write error (disk full?)";
     else if (result != RipResult::Finished)
         reason = "cancelled";
+    // Outside the disc the drive gave nothing: the log says so, and so does the terminal.
+    if (report.zeroSamples > 0)
+        std::printf("%s: %llu samples outside the disc filled with zeros%s\n", row.record.name,
+                    static_cast<unsigned long long>(report.zeroSamples),
+                    report.overreadRefused ? " (the drive would not overread)" : "");
     if (result == RipResult::Finished) {
         row.status = kCompleteStatus;
         if (!showBar_)
@@ -171,6 +176,8 @@ void ConsoleRip::FinishOldest(TrackList& list)
         // A declined or unopened file was never written.
         if (!track.progress.declined() && !track.progress.openFailed()) outcome.file = track.file;
         outcome.retries = report.retries;
+        outcome.zeroSamples = report.zeroSamples;
+        outcome.overreadRefused = report.overreadRefused;
         verified_->EndTrack(row.record, outcome);
     }
     inFlight_.pop_front();

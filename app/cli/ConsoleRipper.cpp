@@ -2,15 +2,19 @@
 
 #include "CliOptions.h"
 #include "ConsoleRip.h"
+#include "FindOffset.h"
 #include "VerifiedRip.h"
 
 #include "app/cd/Drive.h"
 #include "app/cd/Toc.h"
 #include "app/rip/RipCommand.h"
 #include "app/shell/CurrentSettings.h"
+#include "app/verify/DiscToc.h"
+#include "app/verify/ReadOffsetChoice.h"
 
 #include "Veltraenc.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -132,6 +136,21 @@ int ChooseSettings(const CliOptions& options, RipSettings& settings)
     return 0;
 }
 
+// The read offset of the rip, from the command line, the settings file or a drive-offset table.
+verify::ReadOffsetChoice ChooseOffset(const CliOptions& options)
+{
+    verify::ReadOffsetSources sources;
+    sources.option = options.offset;
+    sources.optionTable = options.offsetTable;
+    sources.setting = g_settings.readOffset;
+    sources.settingTable = g_settings.offsetTable;
+    DriveIdentity(g_drive.handle, sources.vendor, sources.model);
+    verify::ReadOffsetChoice choice = verify::ChooseReadOffset(sources);
+    for (const auto& warning : choice.warnings)
+        std::fprintf(stderr, "veltracdrip-cli: %s\n", warning.c_str());
+    return choice;
+}
+
 // Ticks the rows to rip: the named ones, or every audio track; 0 or an exit status.
 int TickRows(const CliOptions& options, TrackList& list)
 {
@@ -222,8 +241,23 @@ int RunConsoleRipper(int argc, char** argv)
         PrintTrackList(list);
         return 0;
     }
+    if (options.findOffset) return RunFindOffset(options, g_drive.handle, g_drive.tocA, stdout);
     if (const int status = ChooseSettings(options, settings)) return status;
     if (const int status = TickRows(options, list)) return status;
+    const verify::ReadOffsetChoice offset = ChooseOffset(options);
+    if (offset.offset != 0) {
+        const auto toc = verify::DiscTocFromRecord(g_drive.tocA);
+        settings.readOffset.offset = offset.offset;
+        settings.readOffset.discEnd = toc ? toc->AudioLeadout() : 0;
+        for (size_t i = 0; !toc && i < list.size(); ++i)
+            settings.readOffset.discEnd =
+                std::max(settings.readOffset.discEnd,
+                         list.row(i).record.startFrame + list.row(i).record.length);
+        settings.readOffset.overread = options.overread;
+    }
+    std::string offsetText = verify::ReadOffsetText(offset);
+    if (offset.offset != 0 && options.overread)
+        offsetText += ", overreading into lead-in and lead-out";
 
     std::unique_ptr<VerifiedRip> verified;
     if (options.verify.Active()) {
@@ -238,6 +272,7 @@ int RunConsoleRipper(int argc, char** argv)
     else
         std::printf("Ripping to %s as %s\n", settings.outputFolder.c_str(),
                     FormatName(settings.encoderType));
+    if (offset.offset != 0) std::printf("Read offset: %s\n", offsetText.c_str());
     std::fflush(stdout);
     const auto overwrite =
         options.overwrite ? ConsoleProgress::Overwrite::Yes : ConsoleProgress::Overwrite::Ask;
@@ -255,6 +290,7 @@ int RunConsoleRipper(int argc, char** argv)
         context.format = FormatName(settings.encoderType);
         context.outputFolder = settings.outputFolder;
         context.date = Now();
+        context.readOffset = offsetText;
         if (!verified->Finish(context, stdout, error)) return Fail(1, error);
         if (!failed && !verified->AllAccurate()) return 3;
     }

@@ -201,7 +201,8 @@ std::string VerifiedRip::LogText(const RipContext& context) const
         kFramesPerRead, kOverlapFrames, kCheckFrames, kJitterMode);
     info.settings = {{"Drive", context.drive},
                      {"Read settings", read},
-                     {"Read offset correction", "none (0 samples)"},
+                     {"Read offset correction",
+                      context.readOffset.empty() ? "none (0 samples)" : context.readOffset},
                      {"Output format", options_.verifyOnly ? "none (verify only)" : context.format},
                      {"Output folder", context.outputFolder}};
     char freedb[16];
@@ -227,6 +228,8 @@ std::string VerifiedRip::LogText(const RipContext& context) const
         l.data = t->known && t->toc.data;
         l.status = t->ended ? t->outcome.status : "not ripped";
         l.retries = t->outcome.retries;
+        l.zeroSamples = t->outcome.zeroSamples;
+        l.overreadRefused = t->outcome.overreadRefused;
         l.checksums = t->Checked();
         l.crc32 = t->sums.crc32();
         l.crc32WithoutNullSamples = t->sums.crc32WithoutNullSamples();

@@ -30,6 +30,7 @@ struct RipContext {
     std::string format;
     std::string outputFolder;
     std::string date;
+    std::string readOffset; // the offset and where it came from
 };
 
 // How one track's rip ended.
@@ -38,6 +39,8 @@ struct TrackOutcome {
     std::string status; // "complete", or why not
     std::string file;   // the written file, empty for none
     uint32_t retries = 0;
+    uint64_t zeroSamples = 0; // outside the disc, filled with zeros
+    bool overreadRefused = false;
 };
 
 class VerifiedRip

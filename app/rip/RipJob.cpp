@@ -125,6 +125,7 @@ void StartRipJob(RipJob& job, RipProgress* dialog, const TrackRecord& track,
         job.lengthFrames = track.length;
         job.endFrame = track.startFrame + track.length;
     }
+    job.readOffset = settings.readOffset;
     job.dialog = dialog;
     job.tap = settings.tap;
     job.wakeEvent = plat::CreateEvent(false, false);
@@ -166,5 +167,7 @@ RipReport FinishRipJob(RipJob& job)
     report.readFailed = job.readFailed.load() != 0;
     report.writeFailed = job.writeFailed.load() != 0;
     report.encoderFailed = job.initFailed.load() != 0;
+    report.zeroSamples = job.zeroSamples.load();
+    report.overreadRefused = job.overreadRefused.load() != 0;
     return report;
 }

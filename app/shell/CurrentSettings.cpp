@@ -53,7 +53,49 @@ void LoadSettings()
     g_settings.encoderType = EncoderTypeOf(encode, XT_ENCODER_LAME2);
     g_settings.outputFolder = folder;
 
+    char offset[64] = {};
+    char table[1024] = {};
+    settings.Read(kSectionDrive, kKeyReadOffset, "", offset, sizeof offset);
+    settings.Read(kSectionDrive, kKeyOffsetTable, "", table, sizeof table);
+    g_settings.readOffset = ParseReadOffset(offset);
+    if (offset[0] && !g_settings.readOffset)
+        plat::DebugTrace("ReadOffset in the settings file is not a read offset: %s", offset);
+    g_settings.offsetTable = table;
+
     OpenDrive();
+}
+
+std::optional<int> ParseReadOffset(const std::string& text)
+{
+    size_t from = text.find_first_not_of(" \t"), to = text.find_last_not_of(" \t");
+    if (from == std::string::npos) return std::nullopt;
+    const std::string t = text.substr(from, to - from + 1);
+    size_t i = (t[0] == '+' || t[0] == '-') ? 1 : 0;
+    if (i == t.size() || t.size() - i > 5) return std::nullopt;
+    int value = 0;
+    for (; i < t.size(); ++i) {
+        if (t[i] < '0' || t[i] > '9') return std::nullopt;
+        value = value * 10 + (t[i] - '0');
+    }
+    if (t[0] == '-') value = -value;
+    if (value > kMaxReadOffset || value < -kMaxReadOffset) return std::nullopt;
+    return value;
+}
+
+void SaveReadOffset(int offset)
+{
+    Settings settings;
+    settings.Open(kSettingsFileName);
+    settings.Write(kSectionDrive, kKeyReadOffset, std::to_string(offset).c_str());
+    g_settings.readOffset = offset;
+}
+
+void SaveOffsetTable(const std::string& path)
+{
+    Settings settings;
+    settings.Open(kSettingsFileName);
+    settings.Write(kSectionDrive, kKeyOffsetTable, path.c_str());
+    g_settings.offsetTable = path;
 }
 
 void SaveSettings(const std::string& folder, const std::string& encode)

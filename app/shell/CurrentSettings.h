@@ -1,9 +1,10 @@
-// The process-wide current settings (output folder and encoder type), loaded at start-up and
-// changed by the Options sheet.
+// The process-wide current settings (output folder, encoder type, the drive's read offset),
+// loaded at start-up and changed by the Options sheet.
 #pragma once
 
 #include "include/Veltraenc.h"
 
+#include <optional>
 #include <string>
 
 struct CurrentSettings {
@@ -13,6 +14,8 @@ struct CurrentSettings {
     int encoderType = 0;
     // Start-up found a Path longer than the store holds and uses the default folder instead.
     bool pathTooLong = false;
+    std::optional<int> readOffset; // [Drive] ReadOffset, when it is set
+    std::string offsetTable;       // [Drive] OffsetTable, the drive-offset table's path
 };
 
 extern CurrentSettings g_settings;
@@ -23,6 +26,13 @@ void LoadSettings();
 
 // The Options sheet's OK: writes both keys and makes them current (MP3 gives encoder type 4).
 void SaveSettings(const std::string& folder, const std::string& encode);
+
+// [Drive]: the read offset and the drive-offset table, written only when given and made
+// current.
+void SaveReadOffset(int offset);
+void SaveOffsetTable(const std::string& path);
+// A ReadOffset value: a whole number of samples within kMaxReadOffset either way.
+std::optional<int> ParseReadOffset(const std::string& text);
 
 // True when the value means MP3 (it contains "MP3", case-sensitive).
 bool MeansMp3(const std::string& encode);

@@ -14,6 +14,9 @@
 #include "app/res/ResourceIds.h"
 #include "app/rip/RipCommand.h"
 #include "app/rip/RipDlg.h"
+#include "app/verify/DiscToc.h"
+#include "app/verify/ReadOffsetChoice.h"
+#include "platform/DebugTrace.h"
 #include "platform/ModulePath.h"
 
 #include "Veltraenc.h"
@@ -40,6 +43,25 @@
 
 namespace
 {
+
+// The drive's read offset from the settings file, or from the drive's entry in the
+// drive-offset table it names; corrected up to the disc's last audio frame.
+ReadOffsetSetup WindowReadOffset()
+{
+    verify::ReadOffsetSources sources;
+    sources.setting = g_settings.readOffset;
+    sources.settingTable = g_settings.offsetTable;
+    DriveIdentity(g_drive.handle, sources.vendor, sources.model);
+    const verify::ReadOffsetChoice choice = verify::ChooseReadOffset(sources);
+    for (const auto& warning : choice.warnings)
+        plat::DebugTrace("%s", warning.c_str());
+    ReadOffsetSetup setup;
+    const auto toc = verify::DiscTocFromRecord(g_drive.tocA);
+    if (choice.offset == 0 || !toc) return setup;
+    setup.offset = choice.offset;
+    setup.discEnd = toc->AudioLeadout();
+    return setup;
+}
 
 // Dialog 102, in dialog units of "MS Sans Serif" 8.
 constexpr QSize kWindowSize(329, 221);
@@ -119,7 +141,10 @@ public:
     RipResult RunTrack(TrackRecord& record, RipJob& job) override
     {
         window_.ShowStatuses();
-        const RipSettings settings{g_settings.encoderType, g_settings.outputFolder};
+        RipSettings settings;
+        settings.encoderType = g_settings.encoderType;
+        settings.outputFolder = g_settings.outputFolder;
+        settings.readOffset = WindowReadOffset();
         CRipDlg dialog(record, settings, &window_, &job);
         const int code = dialog.exec();
         const RipReport report = FinishRipJob(job);

@@ -48,6 +48,10 @@ std::string RipLogText(const RipLogInfo& info)
         Field(text, "  ", "Read",
               t.status + ", " + std::to_string(t.retries) +
                   (t.retries == 1 ? " re-read" : " re-reads"));
+        if (t.zeroSamples > 0)
+            Field(text, "  ", "Outside the disc",
+                  std::to_string(t.zeroSamples) + " samples filled with zeros" +
+                      (t.overreadRefused ? " (the drive would not overread)" : ""));
         if (t.status == "complete") ++complete;
         if (t.checksums) {
             Field(text, "  ", "CRC32", Hex(t.crc32));

@@ -175,6 +175,7 @@ bool CueImage::Lay(const std::string& sheetPath, std::string& refusal)
         if (data->frames() == 0) return refuse(f.line, path + " holds no audio");
         files_.push_back(std::move(data));
         paths.push_back(path);
+        dataPaths_.push_back(path);
     }
 
     // Silence the files do not hold: a track's PREGAP before its first index, its POSTGAP

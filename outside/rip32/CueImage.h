@@ -21,6 +21,8 @@ class CueImage
 public:
     // Null when refused; `refusal` then names the file, the sheet's line and what is wrong.
     static std::unique_ptr<CueImage> Open(const std::string& sheetPath, std::string& refusal);
+    // The data files the sheet names, as found beside it.
+    const std::vector<std::string>& dataPaths() const { return dataPaths_; }
 
     const CueSheet& sheet() const { return sheet_; }
     int64_t leadout() const { return leadout_; }
@@ -48,6 +50,7 @@ private:
 
     CueSheet sheet_;
     std::vector<std::unique_ptr<DataFile>> files_;
+    std::vector<std::string> dataPaths_;
     std::vector<Segment> segments_;
     std::vector<TocTrack> tracks_;
     int64_t leadout_ = 0;

@@ -184,4 +184,16 @@ RIP32_API uint32_t GetImageError(char* text, uint32_t size)
     }
 }
 
+RIP32_API uint32_t GetCDDriveInquiry(CDHANDLE handle, CDDriveInquiry* info)
+{
+    if (!info) return 0;
+    std::memset(info, 0, sizeof *info);
+    const uint32_t result = Guarded(0u, [&]() -> uint32_t {
+        auto disc = Lookup(handle);
+        return disc && disc->Identify(*info) ? 1 : 0;
+    });
+    if (result != 1) std::memset(info, 0, sizeof *info);
+    return result;
+}
+
 } // extern "C"

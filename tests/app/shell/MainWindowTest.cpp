@@ -76,7 +76,8 @@ protected:
     }
 
     // A disc of these track lengths (frames), the settings (WAV into `out`), the window shown.
-    void Start(const std::vector<uint32_t>& trackLengths, const std::string& faults = "")
+    void Start(const std::vector<uint32_t>& trackLengths, const std::string& faults = "",
+               const std::string& moreSettings = "")
     {
         discimage::DiscLayout layout;
         layout.audioLengths = trackLengths;
@@ -86,7 +87,7 @@ protected:
         if (!faults.empty()) testsupport::WriteFile(image.descriptorPath + ".faults", faults);
         testsupport::WriteFile(folder / "VeltraCDRipper.ini",
                                "[OutPut]\nPath=" + (path.empty() ? out.path() : path) +
-                                   "\nEncode=" + encode + "\n");
+                                   "\nEncode=" + encode + "\n" + moreSettings);
         setenv("VELTRARIP32_IMAGES", image.descriptorPath.c_str(), 1);
         window = std::make_unique<CVeltraCDRipDlg>();
         window->move(40, 30);
@@ -198,6 +199,34 @@ TEST_F(MainWindowTest, ARefusedImageIsNamedWithItsLineAtStartUpAndOnRefresh)
     EXPECT_EQ(List()->topLevelItemCount(), 0);
     Click(kIdRefresh);
     EXPECT_EQ(answers.texts(), (std::vector<std::string>{expected, expected}));
+}
+
+TEST_F(MainWindowTest, RefreshAloneSeesADiscChangeAndAnEmptyDrive)
+{
+    Start({30, 45});
+    discimage::DiscLayout layout;
+    layout.audioLengths = {75, 75, 75};
+    discimage::WriteDiscImage(layout, discs / "disc"); // another disc in the same drive
+    Click(kIdRefresh);
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"Track 01", "Track 02", "Track 03"}));
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"00:01", "00:01", "00:01"}));
+
+    testsupport::WriteFile(image.descriptorPath + ".faults", "eject\n");
+    Click(kIdRefresh);
+    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    Click(kIdRefresh); // the disc is back
+    EXPECT_EQ(List()->topLevelItemCount(), 3);
+}
+
+TEST_F(MainWindowTest, TheRipCorrectsTheReadOffsetOfTheSettingsFile)
+{
+    Start({40, 30}, "offset -48\n", "[Drive]\nReadOffset=-48\n");
+    window->OnCommand(kIdRip);
+    EXPECT_EQ(Column(3), (std::vector<std::string>{"complete", "complete"}));
+    auto first = Track(0);
+    std::fill_n(first.begin(), 48 * 4, uint8_t{0}); // before the disc's first sample
+    EXPECT_EQ(WavData("Track 01"), first);
+    EXPECT_EQ(WavData("Track 02"), Track(1));
 }
 
 TEST_F(MainWindowTest, RipWithNoRowTickedShowsTheMessageAndRipsNothing)

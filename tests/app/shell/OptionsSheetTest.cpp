@@ -4,6 +4,7 @@
 
 #include "app/shell/CommandIds.h"
 #include "app/shell/CurrentSettings.h"
+#include "app/shell/DriveDlg.h"
 #include "app/shell/OptionsSheet.h"
 #include "app/shell/OutputDlg.h"
 #include "include/Veltraenc.h"
@@ -72,13 +73,15 @@ protected:
 
 } // namespace
 
-TEST_F(OptionsSheetTest, TheSheetHasOneOutputPageAndNoApply)
+TEST_F(OptionsSheetTest, TheSheetHasTheOutputAndDrivePagesAndNoApply)
 {
     COptionsSheet sheet;
     EXPECT_EQ(sheet.windowTitle(), "Options");
     auto* tabs = sheet.findChild<QTabWidget*>();
-    ASSERT_EQ(tabs->count(), 1);
+    ASSERT_EQ(tabs->count(), 2);
     EXPECT_EQ(tabs->tabText(0), "Output");
+    EXPECT_EQ(tabs->tabText(1), "Drive");
+    EXPECT_EQ(tabs->currentIndex(), 0);
     auto* box = sheet.findChild<QDialogButtonBox*>();
     EXPECT_EQ(box->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     COutputDlg& page = *sheet.outputPage();
@@ -313,4 +316,39 @@ TEST_F(OptionsSheetTest, AFormatWhoseBackEndIsMissingIsDimmedWithTheReason)
     EXPECT_FALSE(opus->isEnabled());
     EXPECT_TRUE(opus->toolTip().contains("libopus_enc.so")) << opus->toolTip().toStdString();
     EXPECT_TRUE(page.mp3Button()->isEnabled() && page.wavButton()->isEnabled());
+}
+
+TEST_F(OptionsSheetTest, TheDrivePageWritesWhatTheUserChangedAndRefusesNonsense)
+{
+    WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=WAV\n");
+    MessageBoxAnswerer answers;
+    bool stillOpen = false;
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg&) {
+        CDriveDlg& drive = *sheet.drivePage();
+        EXPECT_EQ(drive.offsetEdit()->text(), "");
+        drive.offsetEdit()->setText("6 samples");
+        Press(sheet, QDialogButtonBox::Ok);
+        stillOpen = sheet.isVisible();
+        drive.offsetEdit()->setText("-1164");
+        drive.tableEdit()->setText("/data/DriveOffsets.bin");
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(answers.seen.size(), 1u);
+    EXPECT_NE(answers.seen[0].text.find("read offset"), std::string::npos);
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n[Drive]\nReadOffset=-1164\n"
+                               "OffsetTable=/data/DriveOffsets.bin\n");
+    EXPECT_EQ(g_settings.readOffset, -1164);
+    EXPECT_EQ(g_settings.offsetTable, "/data/DriveOffsets.bin");
+
+    // Shown again; emptied, the offset is no longer set.
+    QString shown;
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg&) {
+        shown = sheet.drivePage()->offsetEdit()->text();
+        sheet.drivePage()->offsetEdit()->clear();
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_EQ(shown, "-1164");
+    EXPECT_FALSE(g_settings.readOffset);
+    EXPECT_EQ(g_settings.offsetTable, "/data/DriveOffsets.bin");
 }
