@@ -1,6 +1,7 @@
 #include "ConsoleRipper.h"
 
 #include "ConsoleProgress.h"
+#include "MetadataStep.h"
 #include "VerifiedRip.h"
 
 #include "app/cd/Drive.h"
@@ -48,6 +49,15 @@ const char kUsage[] =
     "                       disc; nothing is fetched from the network)\n"
     "  --verify-only        read the tracks and report their checksums (and, with --accuraterip,\n"
     "                       whether they are accurate) without writing audio files\n"
+    "  --lookup             look the disc up (MusicBrainz, then gnudb) and name and tag the\n"
+    "                       files after what is found\n"
+    "  --release N          with --lookup: take the Nth release found (default 1)\n"
+    "  --name TEMPLATE      with --lookup: file names from %t (track number), %n (title), %a\n"
+    "                       (track artist), %A (album artist), %d (album), %y (year); \"/\"\n"
+    "                       makes folders (default: NameFormat in [Lookup], else \"%A/%d/%t %n\")\n"
+    "  --musicbrainz-url URL, --gnudb-url URL\n"
+    "                       the servers asked (default: MusicBrainzUrl and GnudbUrl in [Lookup])\n"
+    "  --cover              with --lookup: embed the release's front cover and write cover.jpg\n"
     "  --help               show this text\n"
     "\n"
     "Files are named after the tracks (\"Track 05.wav\"). Ctrl-C cancels the track being ripped;\n"
@@ -137,10 +147,11 @@ std::string OutputFileOf(const TrackRecord& record, const RipSettings& settings)
     const int h = xtGetEncoder(settings.encoderType);
     if (h == 0) return {};
     char fileName[261] = {};
-    std::snprintf(fileName, sizeof fileName, "%.260s", record.name);
+    std::snprintf(fileName, sizeof fileName, "%.260s",
+                  settings.fileName.empty() ? record.name : settings.fileName.c_str());
     xtSetAsciiOption(h, OUTPUT_DIR, settings.outputFolder.c_str());
     xtSetAsciiOption(h, FILE_NAME, fileName);
-    xtSetAsciiOption(h, FILE_DIR, "");
+    xtSetAsciiOption(h, FILE_DIR, settings.fileDir.c_str());
     char path[1024] = {};
     const bool ok = xtGetOutputFileName(h, path, sizeof path) != 0;
     xtClose(h);
@@ -165,13 +176,22 @@ std::string Now()
     return text;
 }
 
+// What a look-up gave: the names of the rows, the tags of their files, the cover.
+struct Naming {
+    lookup::DiscMetadata disc;
+    int firstTrack = 1;
+    std::map<int, RowName> rows;
+    std::string cover;
+    std::set<std::string> folders; // where files were written, for cover.jpg
+};
+
 class ConsoleFrontEnd : public RipFrontEnd
 {
 public:
     ConsoleFrontEnd(RipSettings settings, ConsoleProgress::Overwrite overwrite,
-                    VerifiedRip* verified)
+                    VerifiedRip* verified, Naming* naming)
         : settings_(std::move(settings)), overwrite_(overwrite), showBar_(isatty(STDOUT_FILENO)),
-          verified_(verified)
+          verified_(verified), naming_(naming)
     {
     }
 
@@ -184,6 +204,14 @@ public:
         ConsoleProgress progress(record.name, overwrite_, showBar_);
         progress.SetLengthFrames(record.length);
         RipSettings settings = settings_;
+        const RowName* named = nullptr;
+        if (naming_) {
+            if (auto it = naming_->rows.find(record.rowNumber); it != naming_->rows.end()) {
+                named = &it->second;
+                settings.fileDir = named->folder;
+                settings.fileName = named->name;
+            }
+        }
         std::string file;
         if (verified_) {
             settings.tap = verified_->BeginTrack(record);
@@ -210,6 +238,13 @@ public:
             reason = "write error (disk full?)";
         else if (result != RipResult::Finished)
             reason = "cancelled";
+        if (result == RipResult::Finished && named && !settings.noWrite) {
+            // The encoder has closed the file: the tags go in now.
+            const std::string path = file.empty() ? OutputFileOf(record, settings) : file;
+            TagRippedFile(path, naming_->disc, named->trackNumber, naming_->firstTrack,
+                          naming_->cover, stderr);
+            naming_->folders.insert(path.substr(0, path.rfind('/')));
+        }
         if (result == RipResult::Finished) {
             if (!showBar_)
                 std::printf("%s: done (%.1fx real time)\n", record.name,
@@ -241,6 +276,7 @@ private:
     ConsoleProgress::Overwrite overwrite_;
     bool showBar_;
     VerifiedRip* verified_;
+    Naming* naming_;
     std::map<int, std::string> reasons_;
 };
 
@@ -251,6 +287,8 @@ int RunConsoleRipper(int argc, char** argv)
     std::string image, out, format, tracks;
     bool listOnly = false, overwrite = false;
     VerifyOptions verify;
+    MetadataOptions meta = MetadataOptionsFromSettings();
+    std::string releaseText;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](std::string& into) {
@@ -282,6 +320,21 @@ int RunConsoleRipper(int argc, char** argv)
             verify.verifyOnly = true;
         } else if (arg == "--accuraterip") {
             ok = value(verify.response) && !verify.response.empty();
+        } else if (arg == "--lookup") {
+            meta.lookup = true;
+        } else if (arg == "--cover") {
+            meta.cover = true;
+        } else if (arg == "--release") {
+            ok = value(releaseText);
+            char* end = nullptr;
+            meta.release = static_cast<int>(std::strtol(releaseText.c_str(), &end, 10));
+            ok = ok && !releaseText.empty() && *end == '\0' && meta.release >= 1;
+        } else if (arg == "--name") {
+            ok = value(meta.nameTemplate);
+        } else if (arg == "--musicbrainz-url") {
+            ok = value(meta.urls.musicBrainzUrl);
+        } else if (arg == "--gnudb-url") {
+            ok = value(meta.urls.gnudbUrl);
         } else {
             ok = false;
         }
@@ -372,6 +425,21 @@ int RunConsoleRipper(int argc, char** argv)
         verified->PrintDisc(stdout);
     }
 
+    std::unique_ptr<Naming> naming;
+    if (meta.lookup) {
+        const std::optional<verify::DiscToc> toc = verify::DiscTocFromRecord(g_drive.tocA);
+        std::optional<lookup::DiscMetadata> disc;
+        if (toc) disc = LookUpForConsole(*toc, meta, stdout, stderr);
+        if (disc) {
+            naming = std::make_unique<Naming>();
+            naming->firstTrack = QueryOf(*toc).firstTrack;
+            naming->rows = PlanNames(list, *toc, *disc, meta.nameTemplate, settings.outputFolder);
+            if (meta.cover && !verify.verifyOnly)
+                naming->cover = FetchFrontCover(*disc, meta, stderr);
+            naming->disc = std::move(*disc);
+        }
+    }
+
     std::signal(SIGINT, OnInterrupt);
     if (verify.verifyOnly)
         std::printf("Reading the tracks to verify them; no audio file is written\n");
@@ -381,8 +449,21 @@ int RunConsoleRipper(int argc, char** argv)
     std::fflush(stdout);
     ConsoleFrontEnd frontEnd(
         settings, overwrite ? ConsoleProgress::Overwrite::Yes : ConsoleProgress::Overwrite::Ask,
-        verified.get());
+        verified.get(), naming.get());
     RipCommand(list, frontEnd);
+    if (naming && !naming->cover.empty()) {
+        for (const std::string& folder : naming->folders) {
+            std::FILE* f = std::fopen((folder + "/cover.jpg").c_str(), "wb");
+            const bool ok = f && std::fwrite(naming->cover.data(), 1, naming->cover.size(), f) ==
+                                     naming->cover.size();
+            if (f && std::fclose(f) != 0)
+                std::fprintf(stderr, "veltracdrip-cli: cannot write %s/cover.jpg\n",
+                             folder.c_str());
+            else if (!ok)
+                std::fprintf(stderr, "veltracdrip-cli: cannot write %s/cover.jpg\n",
+                             folder.c_str());
+        }
+    }
     std::signal(SIGINT, SIG_DFL);
 
     int failed = 0;

@@ -110,10 +110,12 @@ void StartRipJob(RipProgress* dialog, const TrackRecord& track, const RipSetting
     xtSetIntOption(h, LAME_VBR_QUALITY, 5);
     xtSetIntOption(h, ID3_TRACK, track.rowNumber);
     char fileName[261] = {};
-    if (track.ripFlag) std::snprintf(fileName, sizeof fileName, "%.260s", track.name);
+    if (track.ripFlag)
+        std::snprintf(fileName, sizeof fileName, "%.260s",
+                      settings.fileName.empty() ? track.name : settings.fileName.c_str());
     xtSetAsciiOption(h, OUTPUT_DIR, settings.outputFolder.c_str());
     xtSetAsciiOption(h, FILE_NAME, fileName);
-    xtSetAsciiOption(h, FILE_DIR, "");
+    xtSetAsciiOption(h, FILE_DIR, settings.fileDir.c_str());
     xtSetIntOption(h, LAME_MODE, 0);
     if (settings.noWrite) xtSetIntOption(h, NO_WRITE, 1);
 

@@ -56,6 +56,8 @@ struct RipSettings {
     std::string outputFolder;
     PcmTap* tap = nullptr; // optional
     bool noWrite = false;  // encode and tap, but write no file (and ask nothing)
+    std::string fileDir;   // folders below the output folder ("a/b"); empty: none
+    std::string fileName;  // the file's name when not the track's; the library cleans both
 };
 
 // Fixed values of every rip.
