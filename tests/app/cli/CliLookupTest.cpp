@@ -74,15 +74,22 @@ TEST_F(CliLookup, RecordedReplyNamesAndTagsTheFiles)
     EXPECT_NE(bytes.compare(bytes.size() - 128, 3, "TAG"), 0);
     ASSERT_EQ(server.Requests().size(), 1u);
 
-    // Ogg Vorbis, a template of the command line, the second track.
-    r = Rip({"--lookup", "--format", "ogg", "--tracks", "2", "--name", "%y/%t - %a - %n?"});
+    // Ogg Vorbis, a template of the command line, the second track, the cover.
+    const std::string jpeg("\xFF\xD8\xFF\xE0 a small picture", 22);
+    WriteFile(root / "front.jpg", jpeg);
+    server.Route("/release/f7ebe768-d0e8-4f8b-92e9-71d86e9a4e99/front", "file front.jpg");
+    WriteFile(folder / "VeltraCDRipper.ini", "[Lookup]\nCoverArtUrl=" + server.url() + "\n");
+    r = Rip(
+        {"--lookup", "--format", "ogg", "--tracks", "2", "--name", "%y/%t - %a - %n?", "--cover"});
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
     const std::string ogg = out / "2012/02 - Mark Knopfler - River Of Grog_.ogg";
     ASSERT_TRUE(FileExists(ogg)) << r.out << r.err;
     r = testsupport::Run({"/usr/bin/vorbiscomment", "-l", ogg});
-    for (const char* line : {"TITLE=River Of Grog\n", "ALBUM=Privateering\n", "TRACKNUMBER=2\n",
-                             "TRACKTOTAL=3\n", "DISCNUMBER=3\n", "DATE=2012\n"})
+    for (const char* line :
+         {"TITLE=River Of Grog\n", "ALBUM=Privateering\n", "TRACKNUMBER=2\n", "TRACKTOTAL=3\n",
+          "DISCNUMBER=3\n", "DATE=2012\n", "METADATA_BLOCK_PICTURE="})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << r.out;
+    EXPECT_EQ(ReadFile(out / "2012/cover.jpg"), jpeg);
 }
 
 TEST_F(CliLookup, TheLookupSectionOfTheSettingsFile)
