@@ -436,6 +436,7 @@ int RunConsoleRipper(int argc, char** argv)
             naming->rows = PlanNames(list, *toc, *disc, meta.nameTemplate, settings.outputFolder);
             if (meta.cover && !verify.verifyOnly)
                 naming->cover = FetchFrontCover(*disc, meta, stderr);
+            if (verified) verified->SetMetadata(*disc, naming->firstTrack);
             naming->disc = std::move(*disc);
         }
     }

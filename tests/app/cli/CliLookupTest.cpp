@@ -55,7 +55,7 @@ protected:
 
 TEST_F(CliLookup, RecordedReplyNamesAndTagsTheFiles)
 {
-    RunResult r = Rip({"--lookup", "--format", "mp3", "--tracks", "1"});
+    RunResult r = Rip({"--lookup", "--format", "mp3", "--tracks", "1", "--cue"});
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_NE(r.out.find("1: Mark Knopfler - Privateering (MusicBrainz, disc 3/3, 2012"),
               std::string::npos)
@@ -73,6 +73,12 @@ TEST_F(CliLookup, RecordedReplyNamesAndTagsTheFiles)
     const std::string bytes = ReadFile(mp3);
     EXPECT_NE(bytes.compare(bytes.size() - 128, 3, "TAG"), 0);
     ASSERT_EQ(server.Requests().size(), 1u);
+    const std::string cue = ReadFile(out / "2103cd03.cue");
+    EXPECT_NE(cue.find("PERFORMER \"Mark Knopfler\"\nTITLE \"Privateering\"\nFILE \"Mark "
+                       "Knopfler/Privateering/01 Occupation Blues.MP3\" MP3\n  TRACK 01 AUDIO\n"
+                       "    TITLE \"Occupation Blues\"\n"),
+              std::string::npos)
+        << cue;
 
     // Ogg Vorbis, a template of the command line, the second track, the cover.
     const std::string jpeg("\xFF\xD8\xFF\xE0 a small picture", 22);
