@@ -2,10 +2,12 @@
 #include "Availability.h"
 #include "HandleTable.h"
 
+#include "include/BoundaryGuard.h"
 #include "include/Veltraenc.h"
 
 #include <cstdio>
 
+using boundary::Guarded;
 using veltraenc::HandleTable;
 using veltraenc::OutputStream;
 
@@ -19,16 +21,6 @@ constexpr size_t kFilenameBufferSize =
     veltraenc::kFileNameCapacity + 1 + veltraenc::kExtensionCapacity + 1;
 char g_extension[kExtensionBufferSize];
 char g_filename[kFilenameBufferSize];
-
-// No exception may cross the C boundary: anything escaping becomes the failure result.
-template <typename Result, typename Body> Result Guarded(Result failure, Body body)
-{
-    try {
-        return body();
-    } catch (...) {
-        return failure;
-    }
-}
 
 OutputStream* StreamOf(StreamHandle handle)
 {

@@ -5,6 +5,8 @@
 
 #include <stdint.h>
 
+#include "CdAudio.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -16,8 +18,6 @@ extern "C" {
 #endif
 
 #define CD_MAX_DRIVES 8
-#define CD_FRAME_BYTES 2352
-#define CD_FRAMES_PER_SECOND 75
 #define CD_TOC_MAX_DESCRIPTORS 100
 #define CD_TOC_LEADOUT 0xAA
 #define CD_TOC_CONTROL_DATA 0x04 /* bit of the ADR/control byte: data track */

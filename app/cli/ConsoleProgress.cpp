@@ -1,6 +1,6 @@
 #include "ConsoleProgress.h"
 
-#include "app/rip/RipJob.h"
+#include "CdAudio.h"
 
 #include <chrono>
 #include <cstdio>
@@ -51,10 +51,13 @@ void ConsoleProgress::ShowError(const char* caption, const char* text)
     openFailed_ = true;
 }
 
-void ConsoleProgress::Draw(double seconds, bool last)
+void ConsoleProgress::Draw(bool last)
 {
+    if (!showBar_ || declined_ || openFailed_) return;
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     const int percent = position_.load(std::memory_order_relaxed);
-    const double audio = lengthFrames_ / 75.0 * percent / 100.0;
+    const double audio = lengthFrames_ / double{CD_FRAMES_PER_SECOND} * percent / 100.0;
     const double speed = seconds > 0.05 ? audio / seconds : 0.0;
     char bar[31];
     const int filled = percent * 30 / 100;
@@ -66,22 +69,12 @@ void ConsoleProgress::Draw(double seconds, bool last)
     std::fflush(stdout);
 }
 
-RipResult ConsoleProgress::Wait(bool (*cancelRequested)())
+bool ConsoleProgress::WaitClosed(uint32_t ms)
 {
-    const auto start = std::chrono::steady_clock::now();
-    bool cancelSent = false;
-    while (plat::WaitForEvent(closeEvent_, 200) != plat::kWaitObject0) {
-        if (!cancelSent && cancelRequested && cancelRequested()) {
-            // As the dialog's Cancel: the threads wind down by themselves.
-            CancelRipJob(g_ripJob);
-            cancelSent = true;
-            Close(RipResult::Cancelled);
-        }
-        if (showBar_)
-            Draw(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-                 false);
-    }
-    if (showBar_ && !declined_ && !openFailed_)
-        Draw(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), true);
-    return result_;
+    return plat::WaitForEvent(closeEvent_, ms) == plat::kWaitObject0;
+}
+
+RipResult ConsoleProgress::result() const
+{
+    return closed_.load() ? result_ : RipResult::Cancelled;
 }

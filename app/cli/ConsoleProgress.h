@@ -1,5 +1,6 @@
 // The console ripper's progress dialog: a progress line on the terminal, the overwrite question
-// asked there (or answered by --overwrite), and the close the main thread waits for.
+// asked there (or answered by --overwrite), and the close the main thread waits for. One per
+// track in flight.
 #pragma once
 
 #include "app/rip/RipProgress.h"
@@ -7,6 +8,7 @@
 #include "platform/Event.h"
 
 #include <atomic>
+#include <chrono>
 #include <string>
 
 class ConsoleProgress : public RipProgress
@@ -22,16 +24,17 @@ public:
     void ShowError(const char* caption, const char* text) override;
     uint32_t ClosePauseMs() const override { return 0; }
 
-    // Waits for the close, drawing the bar; calls cancelRequested() between redraws and cancels
-    // the job when it returns true.
-    RipResult Wait(bool (*cancelRequested)());
+    // Waits at most `ms` for the close; true once closed.
+    bool WaitClosed(uint32_t ms);
+    // The close's result; Cancelled until closed.
+    RipResult result() const;
+    // The progress line (carriage return first; a line end when `last`), when it is shown.
+    void Draw(bool last);
 
     bool declined() const { return declined_; }
     bool openFailed() const { return openFailed_; }
 
 private:
-    void Draw(double seconds, bool last);
-
     std::string name_;
     Overwrite overwrite_;
     bool showBar_;
@@ -42,6 +45,7 @@ private:
     bool declined_ = false;
     bool openFailed_ = false;
     uint32_t lengthFrames_ = 0;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 
 public:
     void SetLengthFrames(uint32_t frames) { lengthFrames_ = frames; }

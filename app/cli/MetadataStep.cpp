@@ -6,6 +6,8 @@
 #include "app/tags/TagWriter.h"
 #include "app/verify/DiscIds.h"
 
+#include "CdAudio.h"
+
 MetadataOptions MetadataOptionsFromSettings()
 {
     const LookupFileSettings file = ReadLookupSettings();
@@ -32,9 +34,9 @@ lookup::DiscQuery QueryOf(const verify::DiscToc& toc)
         }
         if (first) q.firstTrack = t.number;
         first = false;
-        q.offsets.push_back(t.start + verify::kLeadInFrames);
+        q.offsets.push_back(t.start + CD_LEAD_IN_FRAMES);
     }
-    q.leadout = toc.AudioLeadout() + verify::kLeadInFrames;
+    q.leadout = toc.AudioLeadout() + CD_LEAD_IN_FRAMES;
     return q;
 }
 
@@ -130,4 +132,17 @@ void TagRippedFile(const std::string& path, const lookup::DiscMetadata& disc, in
     if (tags::WriteTags(path, tags::TrackTagValues(disc, trackNumber, firstTrack), cover, error) ==
         tags::TagResult::Failed)
         std::fprintf(err, "veltracdrip-cli: %s\n", error.c_str());
+}
+
+void WriteCoverFiles(const Naming& naming, FILE* err)
+{
+    if (naming.cover.empty()) return;
+    for (const std::string& folder : naming.folders) {
+        const std::string path = folder + "/cover.jpg";
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        bool ok =
+            f && std::fwrite(naming.cover.data(), 1, naming.cover.size(), f) == naming.cover.size();
+        if (f && std::fclose(f) != 0) ok = false;
+        if (!ok) std::fprintf(err, "veltracdrip-cli: cannot write %s\n", path.c_str());
+    }
 }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 struct MetadataOptions {
@@ -46,6 +47,18 @@ struct RowName {
 std::map<int, RowName> PlanNames(const TrackList& list, const verify::DiscToc& toc,
                                  const lookup::DiscMetadata& disc, const std::string& tmpl,
                                  const std::string& outputFolder);
+
+// What a look-up gave the rip: the names of the rows, the tags of their files, the cover.
+struct Naming {
+    lookup::DiscMetadata disc;
+    int firstTrack = 1;
+    std::map<int, RowName> rows;   // by row number from 1
+    std::string cover;             // JPEG bytes, empty for none
+    std::set<std::string> folders; // where files were written, for cover.jpg
+};
+
+// cover.jpg into every folder that received a file.
+void WriteCoverFiles(const Naming& naming, FILE* err);
 
 // Tags the closed file of the track; a line on err when it cannot.
 void TagRippedFile(const std::string& path, const lookup::DiscMetadata& disc, int trackNumber,

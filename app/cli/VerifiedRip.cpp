@@ -75,6 +75,8 @@ struct VerifiedRip::Track {
     {
     }
     bool Checked() const { return ended && sums.complete(); }
+    // An audio track of the disc's table of contents: what AccurateRip knows.
+    bool Audio() const { return known && !toc.data; }
 };
 
 VerifiedRip::VerifiedRip(VerifyOptions options) : options_(std::move(options)) {}
@@ -137,7 +139,7 @@ void VerifiedRip::EndTrack(const TrackRecord& record, const TrackOutcome& outcom
         if (t.record.startFrame != record.startFrame || t.ended) continue;
         t.outcome = outcome;
         t.ended = true;
-        if (t.Checked() && t.known && !t.toc.data && !options_.response.empty())
+        if (t.Checked() && t.Audio() && !options_.response.empty())
             t.match = verify::MatchTrack(response_, verify::AccurateRipSlot(*toc_, t.toc.number),
                                          t.sums.accurateRipV1(), t.sums.accurateRipV2());
         return;
@@ -148,8 +150,7 @@ bool VerifiedRip::AllAccurate() const
 {
     if (options_.response.empty()) return true;
     for (const auto& t : tracks_)
-        if (t->Checked() && t->known && !t->toc.data &&
-            t->match.verdict != verify::ArVerdict::Accurate)
+        if (t->Checked() && t->Audio() && t->match.verdict != verify::ArVerdict::Accurate)
             return false;
     return true;
 }
@@ -182,7 +183,7 @@ std::string VerifiedRip::CueText(const std::string& folder) const
     if (accurateRip_) sheet.remarks.push_back("ACCURATERIPID " + accurateRip_->Name().substr(5));
     sheet.remarks.push_back("COMMENT \"VeltraCDRip " VELTRA_VERSION "\"");
     for (const auto& t : tracks_) {
-        if (!t->known || t->toc.data || !t->outcome.finished || t->outcome.file.empty()) continue;
+        if (!t->Audio() || !t->outcome.finished || t->outcome.file.empty()) continue;
         verify::CueTrack c;
         c.number = t->toc.number;
         // Files in folders of a name template are named from the sheet's folder.
@@ -259,7 +260,7 @@ std::string VerifiedRip::LogText(const RipContext& context) const
     return verify::RipLogText(info);
 }
 
-bool VerifiedRip::Finish(const RipContext& context, std::FILE* out, std::string& error)
+void VerifiedRip::PrintReport(std::FILE* out) const
 {
     int accurate = 0, checked = 0;
     for (const auto& t : tracks_) {
@@ -270,7 +271,7 @@ bool VerifiedRip::Finish(const RipContext& context, std::FILE* out, std::string&
             continue;
         }
         std::fprintf(out, "CRC32 %s", Hex(t->sums.crc32()).c_str());
-        if (t->known && !t->toc.data) {
+        if (t->Audio()) {
             std::fprintf(out, "  AccurateRip v1 %s  v2 %s", Hex(t->sums.accurateRipV1()).c_str(),
                          Hex(t->sums.accurateRipV2()).c_str());
             if (!options_.response.empty()) {
@@ -283,30 +284,38 @@ bool VerifiedRip::Finish(const RipContext& context, std::FILE* out, std::string&
     }
     if (!options_.response.empty())
         std::fprintf(out, "%d of %d tracks accurate\n", accurate, checked);
+}
 
+bool VerifiedRip::WriteCueSheet(const std::string& folder, std::FILE* out, std::string& error) const
+{
+    const std::string path = folder + "/" + CueName();
+    const std::string text = CueText(folder);
+    if (text.find("\nFILE ") == std::string::npos) {
+        std::fprintf(out, "No CUE sheet: no audio track was ripped\n");
+        return true;
+    }
+    if (!WriteText(path, text, error)) return false;
+    std::fprintf(out, "CUE sheet: %s\n", path.c_str());
+    return true;
+}
+
+bool VerifiedRip::WriteLog(const RipContext& context, const std::string& folder, std::FILE* out,
+                           std::string& error) const
+{
+    const std::string path = folder + "/" + LogName();
+    if (!WriteText(path, LogText(context), error)) return false;
+    std::fprintf(out, "Rip log: %s\n", path.c_str());
+    return true;
+}
+
+bool VerifiedRip::Finish(const RipContext& context, std::FILE* out, std::string& error)
+{
+    PrintReport(out);
     bool ok = true;
     const std::string folder = context.outputFolder.empty() ? "." : context.outputFolder;
-    if (options_.cue) {
-        const std::string path = folder + "/" + CueName();
-        const std::string text = CueText(folder);
-        if (text.find("\nFILE ") == std::string::npos) {
-            std::fprintf(out, "No CUE sheet: no audio track was ripped\n");
-        } else if (WriteText(path, text, error)) {
-            std::fprintf(out, "CUE sheet: %s\n", path.c_str());
-        } else {
-            ok = false;
-        }
-    }
-    if (options_.log) {
-        const std::string path = folder + "/" + LogName();
-        std::string e;
-        if (WriteText(path, LogText(context), e)) {
-            std::fprintf(out, "Rip log: %s\n", path.c_str());
-        } else {
-            ok = false;
-            error = e;
-        }
-    }
+    if (options_.cue && !WriteCueSheet(folder, out, error)) ok = false;
+    // The log's error wins: it is the later one.
+    if (options_.log && !WriteLog(context, folder, out, error)) ok = false;
     std::fflush(out);
     return ok;
 }

@@ -81,6 +81,10 @@ private:
     int metadataFirst_ = 1;
     std::string CueText(const std::string& folder) const;
     std::string LogText(const RipContext& context) const;
+    void PrintReport(std::FILE* out) const;
+    bool WriteCueSheet(const std::string& folder, std::FILE* out, std::string& error) const;
+    bool WriteLog(const RipContext& context, const std::string& folder, std::FILE* out,
+                  std::string& error) const;
 
     VerifyOptions options_;
     std::optional<verify::DiscToc> toc_;

@@ -2,7 +2,6 @@
 // itself on the ring's free space, with the jitter-corrected re-read on status 4.
 #include "RipJob.h"
 
-#include "app/cd/Drive.h"
 #include "platform/DebugTrace.h"
 
 #include <chrono>
@@ -69,7 +68,7 @@ uint32_t Read(RipJob& job, SectorBuffer& current, SectorBuffer& reference, uint3
     cur->bytesReturned = 0;
     cur->dataOffset = 0;
 
-    uint32_t status = ReadCDAudioLBA(g_drive.handle, cur);
+    uint32_t status = ReadCDAudioLBA(job.drive, cur);
     if (status == CD_STATUS_RETRY) {
         job.retries.fetch_add(1);
         CDSectorHeader* ref = reference.header();
@@ -84,7 +83,7 @@ uint32_t Read(RipJob& job, SectorBuffer& current, SectorBuffer& reference, uint3
             ref->bytesReturned = ref->frameCount;
         }
         for (int i = 0; i < kOverlappedTries; ++i) {
-            status = ReadCDAudioLBAEx(g_drive.handle, cur, ref);
+            status = ReadCDAudioLBAEx(job.drive, cur, ref);
             if (status == CD_STATUS_OK) break;
             job.retries.fetch_add(1);
         }
@@ -114,6 +113,71 @@ void WaitForDrain(RipJob& job, plat::EventHandle own)
     }
 }
 
+// Waits until the ring has room for `need` bytes, pacing on the encoder thread's drain below
+// 80 per cent; false when a cancel came first.
+bool WaitForRoom(RipJob& job, plat::EventHandle own, uint32_t need)
+{
+    while (ringFreeSpace(&job.ring) < need) {
+        if (Cancelled(job)) return false;
+        plat::ResetEvent(own);
+        ringArmWake(&job.ring, own, static_cast<int32_t>(job.ringBytes * 8 / 10));
+        // The encoder thread may have drained the ring before the arming: look again.
+        if (ringFreeSpace(&job.ring) >= need) break;
+        plat::EventHandle events[2] = {own, job.wakeEvent};
+        plat::WaitForAnyEvent(events, 2, kPacingWaitMs);
+    }
+    return !Cancelled(job);
+}
+
+// Reads the track into the ring until its end, a cancel or a failed read.
+void ReadTrack(RipJob& job, plat::EventHandle own, SectorBuffer& first, SectorBuffer& second)
+{
+    bool alternate = false;
+    uint32_t d = kFramesPerRead;
+    for (;;) {
+        uint32_t next, end;
+        {
+            plat::CriticalSectionLock guard(job.lock);
+            next = job.nextFrame;
+            end = job.endFrame;
+            if (end - next < kFramesPerRead && next < end) d = end - next;
+        }
+        // Every frame of the track is read, the last one included.
+        if (next >= end) {
+            job.readDone.store(1, std::memory_order_release);
+            return;
+        }
+        if (Cancelled(job) || !WaitForRoom(job, own, d * kFrameBytes)) {
+            job.aborted.store(1, std::memory_order_release);
+            return;
+        }
+        SectorBuffer& current = alternate ? first : second;
+        SectorBuffer& reference = alternate ? second : first;
+        const uint32_t status = Read(job, current, reference, d);
+        alternate = !alternate;
+        if (status != CD_STATUS_OK) {
+            job.readFailed.store(1);
+            job.aborted.store(1, std::memory_order_release);
+            return;
+        }
+        CDSectorHeader* cur = current.header();
+        ringWrite(&job.ring, current.data() + cur->dataOffset, cur->bytesReturned);
+        plat::CriticalSectionLock guard(job.lock);
+        job.nextFrame += cur->frameCount;
+    }
+}
+
+// After a cancel the job is released only once the encoder thread has ended too.
+void WaitForEncoderAfterCancel(RipJob& job)
+{
+    if (plat::WaitForThread(job.encoderThread, kCancelWaitMs) == plat::kWaitObject0) return;
+    job.aborted.store(1, std::memory_order_release);
+    // A thread cannot be stopped safely from outside; it ends by itself, and the job is
+    // released only once both threads have ended.
+    if (plat::WaitForThread(job.encoderThread, kCancelWaitMoreMs) != plat::kWaitObject0)
+        plat::DebugTrace("encoder thread still running after a cancel");
+}
+
 } // namespace
 
 unsigned ReaderThread(void* argument)
@@ -124,80 +188,16 @@ unsigned ReaderThread(void* argument)
 
     OwnEvent own;
     SectorBuffer first, second;
-    bool alternate = false;
-    uint32_t d = kFramesPerRead;
-
     if (!own.handle || !first.memory || !second.memory) {
         job.readFailed.store(1);
         job.aborted.store(1, std::memory_order_release);
     } else {
-        for (;;) {
-            uint32_t next, end;
-            {
-                plat::CriticalSectionLock guard(job.lock);
-                next = job.nextFrame;
-                end = job.endFrame;
-                if (end - next < kFramesPerRead && next < end) d = end - next;
-            }
-            // Every frame of the track is read, the last one included.
-            if (next >= end) {
-                job.readDone.store(1, std::memory_order_release);
-                WaitForDrain(job, own.handle);
-                break;
-            }
-            if (Cancelled(job)) {
-                job.aborted.store(1, std::memory_order_release);
-                break;
-            }
-
-            const uint32_t need = d * kFrameBytes;
-            bool stop = false;
-            while (ringFreeSpace(&job.ring) < need) {
-                if (Cancelled(job)) {
-                    stop = true;
-                    break;
-                }
-                plat::ResetEvent(own.handle);
-                ringArmWake(&job.ring, own.handle, static_cast<int32_t>(job.ringBytes * 8 / 10));
-                // The encoder thread may have drained the ring before the arming: look again.
-                if (ringFreeSpace(&job.ring) >= need) break;
-                plat::EventHandle events[2] = {own.handle, job.wakeEvent};
-                plat::WaitForAnyEvent(events, 2, kPacingWaitMs);
-                if (Cancelled(job)) {
-                    stop = true;
-                    break;
-                }
-            }
-            if (stop) {
-                job.aborted.store(1, std::memory_order_release);
-                break;
-            }
-
-            SectorBuffer& current = alternate ? first : second;
-            SectorBuffer& reference = alternate ? second : first;
-            const uint32_t status = Read(job, current, reference, d);
-            alternate = !alternate;
-            if (status != CD_STATUS_OK) {
-                job.readFailed.store(1);
-                job.aborted.store(1, std::memory_order_release);
-                break;
-            }
-            CDSectorHeader* cur = current.header();
-            ringWrite(&job.ring, current.data() + cur->dataOffset, cur->bytesReturned);
-            plat::CriticalSectionLock guard(job.lock);
-            job.nextFrame += cur->frameCount;
-        }
+        ReadTrack(job, own.handle, first, second);
     }
-
-    if (Cancelled(job)) {
-        if (plat::WaitForThread(job.encoderThread, kCancelWaitMs) != plat::kWaitObject0) {
-            job.aborted.store(1, std::memory_order_release);
-            // A thread cannot be stopped safely from outside; it ends by itself, and the job is
-            // released only once both threads have ended.
-            if (plat::WaitForThread(job.encoderThread, kCancelWaitMoreMs) != plat::kWaitObject0)
-                plat::DebugTrace("encoder thread still running after a cancel");
-        }
-    }
+    // The drive is free for the next track while this one's ring drains.
+    if (job.readEnded) plat::SetEvent(job.readEnded);
+    if (own.handle && job.readDone.load(std::memory_order_acquire)) WaitForDrain(job, own.handle);
+    if (Cancelled(job)) WaitForEncoderAfterCancel(job);
     ringArmWake(&job.ring, nullptr, 0);
     return 0;
 }

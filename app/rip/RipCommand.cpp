@@ -1,21 +1,23 @@
 #include "RipCommand.h"
 
-#include "RipJob.h"
+void PrepareRow(TrackList& list, size_t index)
+{
+    TrackRow& row = list.row(index);
+    row.record.rowNumber = static_cast<int32_t>(index + 1);
+    row.record.ripFlag = 1;
+}
 
-void RipCommand(TrackList& list, RipFrontEnd& frontEnd)
+void RipCommand(TrackList& list, RipFrontEnd& frontEnd, CDHANDLE drive)
 {
     bool any = false;
     for (size_t i = 0; i < list.size(); ++i) {
         TrackRow& row = list.row(i);
         if (!row.checked) continue;
         any = true;
-        row.record.rowNumber = static_cast<int32_t>(i + 1);
-        row.record.ripFlag = 1;
-        const RipResult result = frontEnd.RunTrack(row.record);
-        if (result == RipResult::Finished) row.status = kCompleteStatus;
-        // The job is used by both threads until they have ended (the front-end has waited for
-        // them already when its dialog is gone; then this does nothing).
-        FinishRipJob(g_ripJob);
+        PrepareRow(list, i);
+        // Released (after both its threads have ended) before the next row starts.
+        RipJob job(drive);
+        if (frontEnd.RunTrack(row.record, job) == RipResult::Finished) row.status = kCompleteStatus;
     }
     if (!any) frontEnd.ShowMessage(kNoSelectionText);
 }

@@ -1,6 +1,8 @@
-// The rip command: every ticked row of the track list, top to bottom, one track at a time.
+// The rip command: every ticked row of the track list, top to bottom, one track at a time, each
+// with a job of its own.
 #pragma once
 
+#include "RipJob.h"
 #include "RipProgress.h"
 
 #include "app/cd/TrackList.h"
@@ -16,10 +18,14 @@ public:
     // Runs the track's progress dialog modally; the dialog starts the job (StartRipJob) and
     // this returns the dialog's result once it has ended. The worker threads use the dialog
     // until they end, which may be after the dialog has ended (a cancel): call
-    // FinishRipJob(g_ripJob) before the dialog object goes.
-    virtual RipResult RunTrack(TrackRecord& record) = 0;
+    // FinishRipJob(job) before the dialog object goes.
+    virtual RipResult RunTrack(TrackRecord& record, RipJob& job) = 0;
     // The message box shown when no row is ticked.
     virtual void ShowMessage(const char* text) = 0;
 };
 
-void RipCommand(TrackList& list, RipFrontEnd& frontEnd);
+// Rips from `drive`; the rip command creates and releases every job.
+void RipCommand(TrackList& list, RipFrontEnd& frontEnd, CDHANDLE drive);
+
+// Gives the row its row number and rip flag, as the rip command does before a track's dialog.
+void PrepareRow(TrackList& list, size_t index);

@@ -20,10 +20,11 @@ constexpr QRect kMeterRect(53, 30, 107, 13);
 
 } // namespace
 
-CRipDlg::CRipDlg(const TrackRecord& record, const RipSettings& settings, QWidget* parent)
+CRipDlg::CRipDlg(const TrackRecord& record, const RipSettings& settings, QWidget* parent,
+                 RipJob* job)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      record_(record), settings_(settings)
+      record_(record), settings_(settings), job_(job)
 {
     record_.name[kTrackNameSize - 1] = '\0';
     setWindowTitle(QStringLiteral("RIP TRACKS"));
@@ -80,12 +81,12 @@ void CRipDlg::OnInitDialog()
 
 void CRipDlg::StartJob()
 {
-    StartRipJob(this, record_, settings_);
+    if (job_) StartRipJob(*job_, this, record_, settings_);
 }
 
 void CRipDlg::CancelJob()
 {
-    CancelRipJob(g_ripJob);
+    if (job_) CancelRipJob(*job_);
 }
 
 void CRipDlg::SetPosition(int percent)

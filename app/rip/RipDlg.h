@@ -24,7 +24,9 @@ class CRipDlg : public QDialog, public RipProgress
     Q_OBJECT
 
 public:
-    CRipDlg(const TrackRecord& record, const RipSettings& settings, QWidget* parent = nullptr);
+    // The dialog starts and cancels `job` (none: nothing starts, as in a preview).
+    CRipDlg(const TrackRecord& record, const RipSettings& settings, QWidget* parent = nullptr,
+            RipJob* job = nullptr);
     ~CRipDlg() override;
 
     // Worker threads: both only post to the user-interface thread and never wait for it.
@@ -60,6 +62,7 @@ protected:
 private:
     TrackRecord record_;
     RipSettings settings_;
+    RipJob* job_ = nullptr;
     CPercentMeter* meter_ = nullptr;
     QLabel* track_ = nullptr;
     QPushButton* cancel_ = nullptr;

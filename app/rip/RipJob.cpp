@@ -1,39 +1,27 @@
 #include "RipJob.h"
 
-#include "app/cd/Drive.h"
+#include "StreamOptions.h"
+
 #include "platform/DebugTrace.h"
 
 #include "Veltraenc.h"
 
-#include <cstdio>
-#include <cstring>
-#include <string>
-
-RipJob g_ripJob;
-
 namespace
 {
 
-// Clears the whole job for the next track. Storage and handles of the previous track were
-// released by FinishRipJob.
-void ClearJob(RipJob& job)
+void CloseEventOnce(plat::EventHandle& event)
 {
-    job.encoder = 0;
-    ringRelease(&job.ring);
-    job.nextFrame = job.endFrame = job.lengthFrames = 0;
-    job.cancelRequested.store(0);
-    job.aborted.store(0);
-    job.readDone.store(0);
-    job.readerThread = job.encoderThread = nullptr;
-    job.wakeEvent = nullptr;
-    job.startGate = nullptr;
-    job.chunkBytes = 0;
-    job.ringBytes = 0;
-    job.dialog = nullptr;
-    job.tap = nullptr;
-    job.retries.store(0);
-    job.readFailed.store(0);
-    job.writeFailed.store(0);
+    if (event) plat::CloseEvent(event);
+    event = nullptr;
+}
+
+void WaitUntilEnded(plat::ThreadHandle& thread)
+{
+    if (!thread) return;
+    while (plat::WaitForThread(thread, plat::kInfinite) != plat::kWaitObject0) {
+    }
+    plat::CloseThreadHandle(thread);
+    thread = nullptr;
 }
 
 // An early end of the set-up: the track is skipped as cancelled and nothing it took is kept.
@@ -42,97 +30,47 @@ void EndEarly(RipJob& job, RipProgress* dialog)
     if (job.encoder != 0) xtClose(job.encoder);
     job.encoder = 0;
     ringRelease(&job.ring);
-    if (job.wakeEvent) plat::CloseEvent(job.wakeEvent);
-    job.wakeEvent = nullptr;
+    CloseEventOnce(job.wakeEvent);
+    if (job.readEnded) plat::SetEvent(job.readEnded);
     if (dialog) dialog->Close(RipResult::Cancelled);
 }
 
-void WaitUntilEnded(plat::ThreadHandle thread)
+// The drive's read settings of every rip.
+void ConfigureDrive(CDHANDLE drive)
 {
-    if (!thread) return;
-    while (plat::WaitForThread(thread, plat::kInfinite) != plat::kWaitObject0) {
-    }
-    plat::CloseThreadHandle(thread);
+    ModifyCDParms(drive, CD_PARM_CHECK_FRAMES, kCheckFrames);
+    ModifyCDParms(drive, CD_PARM_OVERLAP_FRAMES, kOverlapFrames);
+    ModifyCDParms(drive, CD_PARM_JITTER_MODE, kJitterMode);
 }
 
-} // namespace
-
-void StartRipJob(RipProgress* dialog, const TrackRecord& track, const RipSettings& settings)
+bool SizeRing(RipJob& job, const TrackRecord& track)
 {
-    RipJob& job = g_ripJob;
-    ClearJob(job);
-
-    job.encoder = xtGetEncoder(settings.encoderType);
-    if (job.encoder == 0) {
-        EndEarly(job, dialog);
-        return;
-    }
-
-    ModifyCDParms(g_drive.handle, CD_PARM_CHECK_FRAMES, kCheckFrames);
-    ModifyCDParms(g_drive.handle, CD_PARM_OVERLAP_FRAMES, kOverlapFrames);
-    ModifyCDParms(g_drive.handle, CD_PARM_JITTER_MODE, kJitterMode);
-
-    {
-        plat::CriticalSectionLock guard(job.lock);
-        job.nextFrame = track.startFrame;
-        job.lengthFrames = track.length;
-        job.endFrame = track.startFrame + track.length;
-    }
-    job.dialog = dialog;
-    job.tap = settings.tap;
-    job.wakeEvent = plat::CreateEvent(false, false);
-
     job.ringBytes = sizeRingBuffer(track.length + 1, kMinimumRingReads * kFramesPerRead);
-    if (!job.wakeEvent || job.ringBytes > 0x7FFFFFFFu ||
+    if (job.ringBytes > 0x7FFFFFFFu ||
         ringInit(&job.ring, static_cast<int32_t>(job.ringBytes)) == 0) {
         plat::DebugTrace("no ring of %u bytes for the track", job.ringBytes);
-        EndEarly(job, dialog);
-        return;
+        return false;
     }
+    return true;
+}
 
-    const int h = job.encoder;
-    xtSetAsciiOption(h, ID3_TITLE, track.name);
-    xtSetAsciiOption(h, ID3_ALBUM, "");
-    xtSetAsciiOption(h, ID3_ARTIST, "");
-    xtSetAsciiOption(h, ID3_YEAR, "");
-    xtSetIntOption(h, ID3_LEVEL, 0);
-    xtSetIntOption(h, MP3_BITRATE, 192);
-    xtSetIntOption(h, MP3_MAX_BITRATE, 320);
-    xtSetIntOption(h, VORBIS_PARAM_5, 128);
-    xtSetIntOption(h, MP3_MODE, 0);
-    xtSetIntOption(h, MP3_ORIGINAL, 0);
-    xtSetIntOption(h, MP3_CRC, 0);
-    xtSetIntOption(h, MP3_COPYRIGHT, 0);
-    xtSetIntOption(h, MP3_PRIVATE, 0);
-    xtSetIntOption(h, LAME_PRESET, 2);
-    xtSetIntOption(h, LAME_MPEG_VERSION, 1);
-    xtSetIntOption(h, LAME_VBR, 1);
-    xtSetIntOption(h, LAME_VBR_QUALITY, 5);
-    xtSetIntOption(h, ID3_TRACK, track.rowNumber);
-    char fileName[261] = {};
-    if (track.ripFlag)
-        std::snprintf(fileName, sizeof fileName, "%.260s",
-                      settings.fileName.empty() ? track.name : settings.fileName.c_str());
-    xtSetAsciiOption(h, OUTPUT_DIR, settings.outputFolder.c_str());
-    xtSetAsciiOption(h, FILE_NAME, fileName);
-    xtSetAsciiOption(h, FILE_DIR, settings.fileDir.c_str());
-    xtSetIntOption(h, LAME_MODE, 0);
-    if (settings.noWrite) xtSetIntOption(h, NO_WRITE, 1);
-
-    if (!settings.noWrite && xtCheckOutputFileExists(h) &&
-        !(dialog && dialog->AskOverwrite(kOverwriteCaption, kOverwriteText))) {
-        EndEarly(job, dialog);
-        return;
-    }
-    if (xtOpenOutputFile(h) == 0) {
+// Asks before overwriting and opens the file; false ends the set-up early.
+bool OpenOutput(RipJob& job, RipProgress* dialog, const RipSettings& settings)
+{
+    if (!settings.noWrite && xtCheckOutputFileExists(job.encoder) &&
+        !(dialog && dialog->AskOverwrite(kOverwriteCaption, kOverwriteText)))
+        return false;
+    if (xtOpenOutputFile(job.encoder) == 0) {
         if (dialog) dialog->ShowError(kOpenErrorCaption, kOpenErrorText);
-        EndEarly(job, dialog);
-        return;
+        return false;
     }
-    job.chunkBytes = kChunkBytes;
+    return true;
+}
 
-    // Both threads wait at the gate until both handles are stored: after a cancel the reader
-    // needs the encoder thread's handle.
+// Both threads wait at the gate until both handles are stored: after a cancel the reader needs
+// the encoder thread's handle.
+void StartThreads(RipJob& job, RipProgress* dialog)
+{
     job.startGate = plat::CreateEvent(true, false);
     if (job.startGate) {
         job.readerThread = plat::CreateThread(ReaderThread, &job);
@@ -146,8 +84,9 @@ void StartRipJob(RipProgress* dialog, const TrackRecord& track, const RipSetting
         if (job.startGate) plat::SetEvent(job.startGate);
         if (!job.encoderThread) {
             WaitUntilEnded(job.readerThread);
-            job.readerThread = nullptr;
             EndEarly(job, dialog);
+        } else if (!job.readerThread && job.readEnded) {
+            plat::SetEvent(job.readEnded);
         }
         return;
     }
@@ -156,20 +95,71 @@ void StartRipJob(RipProgress* dialog, const TrackRecord& track, const RipSetting
     plat::SetEvent(job.startGate);
 }
 
+} // namespace
+
+RipJob::~RipJob()
+{
+    FinishRipJob(*this);
+    CloseEventOnce(readEnded);
+}
+
+void StartRipJob(RipJob& job, RipProgress* dialog, const TrackRecord& track,
+                 const RipSettings& settings)
+{
+    job.readEnded = plat::CreateEvent(true, false);
+    job.encoder = xtGetEncoder(settings.encoderType);
+    if (job.encoder == 0) {
+        EndEarly(job, dialog);
+        return;
+    }
+    ConfigureDrive(job.drive);
+    {
+        plat::CriticalSectionLock guard(job.lock);
+        job.nextFrame = track.startFrame;
+        job.lengthFrames = track.length;
+        job.endFrame = track.startFrame + track.length;
+    }
+    job.dialog = dialog;
+    job.tap = settings.tap;
+    job.wakeEvent = plat::CreateEvent(false, false);
+    if (!job.wakeEvent || !SizeRing(job, track)) {
+        EndEarly(job, dialog);
+        return;
+    }
+    ApplyStreamOptions(
+        job.encoder, track,
+        StreamTarget{settings.outputFolder, settings.noWrite, settings.fileDir, settings.fileName});
+    if (!OpenOutput(job, dialog, settings)) {
+        EndEarly(job, dialog);
+        return;
+    }
+    job.chunkBytes = kChunkBytes;
+    StartThreads(job, dialog);
+}
+
 void CancelRipJob(RipJob& job)
 {
     job.cancelRequested.store(1);
     if (job.wakeEvent) plat::SetEvent(job.wakeEvent);
 }
 
-void FinishRipJob(RipJob& job)
+bool WaitForRipJobRead(RipJob& job, uint32_t ms)
+{
+    if (!job.readEnded) return true;
+    return plat::WaitForEvent(job.readEnded, ms) == plat::kWaitObject0;
+}
+
+RipReport FinishRipJob(RipJob& job)
 {
     WaitUntilEnded(job.readerThread);
     WaitUntilEnded(job.encoderThread);
-    job.readerThread = job.encoderThread = nullptr;
     ringRelease(&job.ring);
-    if (job.wakeEvent) plat::CloseEvent(job.wakeEvent);
-    if (job.startGate) plat::CloseEvent(job.startGate);
-    job.wakeEvent = job.startGate = nullptr;
+    CloseEventOnce(job.wakeEvent);
+    CloseEventOnce(job.startGate);
     job.encoder = 0;
+    RipReport report;
+    report.retries = job.retries.load();
+    report.readFailed = job.readFailed.load() != 0;
+    report.writeFailed = job.writeFailed.load() != 0;
+    return report;
 }

@@ -1,4 +1,5 @@
-// The single shared record of the track being ripped, its set-up and its release.
+// One track's rip job: created by its owner (the rip command), handed to the reader and encoder
+// threads and to the front-end, and released by its owner once both threads have ended.
 #pragma once
 
 #include "RipProgress.h"
@@ -8,6 +9,9 @@
 #include "platform/CriticalSection.h"
 #include "platform/Event.h"
 #include "platform/Thread.h"
+
+#include "Veltraenc.h"
+#include "Veltrarip32.h"
 
 #include <atomic>
 #include <cstdint>
@@ -23,6 +27,14 @@ public:
 };
 
 struct RipJob {
+    RipJob() = default;
+    explicit RipJob(CDHANDLE readFrom) : drive(readFrom) {}
+    // Waits for the threads and releases what the job took (FinishRipJob).
+    ~RipJob();
+    RipJob(const RipJob&) = delete;
+    RipJob& operator=(const RipJob&) = delete;
+
+    CDHANDLE drive = 0;  // the drive the reader reads from; only the reader uses it
     int32_t encoder = 0; // stream handle, 0 for none
     SectorRing ring;
     uint32_t nextFrame = 0; // guarded by lock
@@ -41,23 +53,29 @@ struct RipJob {
     PcmTap* tap = nullptr;
     // Both threads wait on it until both handles are stored.
     plat::EventHandle startGate = nullptr;
-    // For reports: re-reads the reader needed, whether it gave up, whether the stream could
+    // Set (manual reset) once the reader reads no more: the drive is free for the next track.
+    plat::EventHandle readEnded = nullptr;
+    // For the report: re-reads the reader needed, whether it gave up, whether the stream could
     // not write everything.
     std::atomic<uint32_t> retries{0};
     std::atomic<int32_t> readFailed{0};
     std::atomic<int32_t> writeFailed{0};
 };
 
-// The job of the track being ripped; one track at a time.
-extern RipJob g_ripJob;
-
 struct RipSettings {
-    int encoderType = 1;
+    int encoderType = XT_ENCODER_WAV;
     std::string outputFolder;
     PcmTap* tap = nullptr; // optional
     bool noWrite = false;  // encode and tap, but write no file (and ask nothing)
     std::string fileDir;   // folders below the output folder ("a/b"); empty: none
     std::string fileName;  // the file's name when not the track's; the library cleans both
+};
+
+// How a job went, once both its threads have ended.
+struct RipReport {
+    uint32_t retries = 0;     // re-reads the reader needed
+    bool readFailed = false;  // the reader gave up on a read
+    bool writeFailed = false; // the stream could not write everything
 };
 
 // Fixed values of every rip.
@@ -75,15 +93,20 @@ constexpr const char kOpenErrorText[] = "The output file could not be opened!";
 
 // Prepares the job for the track and starts its reader and encoder threads; on an early end
 // (overwrite declined, output not opened, no stream or no ring storage) it closes the dialog
-// with the cancelled result and releases what it took.
-void StartRipJob(RipProgress* dialog, const TrackRecord& track, const RipSettings& settings);
+// with the cancelled result and releases what it took. A job is started once.
+void StartRipJob(RipJob& job, RipProgress* dialog, const TrackRecord& track,
+                 const RipSettings& settings);
 
 // Cancel: the threads wind down by themselves; the reader wakes at once.
 void CancelRipJob(RipJob& job);
 
-// Waits until both threads of the job have ended (they always do), then releases the job's
-// ring storage, event and thread handles. Safe after an early end and when nothing started.
-void FinishRipJob(RipJob& job);
+// True once the job's reader reads no more (at once after an early end); waits at most `ms`.
+bool WaitForRipJobRead(RipJob& job, uint32_t ms);
+
+// Waits until both threads of the job have ended (they always do), releases the job's ring
+// storage, events and thread handles, and reports how it went. Safe after an early end, when
+// nothing started and when called again.
+RipReport FinishRipJob(RipJob& job);
 
 unsigned ReaderThread(void* job);
 unsigned EncoderThread(void* job);

@@ -40,7 +40,7 @@ void LoadSettings()
         settings.Write(kSectionOutput, kKeyEncode, "MP3");
         std::strcpy(encode, "MP3");
     }
-    g_settings.encoderType = MeansMp3(encode) ? kEncoderTypeLame : kEncoderTypeWav;
+    g_settings.encoderType = MeansMp3(encode) ? XT_ENCODER_LAME2 : XT_ENCODER_WAV;
     g_settings.outputFolder = folder;
 
     OpenDrive();
@@ -53,5 +53,5 @@ void SaveSettings(const std::string& folder, const std::string& encode)
     settings.Write(kSectionOutput, kKeyPath, folder.c_str());
     settings.Write(kSectionOutput, kKeyEncode, encode.c_str());
     g_settings.outputFolder = folder;
-    g_settings.encoderType = MeansMp3(encode) ? kEncoderTypeBlade : kEncoderTypeWav;
+    g_settings.encoderType = MeansMp3(encode) ? XT_ENCODER_BLADE : XT_ENCODER_WAV;
 }

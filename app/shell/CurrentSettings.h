@@ -2,18 +2,18 @@
 // changed by the Options sheet.
 #pragma once
 
+#include "include/Veltraenc.h"
+
 #include <string>
 
 struct CurrentSettings {
     std::string outputFolder = ".";
-    int encoderType = 0; // 1 WAV, 3 MP3 (LAME record), 4 MP3 after an Options save
+    // XT_ENCODER_WAV, XT_ENCODER_LAME2 for MP3 at start-up, XT_ENCODER_BLADE for MP3 after an
+    // Options save; 0 until loaded.
+    int encoderType = 0;
 };
 
 extern CurrentSettings g_settings;
-
-constexpr int kEncoderTypeWav = 1;
-constexpr int kEncoderTypeLame = 3;
-constexpr int kEncoderTypeBlade = 4;
 
 // Start-up: reads the drive list and the settings file (writing Encode=MP3 when it is empty),
 // sets the current settings and opens the first drive that answers.

@@ -79,13 +79,13 @@ class GuiRipFrontEnd : public RipFrontEnd
 public:
     explicit GuiRipFrontEnd(CVeltraCDRipDlg& window) : window_(window) {}
 
-    RipResult RunTrack(TrackRecord& record) override
+    RipResult RunTrack(TrackRecord& record, RipJob& job) override
     {
         window_.ShowStatuses();
         const RipSettings settings{g_settings.encoderType, g_settings.outputFolder};
-        CRipDlg dialog(record, settings, &window_);
+        CRipDlg dialog(record, settings, &window_, &job);
         const int code = dialog.exec();
-        FinishRipJob(g_ripJob);
+        FinishRipJob(job);
         return CRipDlg::ResultOf(code);
     }
 
@@ -246,7 +246,7 @@ void CVeltraCDRipDlg::ShowMenu(int menuButton)
 void CVeltraCDRipDlg::OnRip()
 {
     GuiRipFrontEnd frontEnd(*this);
-    RipCommand(tracks_, frontEnd);
+    RipCommand(tracks_, frontEnd, g_drive.handle);
     ShowStatuses();
 }
 

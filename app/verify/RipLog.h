@@ -37,9 +37,6 @@ struct RipLogInfo {
     std::vector<LogTrack> tracks;
 };
 
-// "mm:ss.ff" of a frame count.
-std::string LengthText(uint32_t frames);
-
 std::string RipLogText(const RipLogInfo& info);
 
 } // namespace verify

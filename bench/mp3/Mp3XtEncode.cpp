@@ -1,6 +1,9 @@
 // mp3_xt_encode <type> <input.wav> <output folder> <name>: the PCM after the 44-byte header
 // through xtEncode in 4096-byte pieces, then xtFlush and xtClose, with the options the rip sets
-// (192 kbit/s, at most 320 in VBR, preset 2, VBR quality 5, stereo, MPEG-1, no tag).
+// (ApplyStreamOptions: 192 kbit/s, at most 320 in VBR, preset 2, VBR quality 5, stereo, MPEG-1,
+// no tag).
+#include "app/rip/StreamOptions.h"
+
 #include "Veltraenc.h"
 
 #include <cstdio>
@@ -22,22 +25,12 @@ int main(int argc, char** argv)
     }
     const StreamHandle h = xtGetEncoder(type);
     if (!h) return 1;
-    xtSetAsciiOption(h, ID3_TITLE, argv[4]);
-    xtSetIntOption(h, ID3_LEVEL, 0);
-    xtSetIntOption(h, MP3_BITRATE, 192);
-    xtSetIntOption(h, MP3_MAX_BITRATE, 320);
-    xtSetIntOption(h, MP3_MODE, 0);
-    xtSetIntOption(h, MP3_ORIGINAL, 0);
-    xtSetIntOption(h, MP3_CRC, 0);
-    xtSetIntOption(h, MP3_COPYRIGHT, 0);
-    xtSetIntOption(h, MP3_PRIVATE, 0);
-    xtSetIntOption(h, LAME_PRESET, 2);
-    xtSetIntOption(h, LAME_MPEG_VERSION, 1);
-    xtSetIntOption(h, LAME_VBR, 1);
-    xtSetIntOption(h, LAME_VBR_QUALITY, 5);
-    xtSetAsciiOption(h, OUTPUT_DIR, argv[3]);
-    xtSetAsciiOption(h, FILE_NAME, argv[4]);
-    xtSetIntOption(h, LAME_MODE, 0);
+    // The very options a rip sets, from the rip's own function.
+    TrackRecord track{};
+    std::snprintf(track.name, sizeof track.name, "%s", argv[4]);
+    track.rowNumber = 1;
+    track.ripFlag = 1;
+    ApplyStreamOptions(h, track, StreamTarget{argv[3], false});
     if (!xtOpenOutputFile(h) || !xtInit(h)) return 1;
     std::vector<unsigned char> piece(4096);
     for (size_t n; (n = std::fread(piece.data(), 1, piece.size(), in)) > 0;)

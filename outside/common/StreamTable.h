@@ -4,6 +4,7 @@
 #pragma once
 
 #include "BladeEnc.h"
+#include "BoundaryGuard.h"
 
 #include <array>
 #include <cstddef>
@@ -53,13 +54,9 @@ private:
 };
 
 // Runs an entry point's work; what it throws becomes an error result.
-template <typename Work> uint32_t Guarded(Work work)
+template <typename Work> uint32_t Guarded(Work work) noexcept
 {
-    try {
-        return work();
-    } catch (...) {
-        return BE_ERR_INVALID_PARAMETERS;
-    }
+    return boundary::Guarded<uint32_t>(BE_ERR_INVALID_PARAMETERS, work);
 }
 
 // beEncodeChunk of an encoder with ChunkSamples(), IsFinished() and

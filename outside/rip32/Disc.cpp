@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -42,11 +43,11 @@ void PutBigEndian(uint8_t* out, uint32_t v)
 void PutAddress(uint8_t* out, lsn_t lsn, uint32_t form)
 {
     if (form == 1) {
-        const uint32_t abs = static_cast<uint32_t>(lsn) + 150;
+        const uint32_t abs = static_cast<uint32_t>(lsn) + CD_LEAD_IN_FRAMES;
         out[0] = 0;
-        out[1] = static_cast<uint8_t>(abs / 4500);
-        out[2] = static_cast<uint8_t>((abs / 75) % 60);
-        out[3] = static_cast<uint8_t>(abs % 75);
+        out[1] = static_cast<uint8_t>(abs / CD_FRAMES_PER_MINUTE);
+        out[2] = static_cast<uint8_t>((abs / CD_FRAMES_PER_SECOND) % 60);
+        out[3] = static_cast<uint8_t>(abs % CD_FRAMES_PER_SECOND);
     } else {
         PutBigEndian(out, static_cast<uint32_t>(lsn));
     }
@@ -108,15 +109,29 @@ std::unique_ptr<Disc> Disc::Open(const std::string& source, bool image)
     disc->cdio_ = cdio;
     disc->image_ = image;
     if (image) disc->faults_.Load(source + ".faults");
-    // A cue image keeps every frame at frame number x 2352 in one data file.
-    if (image && cdio_get_driver_id(cdio) == DRIVER_BINCUE)
-        if (const char* bin = cdio_get_arg(cdio, "source")) disc->dataFile_ = bin;
+    // A cue image keeps every frame at frame number x CD_FRAME_BYTES in one data file.
+    if (image && cdio_get_driver_id(cdio) == DRIVER_BINCUE) {
+        if (const char* bin = cdio_get_arg(cdio, "source")) {
+            disc->dataFile_ = bin;
+            disc->dataFd_ = ::open(bin, O_RDONLY | O_CLOEXEC);
+        }
+    }
     return disc;
 }
 
 Disc::~Disc()
 {
+    if (dataFd_ >= 0) ::close(dataFd_);
     if (cdio_) cdio_destroy(cdio_);
+}
+
+int64_t Disc::DataFileSize() const
+{
+    struct stat st {
+    };
+    // The descriptor sees the file shrink just as libcdio's own reads do.
+    const int result = dataFd_ >= 0 ? fstat(dataFd_, &st) : stat(dataFile_.c_str(), &st);
+    return result == 0 ? static_cast<int64_t>(st.st_size) : -1;
 }
 
 void Disc::SetParameter(uint32_t parameter, uint32_t value)
@@ -197,10 +212,8 @@ bool Disc::OnDisc(uint32_t first, uint32_t count)
     // An image file that lost its end after it was opened: libcdio fills what is gone from its
     // buffers and reports success, so look at the file itself.
     if (!dataFile_.empty()) {
-        struct stat st {
-        };
-        if (stat(dataFile_.c_str(), &st) != 0) return false;
-        return (static_cast<int64_t>(first) + count) * CD_FRAME_BYTES <= st.st_size;
+        const int64_t size = DataFileSize();
+        return size >= 0 && (static_cast<int64_t>(first) + count) * CD_FRAME_BYTES <= size;
     }
     return true;
 }

@@ -32,6 +32,8 @@ public:
 
 private:
     Disc() = default;
+    // The data file's size in bytes; -1 when it cannot be told.
+    int64_t DataFileSize() const;
     // Reads the frames of [first, first + count) into out; frames off the disc read as zeros.
     bool ReadFrames(int64_t first, uint32_t count, uint8_t* out);
     // Reads size bytes of the disc's byte stream from byte position pos.
@@ -49,6 +51,7 @@ private:
     uint32_t jitterMode_ = 2;
     bool image_ = false;
     std::string dataFile_; // the data file of a cue image, for its size
+    int dataFd_ = -1;      // dataFile_ opened once, so a read looks up no path
     std::vector<uint8_t> scratch_;
     std::vector<uint8_t> frames_;
 };

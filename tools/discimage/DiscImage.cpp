@@ -21,8 +21,8 @@ namespace
 std::string Msf(uint32_t frames)
 {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", frames / 4500, (frames / 75) % 60,
-                  frames % 75);
+    std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", frames / CD_FRAMES_PER_MINUTE,
+                  (frames / CD_FRAMES_PER_SECOND) % 60, frames % CD_FRAMES_PER_SECOND);
     return buf;
 }
 
@@ -79,11 +79,11 @@ void ToneFrame(uint32_t trackIndex, uint32_t frameInTrack, uint32_t trackLength,
     const double root = kRoots[trackIndex % 8];
     const double partials[3] = {root, root * 1.5, root * 2.0};
     const double weights[3] = {0.5, 0.3, 0.2};
-    const double fade = 75.0; // one second
-    for (uint32_t i = 0; i < kSamplesPerFrame; ++i) {
-        const double n = static_cast<double>(frameInTrack) * kSamplesPerFrame + i;
-        const double t = n / 44100.0;
-        const double pos = n / kSamplesPerFrame;
+    const double fade = CD_FRAMES_PER_SECOND; // one second
+    for (uint32_t i = 0; i < CD_SAMPLES_PER_FRAME; ++i) {
+        const double n = static_cast<double>(frameInTrack) * CD_SAMPLES_PER_FRAME + i;
+        const double t = n / CD_SAMPLE_RATE;
+        const double pos = n / CD_SAMPLES_PER_FRAME;
         double env = std::min(1.0, pos / fade) * std::min(1.0, (trackLength - pos) / fade);
         env = std::max(0.0, env);
         double l = 0, r = 0;
@@ -107,13 +107,13 @@ void ToneFrame(uint32_t trackIndex, uint32_t frameInTrack, uint32_t trackLength,
 // A Mode 1 sector: sync pattern, header with its own address, then zeros.
 void DataFrame(uint32_t frame, uint8_t* out)
 {
-    std::memset(out, 0, kFrameBytes);
+    std::memset(out, 0, CD_FRAME_BYTES);
     std::memset(out + 1, 0xFF, 10);
-    const uint32_t abs = frame + 150;
+    const uint32_t abs = frame + CD_LEAD_IN_FRAMES;
     auto bcd = [](uint32_t v) { return static_cast<uint8_t>(((v / 10) << 4) | (v % 10)); };
-    out[12] = bcd(abs / 4500);
-    out[13] = bcd((abs / 75) % 60);
-    out[14] = bcd(abs % 75);
+    out[12] = bcd(abs / CD_FRAMES_PER_MINUTE);
+    out[13] = bcd((abs / CD_FRAMES_PER_SECOND) % 60);
+    out[14] = bcd(abs % CD_FRAMES_PER_SECOND);
     out[15] = 1;
 }
 
@@ -131,15 +131,15 @@ void PatternSample(uint32_t frame, uint32_t index, uint8_t out[4])
 
 void PatternFrame(uint32_t frame, uint8_t* out)
 {
-    for (uint32_t i = 0; i < kSamplesPerFrame; ++i)
-        PatternSample(frame, i, out + i * 4);
+    for (uint32_t i = 0; i < CD_SAMPLES_PER_FRAME; ++i)
+        PatternSample(frame, i, out + i * CD_SAMPLE_FRAME_BYTES);
 }
 
 std::vector<uint8_t> PatternBytes(uint32_t start, uint32_t length)
 {
-    std::vector<uint8_t> bytes(static_cast<size_t>(length) * kFrameBytes);
+    std::vector<uint8_t> bytes(static_cast<size_t>(length) * CD_FRAME_BYTES);
     for (uint32_t f = 0; f < length; ++f)
-        PatternFrame(start + f, bytes.data() + static_cast<size_t>(f) * kFrameBytes);
+        PatternFrame(start + f, bytes.data() + static_cast<size_t>(f) * CD_FRAME_BYTES);
     return bytes;
 }
 
@@ -158,7 +158,7 @@ uint32_t ParseLength(const std::string& text)
         std::string rest = text.substr(colon + 1);
         unsigned long s = std::stoul(rest, &used);
         if (used != rest.size() || s >= 60) throw std::invalid_argument(text);
-        return static_cast<uint32_t>((m * 60 + s) * 75);
+        return static_cast<uint32_t>((m * 60 + s) * CD_FRAMES_PER_SECOND);
     } catch (const std::logic_error&) {
         throw std::runtime_error("bad length \"" + text + "\" (frames, or minutes:seconds)");
     }
@@ -207,32 +207,33 @@ WrittenImage WriteDiscImage(const DiscLayout& layout, const std::string& basePat
 
     BinWriter bin(image.binPath);
     const uint32_t chunkFrames = 256;
-    std::vector<uint8_t> chunk(static_cast<size_t>(chunkFrames) * kFrameBytes);
+    std::vector<uint8_t> chunk(static_cast<size_t>(chunkFrames) * CD_FRAME_BYTES);
     for (size_t t = 0; t < layout.audioLengths.size(); ++t) {
         const uint32_t start = image.trackStarts[t], len = layout.audioLengths[t];
         for (uint32_t f = 0; f < len; f += chunkFrames) {
             const uint32_t n = std::min(chunkFrames, len - f);
             for (uint32_t k = 0; k < n; ++k) {
-                uint8_t* out = chunk.data() + static_cast<size_t>(k) * kFrameBytes;
+                uint8_t* out = chunk.data() + static_cast<size_t>(k) * CD_FRAME_BYTES;
                 if (layout.audio == Audio::Pattern)
                     PatternFrame(start + f + k, out);
                 else if (layout.audio == Audio::Tones)
                     ToneFrame(static_cast<uint32_t>(t), f + k, len, out);
                 else
-                    std::memset(out, 0, kFrameBytes);
+                    std::memset(out, 0, CD_FRAME_BYTES);
             }
-            bin.Write(static_cast<uint64_t>(start + f) * kFrameBytes, chunk.data(),
-                      static_cast<size_t>(n) * kFrameBytes);
+            bin.Write(static_cast<uint64_t>(start + f) * CD_FRAME_BYTES, chunk.data(),
+                      static_cast<size_t>(n) * CD_FRAME_BYTES);
         }
     }
     if (layout.dataLength) {
         const uint32_t start = image.trackStarts.back();
         for (uint32_t f = 0; f < layout.dataLength; ++f) {
             DataFrame(start + f, chunk.data());
-            bin.Write(static_cast<uint64_t>(start + f) * kFrameBytes, chunk.data(), kFrameBytes);
+            bin.Write(static_cast<uint64_t>(start + f) * CD_FRAME_BYTES, chunk.data(),
+                      CD_FRAME_BYTES);
         }
     }
-    bin.Extend(static_cast<uint64_t>(image.leadout) * kFrameBytes);
+    bin.Extend(static_cast<uint64_t>(image.leadout) * CD_FRAME_BYTES);
     bin.Close();
 
     std::string text;

@@ -2,6 +2,8 @@
 // with audio that encodes its own position so that a rip can be checked byte for byte.
 #pragma once
 
+#include "CdAudio.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,20 +11,14 @@
 namespace discimage
 {
 
-constexpr uint32_t kFrameBytes = 2352;
-constexpr uint32_t kSamplesPerFrame = 588;
-// Frames between an Enhanced CD's last audio frame and its data track: the first session's
-// lead-out (6750), the second session's lead-in (4500) and the data track's pregap (150).
-constexpr uint32_t kEnhancedCdGap = 11400;
-
 enum class Audio { Pattern, Tones, Silence };
 enum class Format { Cue, Toc };
 
 struct DiscLayout {
     int firstTrack = 1;
-    std::vector<uint32_t> audioLengths; // frames, one per audio track
-    uint32_t dataLength = 0;            // frames of a data track after the audio; 0 for none
-    uint32_t dataGap = kEnhancedCdGap;  // frames between the last audio frame and the data track
+    std::vector<uint32_t> audioLengths;    // frames, one per audio track
+    uint32_t dataLength = 0;               // frames of a data track after the audio; 0 for none
+    uint32_t dataGap = CD_ENHANCED_CD_GAP; // frames between the last audio frame and the data track
     Audio audio = Audio::Pattern;
     Format format = Format::Cue;
 };

@@ -60,6 +60,7 @@ struct EncoderRun {
     {
         ringRelease(&job.ring);
         plat::CloseEvent(job.startGate);
+        job.startGate = nullptr;
     }
     RipJob job;
     RecordingProgress progress;

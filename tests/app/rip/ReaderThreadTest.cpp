@@ -1,7 +1,6 @@
 // The reader thread against the scripted fake CD-access library.
 #include "FakeCdAccess.h"
 
-#include "app/cd/Drive.h"
 #include "app/rip/RipJob.h"
 #include "discimage/DiscImage.h"
 
@@ -21,7 +20,7 @@ public:
     {
         fakecd::Reset();
         fakecd::Script(std::move(script));
-        g_drive.handle = 1;
+        job.drive = 1;
         job.nextFrame = start;
         job.endFrame = start + length;
         job.lengthFrames = length;
@@ -43,6 +42,7 @@ public:
         ringRelease(&job.ring);
         plat::CloseEvent(job.wakeEvent);
         plat::CloseEvent(job.startGate);
+        job.wakeEvent = job.startGate = nullptr;
     }
 
     bool Ends(uint32_t ms = 30000)

@@ -70,6 +70,7 @@ public:
     int closes = 0;
     std::function<void(int)> onPosition;
     std::thread canceller;
+    RipJob* job = nullptr;
 
 private:
     std::function<bool()> overwrite_;
@@ -80,15 +81,18 @@ private:
 class TestFrontEnd : public RipFrontEnd
 {
 public:
-    RipResult RunTrack(TrackRecord& record) override
+    RipResult RunTrack(TrackRecord& record, RipJob& job) override
     {
         dialogs.push_back(
             std::make_unique<TestDialog>([this, record] { return overwrite(record); }));
         TestDialog& dialog = *dialogs.back();
+        dialog.job = &job;
         if (configure) configure(dialog);
         records.push_back(record);
-        StartRipJob(&dialog, record, settings);
-        return dialog.Wait();
+        StartRipJob(job, &dialog, record, settings);
+        const RipResult result = dialog.Wait();
+        reports.push_back(FinishRipJob(job));
+        return result;
     }
     void ShowMessage(const char* text) override { messages.push_back(text); }
 
@@ -97,6 +101,7 @@ public:
     std::function<void(TestDialog&)> configure;
     std::vector<std::unique_ptr<TestDialog>> dialogs;
     std::vector<TrackRecord> records;
+    std::vector<RipReport> reports;
     std::vector<std::string> messages;
 };
 
@@ -141,7 +146,7 @@ protected:
 TEST_F(RipJobTest, TicksRowsAreRippedInOrderAndMarkedComplete)
 {
     Load({75, 1, 28});
-    RipCommand(list, ui);
+    RipCommand(list, ui, g_drive.handle);
     ASSERT_EQ(ui.records.size(), 3u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(ui.records[i].rowNumber, i + 1);
@@ -158,11 +163,11 @@ TEST_F(RipJobTest, NoTickedRowShowsTheMessageOnce)
 {
     Load({75});
     list.CheckAll(false);
-    RipCommand(list, ui);
+    RipCommand(list, ui, g_drive.handle);
     EXPECT_EQ(ui.messages, std::vector<std::string>{"You must select one Item to operate it!"});
     TrackList empty;
     ui.messages.clear();
-    RipCommand(empty, ui);
+    RipCommand(empty, ui, g_drive.handle);
     EXPECT_EQ(ui.messages.size(), 1u);
     EXPECT_TRUE(ui.records.empty());
 }
@@ -172,7 +177,7 @@ TEST_F(RipJobTest, DecliningTheOverwriteSkipsOnlyThatTrackAndLeavesItsFileAlone)
     Load({30, 30, 30});
     testsupport::WriteFile(out / "Track 02.wav", "keep me");
     ui.overwrite = [](const TrackRecord& r) { return std::string(r.name) != "Track 02"; };
-    RipCommand(list, ui);
+    RipCommand(list, ui, g_drive.handle);
     EXPECT_EQ(list.row(0).status, "complete");
     EXPECT_EQ(list.row(1).status, "");
     EXPECT_EQ(list.row(2).status, "complete");
@@ -191,12 +196,12 @@ TEST_F(RipJobTest, EarlyEndsGiveTheirStreamBackSoHandlesNeverRunOut)
     testsupport::WriteFile(out / "Track 01.wav", "x");
     ui.overwrite = [](const TrackRecord&) { return false; };
     for (int i = 0; i < 40; ++i)
-        RipCommand(list, ui);
+        RipCommand(list, ui, g_drive.handle);
     const int h = xtGetEncoder(XT_ENCODER_WAV);
     EXPECT_NE(h, 0);
     xtClose(h);
     ui.overwrite = [](const TrackRecord&) { return true; };
-    RipCommand(list, ui);
+    RipCommand(list, ui, g_drive.handle);
     EXPECT_EQ(list.row(0).status, "complete");
 }
 
@@ -205,7 +210,7 @@ TEST_F(RipJobTest, AnOutputThatCannotBeOpenedIsReportedAndSkipped)
     Load({10});
     testsupport::WriteFile(out / "file", "");
     ui.settings.outputFolder = out / "file"; // a file where the folder should be
-    RipCommand(list, ui);
+    RipCommand(list, ui, g_drive.handle);
     EXPECT_EQ(ui.dialogs[0]->errors,
               std::vector<std::string>{"Error|The output file could not be opened!"});
     EXPECT_EQ(list.row(0).status, "");
@@ -219,13 +224,13 @@ TEST_F(RipJobTest, CancelDuringTheRipLeavesAShorterValidFileAndNoMark)
             if (percent == 5) {
                 // The dialog's Cancel, from another thread than the encoder thread.
                 d.canceller = std::thread([&d] {
-                    CancelRipJob(g_ripJob);
+                    CancelRipJob(*d.job);
                     d.Close(RipResult::Cancelled);
                 });
             }
         };
     };
-    RipCommand(list, ui);
+    RipCommand(list, ui, g_drive.handle);
     EXPECT_EQ(list.row(0).status, "");
     auto wav = Wav("Track 01");
     ASSERT_GT(wav.size(), 44u);
@@ -240,9 +245,11 @@ TEST_F(RipJobTest, CancelDuringTheRipLeavesAShorterValidFileAndNoMark)
 TEST_F(RipJobTest, AReadErrorEndsTheTrackUnmarkedAndTheNextTrackStillRips)
 {
     Load({100, 100}, "error 50 2\n");
-    RipCommand(list, ui);
+    RipCommand(list, ui, g_drive.handle);
     EXPECT_EQ(list.row(0).status, "");
-    EXPECT_EQ(g_ripJob.readFailed.load(), 0); // cleared by the second track's set-up
+    ASSERT_EQ(ui.reports.size(), 2u);
+    EXPECT_TRUE(ui.reports[0].readFailed);
+    EXPECT_FALSE(ui.reports[1].readFailed); // each track has a job of its own
     EXPECT_EQ(list.row(1).status, "complete");
     EXPECT_EQ(Data(Wav("Track 02")), Track(1, 100));
     auto first = Data(Wav("Track 01"));
@@ -253,10 +260,10 @@ TEST_F(RipJobTest, AReadErrorEndsTheTrackUnmarkedAndTheNextTrackStillRips)
 TEST_F(RipJobTest, StatusFourAndJitterAreRecoveredBitForBit)
 {
     Load({300}, "retry 40 2\nshift 120-130 12\nshift 200 -7 1\n");
-    RipCommand(list, ui);
+    RipCommand(list, ui, g_drive.handle);
     EXPECT_EQ(list.row(0).status, "complete");
     EXPECT_EQ(Data(Wav("Track 01")), Track(0, 300));
-    EXPECT_GT(g_ripJob.retries.load(), 0u);
+    EXPECT_GT(ui.reports.at(0).retries, 0u);
 }
 
 namespace
@@ -278,7 +285,7 @@ TEST_F(RipJobTest, TheTapSeesEveryByteAndNoWriteLeavesNoFileAndAsksNothing)
     ui.settings.tap = &tap;
     ui.settings.noWrite = true;
     ui.overwrite = [](const TrackRecord&) -> bool { throw std::logic_error("asked"); };
-    RipCommand(list, ui);
+    RipCommand(list, ui, g_drive.handle);
     EXPECT_EQ(list.row(0).status, "complete");
     EXPECT_EQ(tap.pcm, Track(0, 100));
     EXPECT_TRUE(ui.dialogs[0]->questions.empty());

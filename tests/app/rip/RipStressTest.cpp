@@ -68,10 +68,15 @@ private:
         bool expected = false;
         if (!cancelled_.compare_exchange_strong(expected, true)) return;
         canceller_ = std::thread([this] {
-            CancelRipJob(g_ripJob);
+            CancelRipJob(*job);
             Close(RipResult::Cancelled);
         });
     }
+
+public:
+    RipJob* job = nullptr;
+
+private:
     When when_;
     int percent_;
     plat::EventHandle closed_;
@@ -84,14 +89,15 @@ private:
 class StressFrontEnd : public RipFrontEnd
 {
 public:
-    RipResult RunTrack(TrackRecord& record) override
+    RipResult RunTrack(TrackRecord& record, RipJob& job) override
     {
         if (before) before();
         CancellingDialog dialog(when, percent);
-        StartRipJob(&dialog, record, settings);
+        dialog.job = &job;
+        StartRipJob(job, &dialog, record, settings);
         dialog.Started();
         const RipResult result = dialog.Wait();
-        FinishRipJob(g_ripJob); // the threads use the dialog until they end
+        FinishRipJob(job); // the threads use the dialog until they end
         return result;
     }
     void ShowMessage(const char*) override {}
@@ -175,7 +181,7 @@ TEST(RipStress, FortyTracksInARowLeakNoThreadHandleOrStream)
         EXPECT_EQ(SettledThreadCount(threads), threads) << "before track " << tracks + 1;
         ++tracks;
     };
-    RipCommand(list, ui);
+    RipCommand(list, ui, g_drive.handle);
     EXPECT_EQ(tracks, 40);
     for (size_t i = 0; i < list.size(); ++i)
         EXPECT_EQ(list.row(i).status, "complete") << i;
@@ -211,7 +217,7 @@ TEST(RipStress, AHundredCancelsAtRandomMomentsLeaveValidFiles)
         ui.when = static_cast<CancellingDialog::When>(1 + random() % 3);
         ui.percent = static_cast<int>(random() % 100);
         list.row(0).status.clear();
-        RipCommand(list, ui); // deadlock shows as a test time-out
+        RipCommand(list, ui, g_drive.handle); // deadlock shows as a test time-out
         const std::string file = out / (std::string("Track 01.") + Extension(type));
         ASSERT_TRUE(testsupport::FileExists(file)) << round;
         EXPECT_TRUE(ValidFile(type, file)) << "round " << round << " type " << type;

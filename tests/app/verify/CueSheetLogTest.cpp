@@ -112,7 +112,7 @@ TEST(RipLog, TracksOfEveryOutcome)
     EXPECT_NE(text.find("\n2 of 3 tracks read completely; 1 of 2 verified accurate\n"),
               std::string::npos)
         << text;
-    EXPECT_EQ(LengthText(270000), "60:00.00");
+    EXPECT_EQ(MsfText(270000, '.'), "60:00.00");
 }
 
 TEST(CueSheet, DiscInformationAndOnlyValidCodes)

@@ -37,8 +37,8 @@ struct Disc {
     std::vector<uint8_t> Track(size_t i) const
     {
         const auto bin = ReadBytes(image.binPath);
-        const size_t from = size_t{image.trackStarts[i]} * discimage::kFrameBytes;
-        const size_t size = size_t{lengths[i]} * discimage::kFrameBytes;
+        const size_t from = size_t{image.trackStarts[i]} * CD_FRAME_BYTES;
+        const size_t size = size_t{lengths[i]} * CD_FRAME_BYTES;
         return std::vector<uint8_t>(bin.begin() + static_cast<long>(from),
                                     bin.begin() + static_cast<long>(from + size));
     }

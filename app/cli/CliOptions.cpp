@@ -1,0 +1,170 @@
+#include "CliOptions.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+
+const char kCliUsage[] =
+    "usage: veltracdrip-cli [options]\n"
+    "Rips the audio tracks of the disc in the first CD drive that answers, one file per track.\n"
+    "\n"
+    "  --list               only list the tracks\n"
+    "  --tracks LIST        rip only these rows of the list, e.g. 1,3-5 (default: every audio\n"
+    "                       track; a data track is ripped only when named here)\n"
+    "  --image PATH         use a disc image (cue/bin or cdrdao toc) instead of a drive\n"
+    "  --out DIR            output folder (default: Path in VeltraCDRipper.ini, else the\n"
+    "                       program's folder); not saved\n"
+    "  --format wav|mp3|ogg output format (default: Encode in VeltraCDRipper.ini)\n"
+    "  --jobs N             encode up to N tracks at once, 1 to 16 (default: the processor\n"
+    "                       cores, at most 4); the disc is still read one track after another\n"
+    "  --overwrite          overwrite existing files without asking; without it the question\n"
+    "                       is asked on the terminal, and with no terminal the track is skipped\n"
+    "  --cue                write a CUE sheet of the ripped tracks, <CDDB disc id>.cue, into\n"
+    "                       the output folder (one FILE per track)\n"
+    "  --log                write a rip log, <CDDB disc id>.log, into the output folder\n"
+    "  --accuraterip FILE   verify every ripped audio track against this AccurateRip database\n"
+    "                       response (the dBAR-NNN-XXXXXXXX-XXXXXXXX-XXXXXXXX.bin file of the\n"
+    "                       disc; nothing is fetched from the network)\n"
+    "  --verify-only        read the tracks and report their checksums (and, with --accuraterip,\n"
+    "                       whether they are accurate) without writing audio files\n"
+    "  --lookup             look the disc up (MusicBrainz, then gnudb) and name and tag the\n"
+    "                       files after what is found\n"
+    "  --release N          with --lookup: take the Nth release found (default 1)\n"
+    "  --name TEMPLATE      with --lookup: file names from %t (track number), %n (title), %a\n"
+    "                       (track artist), %A (album artist), %d (album), %y (year); \"/\"\n"
+    "                       makes folders (default: NameFormat in [Lookup], else \"%A/%d/%t %n\")\n"
+    "  --musicbrainz-url URL, --gnudb-url URL\n"
+    "                       the servers asked (default: MusicBrainzUrl and GnudbUrl in [Lookup])\n"
+    "  --cover              with --lookup: embed the release's front cover and write cover.jpg\n"
+    "  --help               show this text\n"
+    "\n"
+    "Files are named after the tracks (\"Track 05.wav\"). Ctrl-C cancels the tracks being ripped;\n"
+    "their files keep what was ripped so far. Disc images named in VELTRARIP32_IMAGES (a\n"
+    "':'-separated list) come before real drives. The exit status is 0 when every track was\n"
+    "ripped, 1 when one or more were not, 2 for a bad command line, an unusable format or an\n"
+    "AccurateRip response that cannot be used for the disc, 3 when every track was ripped but\n"
+    "one or more audio tracks did not match the AccurateRip response.\n";
+
+namespace
+{
+
+constexpr int kMaxJobs = 16;
+constexpr int kMaxDefaultJobs = 4;
+constexpr int kMaxRow = 99;
+
+// Parses "1,3-5" into row numbers; false on anything else.
+bool ParseRows(const std::string& text, std::set<int>& rows)
+{
+    if (text.empty() || text.back() == ',') return false;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t comma = text.find(',', pos);
+        if (comma == std::string::npos) comma = text.size();
+        const std::string item = text.substr(pos, comma - pos);
+        int a = 0, b = 0;
+        char extra = 0;
+        if (std::sscanf(item.c_str(), "%d-%d%c", &a, &b, &extra) == 2) {
+        } else if (std::sscanf(item.c_str(), "%d%c", &a, &extra) == 1) {
+            b = a;
+        } else {
+            return false;
+        }
+        if (a < 1 || b < a || b > kMaxRow) return false;
+        for (int r = a; r <= b; ++r)
+            rows.insert(r);
+        pos = comma + 1;
+    }
+    return !rows.empty();
+}
+
+bool ParseJobs(const std::string& text, int& jobs)
+{
+    int n = 0;
+    char extra = 0;
+    if (std::sscanf(text.c_str(), "%d%c", &n, &extra) != 1 || n < 1 || n > kMaxJobs) return false;
+    jobs = n;
+    return true;
+}
+
+} // namespace
+
+int DefaultJobs()
+{
+    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    return std::clamp(cores, 1, kMaxDefaultJobs);
+}
+
+bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& error)
+{
+    options.jobs = DefaultJobs();
+    std::string tracks, jobs;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= argc) return false;
+            into = argv[++i];
+            return true;
+        };
+        bool ok = true;
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            return true;
+        } else if (arg == "--list") {
+            options.listOnly = true;
+        } else if (arg == "--overwrite") {
+            options.overwrite = true;
+        } else if (arg == "--image") {
+            ok = value(options.image);
+        } else if (arg == "--out") {
+            ok = value(options.out);
+        } else if (arg == "--format") {
+            ok = value(options.format);
+        } else if (arg == "--tracks") {
+            ok = value(tracks);
+        } else if (arg == "--jobs") {
+            ok = value(jobs);
+            if (ok && !ParseJobs(jobs, options.jobs)) {
+                error = "bad job count \"" + jobs + "\" (1 to 16)";
+                return false;
+            }
+        } else if (arg == "--cue") {
+            options.verify.cue = true;
+        } else if (arg == "--log") {
+            options.verify.log = true;
+        } else if (arg == "--verify-only") {
+            options.verify.verifyOnly = true;
+        } else if (arg == "--accuraterip") {
+            ok = value(options.verify.response) && !options.verify.response.empty();
+        } else if (arg == "--lookup") {
+            options.lookup.lookup = true;
+        } else if (arg == "--cover") {
+            options.lookup.cover = true;
+        } else if (arg == "--release") {
+            std::string n;
+            char extra = 0;
+            ok = value(n) && std::sscanf(n.c_str(), "%d%c", &options.lookup.release, &extra) == 1 &&
+                 options.lookup.release >= 1;
+        } else if (arg == "--name" || arg == "--musicbrainz-url" || arg == "--gnudb-url") {
+            std::string v;
+            ok = value(v);
+            (arg == "--name"        ? options.lookup.name
+             : arg == "--gnudb-url" ? options.lookup.gnudbUrl
+                                    : options.lookup.musicBrainzUrl) = v;
+        } else {
+            ok = false;
+        }
+        if (!ok) {
+            error = "bad option " + arg + " (see --help)";
+            return false;
+        }
+    }
+    if (!tracks.empty() && !ParseRows(tracks, options.rows)) {
+        error = "bad track list \"" + tracks + "\" (rows, e.g. 1,3-5)";
+        return false;
+    }
+    if (options.verify.verifyOnly && options.verify.cue) {
+        error = "--cue describes the audio files, which --verify-only does not write";
+        return false;
+    }
+    return true;
+}

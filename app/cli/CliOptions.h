@@ -1,0 +1,39 @@
+// The console ripper's command line: parsed into one record before anything is opened.
+#pragma once
+
+#include "VerifiedRip.h"
+
+#include <optional>
+#include <set>
+#include <string>
+
+// The look-up options; unset ones take their value from [Lookup] of the settings file.
+struct LookupCommandLine {
+    bool lookup = false; // --lookup
+    bool cover = false;  // --cover
+    int release = 1;     // --release N
+    std::optional<std::string> name, musicBrainzUrl, gnudbUrl;
+};
+
+struct CliOptions {
+    std::string image;  // --image
+    std::string out;    // --out
+    std::string format; // --format, empty for the settings file's
+    std::set<int> rows; // --tracks, empty for every audio track
+    bool listOnly = false;
+    bool overwrite = false;
+    bool help = false;
+    int jobs = 1; // --jobs: tracks encoded at once
+    VerifyOptions verify;
+    LookupCommandLine lookup;
+};
+
+// The usage text of --help.
+extern const char kCliUsage[];
+
+// The default of --jobs: the processor cores, at most 4.
+int DefaultJobs();
+
+// Parses argv; false with `error` (one line, without the program's name) for a bad command
+// line. `--help` sets help and stops there.
+bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& error);

@@ -1,0 +1,184 @@
+#include "ConsoleRip.h"
+
+#include "app/rip/RipCommand.h"
+
+#include "CdAudio.h"
+#include "Veltraenc.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace
+{
+
+constexpr uint32_t kPollMs = 200;
+
+// The file the track's stream writes, composed by the encoder library itself.
+std::string OutputFileOf(const TrackRecord& record, const RipSettings& settings)
+{
+    const int h = xtGetEncoder(settings.encoderType);
+    if (h == 0) return {};
+    char fileName[261] = {};
+    std::snprintf(fileName, sizeof fileName, "%.260s",
+                  settings.fileName.empty() ? record.name : settings.fileName.c_str());
+    xtSetAsciiOption(h, OUTPUT_DIR, settings.outputFolder.c_str());
+    xtSetAsciiOption(h, FILE_NAME, fileName);
+    xtSetAsciiOption(h, FILE_DIR, settings.fileDir.c_str());
+    char path[1024] = {};
+    const bool ok = xtGetOutputFileName(h, path, sizeof path) != 0;
+    xtClose(h);
+    return ok ? path : std::string();
+}
+
+} // namespace
+
+struct ConsoleRip::Track {
+    Track(size_t index, const TrackRecord& record, ConsoleProgress::Overwrite overwrite,
+          bool showBar, CDHANDLE drive)
+        : row(index), progress(record.name, overwrite, showBar), job(drive)
+    {
+        progress.SetLengthFrames(record.length);
+    }
+    size_t row;
+    const RowName* named = nullptr; // the look-up's name, null for the plain one
+    ConsoleProgress progress;       // outlives the job: its threads use it until they end
+    RipJob job;
+    std::string file;
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+};
+
+ConsoleRip::ConsoleRip(RipSettings settings, ConsoleProgress::Overwrite overwrite,
+                       VerifiedRip* verified, CDHANDLE drive, int jobs, bool (*interrupted)())
+    : settings_(std::move(settings)), overwrite_(overwrite), showBar_(isatty(STDOUT_FILENO)),
+      verified_(verified), drive_(drive), jobs_(jobs > 0 ? static_cast<size_t>(jobs) : 1),
+      interrupted_(interrupted)
+{
+}
+
+ConsoleRip::~ConsoleRip()
+{
+    CancelAll();
+}
+
+void ConsoleRip::Run(TrackList& list)
+{
+    bool any = false;
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (!list.row(i).checked) continue;
+        any = true;
+        PrepareRow(list, i);
+        while (inFlight_.size() >= jobs_)
+            FinishOldest(list);
+        WaitForDrive();
+        if (cancelled_ || (interrupted_ && interrupted_())) {
+            CancelAll();
+            reasons_[static_cast<int>(i + 1)] = "not started: interrupted";
+            continue;
+        }
+        Start(list, i);
+    }
+    while (!inFlight_.empty())
+        FinishOldest(list);
+    if (!any) std::fprintf(stderr, "veltracdrip-cli: %s\n", kNoSelectionText);
+}
+
+void ConsoleRip::Start(TrackList& list, size_t index)
+{
+    const TrackRecord& record = list.row(index).record;
+    inFlight_.push_back(std::make_unique<Track>(index, record, overwrite_, showBar_, drive_));
+    Track& track = *inFlight_.back();
+    RipSettings settings = settings_;
+    if (naming_) {
+        if (auto it = naming_->rows.find(static_cast<int>(index + 1)); it != naming_->rows.end()) {
+            track.named = &it->second;
+            settings.fileDir = track.named->folder;
+            settings.fileName = track.named->name;
+        }
+    }
+    if (verified_) settings.tap = verified_->BeginTrack(record);
+    if ((verified_ || track.named) && !settings.noWrite)
+        track.file = OutputFileOf(record, settings);
+    StartRipJob(track.job, &track.progress, record, settings);
+}
+
+bool ConsoleRip::Poll(Track& track)
+{
+    if (track.progress.WaitClosed(kPollMs)) return true;
+    if (!cancelled_ && interrupted_ && interrupted_()) CancelAll();
+    // Only the oldest track's line is drawn: one line on the terminal, however many run.
+    if (!inFlight_.empty() && &track == inFlight_.front().get()) track.progress.Draw(false);
+    return false;
+}
+
+void ConsoleRip::WaitForDrive()
+{
+    if (inFlight_.empty()) return;
+    RipJob& newest = inFlight_.back()->job;
+    while (!WaitForRipJobRead(newest, kPollMs)) {
+        if (!cancelled_ && interrupted_ && interrupted_()) CancelAll();
+        inFlight_.front()->progress.Draw(false);
+    }
+}
+
+void ConsoleRip::CancelAll()
+{
+    if (inFlight_.empty() && cancelled_) return;
+    cancelled_ = true;
+    for (auto& track : inFlight_) {
+        // As the dialog's Cancel: the threads wind down by themselves.
+        CancelRipJob(track->job);
+        track->progress.Close(RipResult::Cancelled);
+    }
+}
+
+void ConsoleRip::FinishOldest(TrackList& list)
+{
+    Track& track = *inFlight_.front();
+    while (!Poll(track)) {
+    }
+    track.progress.Draw(true);
+    const RipResult result = track.progress.result();
+    // After a cancel the threads may still be winding down, using the progress.
+    const RipReport report = FinishRipJob(track.job);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - track.start).count();
+
+    TrackRow& row = list.row(track.row);
+    const int number = static_cast<int>(track.row + 1);
+    std::string reason;
+    if (track.progress.declined())
+        reason = "skipped: the output file already exists";
+    else if (track.progress.openFailed())
+        reason = "the output file could not be opened";
+    else if (report.readFailed)
+        reason = "read error";
+    else if (report.writeFailed)
+        reason = "write error (disk full?)";
+    else if (result != RipResult::Finished)
+        reason = "cancelled";
+    if (result == RipResult::Finished && track.named && !track.file.empty()) {
+        // The encoder has closed the file: the tags go in now.
+        TagRippedFile(track.file, naming_->disc, track.named->trackNumber, naming_->firstTrack,
+                      naming_->cover, stderr);
+        naming_->folders.insert(track.file.substr(0, track.file.rfind('/')));
+    }
+    if (result == RipResult::Finished) {
+        row.status = kCompleteStatus;
+        if (!showBar_)
+            std::printf("%s: done (%.1fx real time)\n", row.record.name,
+                        seconds > 0 ? row.record.length / double{CD_FRAMES_PER_SECOND} / seconds
+                                    : 0.0);
+    } else {
+        reasons_[number] = reason.empty() ? "not ripped" : reason;
+    }
+    if (verified_) {
+        TrackOutcome outcome;
+        outcome.finished = result == RipResult::Finished;
+        outcome.status = outcome.finished ? "complete" : reasons_[number];
+        // A declined or unopened file was never written.
+        if (!track.progress.declined() && !track.progress.openFailed()) outcome.file = track.file;
+        outcome.retries = report.retries;
+        verified_->EndTrack(row.record, outcome);
+    }
+    inFlight_.pop_front();
+}

@@ -1,0 +1,58 @@
+// The console ripper's rip of the ticked rows: the drive read one track after another, up to N
+// tracks encoding at once, each with its own job, progress and report; Ctrl-C cancels them all.
+#pragma once
+
+#include "ConsoleProgress.h"
+#include "MetadataStep.h"
+#include "VerifiedRip.h"
+
+#include "app/cd/TrackList.h"
+#include "app/rip/RipJob.h"
+
+#include <chrono>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+
+class ConsoleRip
+{
+public:
+    // `interrupted` is polled while tracks are in flight; `verified` may be null.
+    ConsoleRip(RipSettings settings, ConsoleProgress::Overwrite overwrite, VerifiedRip* verified,
+               CDHANDLE drive, int jobs, bool (*interrupted)());
+    ~ConsoleRip();
+
+    // Names and tags the files after a look-up; null (the default) keeps the plain names.
+    void SetNaming(Naming* naming) { naming_ = naming; }
+
+    // Rips every ticked row, top to bottom, and marks the finished ones "complete". With no
+    // ticked row it prints the rip command's message.
+    void Run(TrackList& list);
+
+    // Why a row (1-based) was not ripped.
+    const std::map<int, std::string>& reasons() const { return reasons_; }
+
+private:
+    struct Track;
+    void Start(TrackList& list, size_t index);
+    // Waits for the oldest track in flight to end, then reports it.
+    void FinishOldest(TrackList& list);
+    // Waits until the newest track's reader is done with the drive.
+    void WaitForDrive();
+    // One wait step: true once `track` has closed; draws the progress, passes a Ctrl-C on.
+    bool Poll(Track& track);
+    void CancelAll();
+
+    RipSettings settings_;
+    ConsoleProgress::Overwrite overwrite_;
+    bool showBar_;
+    VerifiedRip* verified_;
+    Naming* naming_ = nullptr;
+    CDHANDLE drive_;
+    size_t jobs_;
+    bool (*interrupted_)();
+    bool cancelled_ = false;
+    std::deque<std::unique_ptr<Track>> inFlight_;
+    std::map<int, std::string> reasons_;
+};
