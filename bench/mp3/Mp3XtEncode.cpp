@@ -30,7 +30,9 @@ int main(int argc, char** argv)
     std::snprintf(track.name, sizeof track.name, "%s", argv[4]);
     track.rowNumber = 1;
     track.ripFlag = 1;
-    ApplyStreamOptions(h, track, StreamTarget{argv[3], false});
+    StreamTarget target;
+    target.outputFolder = argv[3];
+    ApplyStreamOptions(h, track, target);
     if (!xtOpenOutputFile(h) || !xtInit(h)) return 1;
     std::vector<unsigned char> piece(4096);
     for (size_t n; (n = std::fread(piece.data(), 1, piece.size(), in)) > 0;)
