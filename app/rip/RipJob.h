@@ -65,10 +65,10 @@ struct RipJob {
 struct RipSettings {
     int encoderType = XT_ENCODER_WAV;
     std::string outputFolder;
-    PcmTap* tap = nullptr; // optional
-    bool noWrite = false;  // encode and tap, but write no file (and ask nothing)
-    std::string fileDir;   // folders below the output folder ("a/b"); empty: none
-    std::string fileName;  // the file's name when not the track's; the library cleans both
+    PcmTap* tap = nullptr;  // optional
+    bool noWrite = false;   // encode and tap, but write no file (and ask nothing)
+    std::string fileDir{};  // folders below the output folder ("a/b"); empty: none
+    std::string fileName{}; // the file's name when not the track's; the library cleans both
 };
 
 // How a job went, once both its threads have ended.

@@ -30,9 +30,7 @@ int main(int argc, char** argv)
     std::snprintf(track.name, sizeof track.name, "%s", argv[4]);
     track.rowNumber = 1;
     track.ripFlag = 1;
-    StreamTarget target;
-    target.outputFolder = argv[3];
-    ApplyStreamOptions(h, track, target);
+    ApplyStreamOptions(h, track, StreamTarget{argv[3], false});
     if (!xtOpenOutputFile(h) || !xtInit(h)) return 1;
     std::vector<unsigned char> piece(4096);
     for (size_t n; (n = std::fread(piece.data(), 1, piece.size(), in)) > 0;)
