@@ -45,6 +45,15 @@ const char kCliUsage[] =
     "                       AccurateRip response and list every candidate; rips nothing\n"
     "  --save               with --find-offset, store the offset as ReadOffset when exactly\n"
     "                       one candidate was found\n"
+    "  --lookup             look the disc up (MusicBrainz, then gnudb) and name and tag the\n"
+    "                       files after what is found\n"
+    "  --release N          with --lookup: take the Nth release found (default 1)\n"
+    "  --name TEMPLATE      with --lookup: file names from %t (track number), %n (title), %a\n"
+    "                       (track artist), %A (album artist), %d (album), %y (year); \"/\"\n"
+    "                       makes folders (default: NameFormat in [Lookup], else \"%A/%d/%t %n\")\n"
+    "  --musicbrainz-url URL, --gnudb-url URL\n"
+    "                       the servers asked (default: MusicBrainzUrl and GnudbUrl in [Lookup])\n"
+    "  --cover              with --lookup: embed the release's front cover and write cover.jpg\n"
     "  --help               show this text\n"
     "  --version            show the version\n"
     "\n"
@@ -164,6 +173,21 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
             options.save = true;
         } else if (arg == "--accuraterip") {
             ok = value(options.verify.response) && !options.verify.response.empty();
+        } else if (arg == "--lookup") {
+            options.lookup.lookup = true;
+        } else if (arg == "--cover") {
+            options.lookup.cover = true;
+        } else if (arg == "--release") {
+            std::string n;
+            char extra = 0;
+            ok = value(n) && std::sscanf(n.c_str(), "%d%c", &options.lookup.release, &extra) == 1 &&
+                 options.lookup.release >= 1;
+        } else if (arg == "--name" || arg == "--musicbrainz-url" || arg == "--gnudb-url") {
+            std::string v;
+            ok = value(v);
+            (arg == "--name"        ? options.lookup.name
+             : arg == "--gnudb-url" ? options.lookup.gnudbUrl
+                                    : options.lookup.musicBrainzUrl) = v;
         } else {
             ok = false;
         }

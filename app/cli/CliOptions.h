@@ -7,6 +7,14 @@
 #include <set>
 #include <string>
 
+// The look-up options; unset ones take their value from [Lookup] of the settings file.
+struct LookupCommandLine {
+    bool lookup = false; // --lookup
+    bool cover = false;  // --cover
+    int release = 1;     // --release N
+    std::optional<std::string> name, musicBrainzUrl, gnudbUrl;
+};
+
 struct CliOptions {
     std::string image;  // --image
     std::string out;    // --out
@@ -24,6 +32,7 @@ struct CliOptions {
     std::string offsetTable;   // --offset-table: the AccurateRip drive-offset table
     bool findOffset = false;   // --find-offset (with --accuraterip)
     bool save = false;         // --save: store the offset found as ReadOffset
+    LookupCommandLine lookup;
 };
 
 // The usage text of --help.

@@ -19,10 +19,11 @@ std::string OutputFileOf(const TrackRecord& record, const RipSettings& settings)
     const int h = xtGetEncoder(settings.encoderType);
     if (h == 0) return {};
     char fileName[261] = {};
-    std::snprintf(fileName, sizeof fileName, "%.260s", record.name);
+    std::snprintf(fileName, sizeof fileName, "%.260s",
+                  settings.fileName.empty() ? record.name : settings.fileName.c_str());
     xtSetAsciiOption(h, OUTPUT_DIR, settings.outputFolder.c_str());
     xtSetAsciiOption(h, FILE_NAME, fileName);
-    xtSetAsciiOption(h, FILE_DIR, "");
+    xtSetAsciiOption(h, FILE_DIR, settings.fileDir.c_str());
     char path[1024] = {};
     const bool ok = xtGetOutputFileName(h, path, sizeof path) != 0;
     xtClose(h);
@@ -39,7 +40,8 @@ struct ConsoleRip::Track {
         progress.SetLengthFrames(record.length);
     }
     size_t row;
-    ConsoleProgress progress; // outlives the job: its threads use it until they end
+    const RowName* named = nullptr; // the look-up's name, null for the plain one
+    ConsoleProgress progress;       // outlives the job: its threads use it until they end
     RipJob job;
     std::string file;
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
@@ -91,10 +93,16 @@ void ConsoleRip::Start(TrackList& list, size_t index)
     RipSettings settings = settings_;
     // A named data track is kept as a raw image of its sectors (.dat), not as audio.
     if (record.dataTrack) settings.encoderType = XT_ENCODER_RAW;
-    if (verified_) {
-        settings.tap = verified_->BeginTrack(record);
-        if (!settings.noWrite) track.file = OutputFileOf(record, settings);
+    if (naming_) {
+        if (auto it = naming_->rows.find(static_cast<int>(index + 1)); it != naming_->rows.end()) {
+            track.named = &it->second;
+            settings.fileDir = track.named->folder;
+            settings.fileName = track.named->name;
+        }
     }
+    if (verified_) settings.tap = verified_->BeginTrack(record);
+    if ((verified_ || track.named) && !settings.noWrite)
+        track.file = OutputFileOf(record, settings);
     StartRipJob(track.job, &track.progress, record, settings);
 }
 
@@ -160,6 +168,12 @@ void ConsoleRip::FinishOldest(TrackList& list)
         std::printf("%s: %llu samples outside the disc filled with zeros%s\n", row.record.name,
                     static_cast<unsigned long long>(report.zeroSamples),
                     report.overreadRefused ? " (the drive would not overread)" : "");
+    if (result == RipResult::Finished && track.named && !track.file.empty()) {
+        // The encoder has closed the file: the tags go in now.
+        TagRippedFile(track.file, naming_->disc, track.named->trackNumber, naming_->firstTrack,
+                      naming_->cover, stderr);
+        naming_->folders.insert(track.file.substr(0, track.file.rfind('/')));
+    }
     if (result == RipResult::Finished) {
         row.status = kCompleteStatus;
         if (!showBar_)

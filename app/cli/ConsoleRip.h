@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ConsoleProgress.h"
+#include "MetadataStep.h"
 #include "VerifiedRip.h"
 
 #include "app/cd/TrackList.h"
@@ -21,6 +22,9 @@ public:
     ConsoleRip(RipSettings settings, ConsoleProgress::Overwrite overwrite, VerifiedRip* verified,
                CDHANDLE drive, int jobs, bool (*interrupted)());
     ~ConsoleRip();
+
+    // Names and tags the files after a look-up; null (the default) keeps the plain names.
+    void SetNaming(Naming* naming) { naming_ = naming; }
 
     // Rips every ticked row, top to bottom, and marks the finished ones "complete". With no
     // ticked row it prints the rip command's message. Rows are numbered from `firstRow` (0 for
@@ -46,6 +50,7 @@ private:
     ConsoleProgress::Overwrite overwrite_;
     bool showBar_;
     VerifiedRip* verified_;
+    Naming* naming_ = nullptr;
     CDHANDLE drive_;
     size_t jobs_;
     bool (*interrupted_)();

@@ -3,6 +3,7 @@
 #include "CliOptions.h"
 #include "ConsoleRip.h"
 #include "FindOffset.h"
+#include "MetadataStep.h"
 #include "VerifiedRip.h"
 
 #include "app/cd/Drive.h"
@@ -102,6 +103,38 @@ std::string Now()
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
     return text;
+}
+
+// The look-up's options: [Lookup] of the settings file, then the command line's.
+MetadataOptions MetadataOptionsOf(const LookupCommandLine& line)
+{
+    MetadataOptions meta = MetadataOptionsFromSettings();
+    meta.lookup = line.lookup;
+    meta.cover = line.cover;
+    meta.release = line.release;
+    if (line.name) meta.nameTemplate = *line.name;
+    if (line.musicBrainzUrl) meta.urls.musicBrainzUrl = *line.musicBrainzUrl;
+    if (line.gnudbUrl) meta.urls.gnudbUrl = *line.gnudbUrl;
+    return meta;
+}
+
+// The look-up before the rip; null when it was not asked for or found nothing.
+std::unique_ptr<Naming> LookUp(const CliOptions& options, const TrackList& list,
+                               const RipSettings& settings, VerifiedRip* verified)
+{
+    if (!options.lookup.lookup) return nullptr;
+    const MetadataOptions meta = MetadataOptionsOf(options.lookup);
+    const std::optional<verify::DiscToc> toc = verify::DiscTocFromRecord(g_drive.tocA);
+    std::optional<lookup::DiscMetadata> disc;
+    if (toc) disc = LookUpForConsole(*toc, meta, stdout, stderr);
+    if (!disc) return nullptr;
+    auto naming = std::make_unique<Naming>();
+    naming->firstTrack = QueryOf(*toc).firstTrack;
+    naming->rows = PlanNames(list, *toc, *disc, meta.nameTemplate, settings.outputFolder);
+    if (meta.cover && !settings.noWrite) naming->cover = FetchFrontCover(*disc, meta, stderr);
+    if (verified) verified->SetMetadata(*disc, naming->firstTrack);
+    naming->disc = std::move(*disc);
+    return naming;
 }
 
 int Fail(int status, const std::string& message)
@@ -266,6 +299,8 @@ int RunConsoleRipper(int argc, char** argv)
         verified->PrintDisc(stdout);
     }
 
+    const std::unique_ptr<Naming> naming = LookUp(options, list, settings, verified.get());
+
     std::signal(SIGINT, OnInterrupt);
     if (options.verify.verifyOnly)
         std::printf("Reading the tracks to verify them; no audio file is written\n");
@@ -279,9 +314,11 @@ int RunConsoleRipper(int argc, char** argv)
     int failed = 0;
     if (options.rows.count(0)) failed += RipHiddenTrack(list, settings, overwrite, options.jobs);
     ConsoleRip rip(settings, overwrite, verified.get(), g_drive.handle, options.jobs, &Interrupted);
+    rip.SetNaming(naming.get());
     // Only the hidden track named: nothing else to rip.
     if (options.rows != std::set<int>{0}) rip.Run(list);
     std::signal(SIGINT, SIG_DFL);
+    if (naming) WriteCoverFiles(*naming, stderr);
 
     failed += ReportFailures(list, rip);
     if (verified) {

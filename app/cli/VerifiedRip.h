@@ -3,6 +3,7 @@
 // CUE sheet and the rip log.
 #pragma once
 
+#include "app/lookup/DiscMetadata.h"
 #include "app/rip/RipJob.h"
 #include "app/verify/DbarResponse.h"
 #include "app/verify/DiscIds.h"
@@ -50,6 +51,13 @@ public:
     ~VerifiedRip();
 
     // Computes the identifiers and loads the response, which must be for this disc.
+    // What a look-up found: titles, performers, ISRCs and the catalogue go into the CUE sheet.
+    void SetMetadata(const lookup::DiscMetadata& disc, int firstTrack)
+    {
+        metadata_ = disc;
+        metadataFirst_ = firstTrack;
+    }
+
     bool Prepare(const CDTocRecord& toc, std::string& error);
     // The identifiers, and the response's blocks, as lines for the terminal.
     void PrintDisc(std::FILE* out) const;
@@ -72,7 +80,9 @@ public:
 private:
     struct Track;
     class Tap;
-    std::string CueText() const;
+    std::optional<lookup::DiscMetadata> metadata_;
+    int metadataFirst_ = 1;
+    std::string CueText(const std::string& folder) const;
     std::string LogText(const RipContext& context) const;
     void PrintReport(std::FILE* out) const;
     bool WriteCueSheet(const std::string& folder, std::FILE* out, std::string& error) const;

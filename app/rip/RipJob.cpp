@@ -133,7 +133,9 @@ void StartRipJob(RipJob& job, RipProgress* dialog, const TrackRecord& track,
         EndEarly(job, dialog);
         return;
     }
-    ApplyStreamOptions(job.encoder, track, StreamTarget{settings.outputFolder, settings.noWrite});
+    ApplyStreamOptions(
+        job.encoder, track,
+        StreamTarget{settings.outputFolder, settings.noWrite, settings.fileDir, settings.fileName});
     if (!OpenOutput(job, dialog, settings)) {
         EndEarly(job, dialog);
         return;

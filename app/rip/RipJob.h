@@ -86,6 +86,8 @@ struct RipSettings {
     PcmTap* tap = nullptr; // optional
     bool noWrite = false;  // encode and tap, but write no file (and ask nothing)
     ReadOffsetSetup readOffset;
+    std::string fileDir{};  // folders below the output folder ("a/b"); empty: none
+    std::string fileName{}; // the file's name when not the track's; the library cleans both
 };
 
 // How a job went, once both its threads have ended.

@@ -37,10 +37,12 @@ void ApplyStreamOptions(int h, const TrackRecord& track, const StreamTarget& tar
     xtSetIntOption(h, ID3_TRACK, track.rowNumber);
     // The rip command sets the rip flag; a track without it gets no name of its own.
     char fileName[261] = {};
-    if (track.ripFlag) std::snprintf(fileName, sizeof fileName, "%.260s", track.name);
+    if (track.ripFlag)
+        std::snprintf(fileName, sizeof fileName, "%.260s",
+                      target.fileName.empty() ? track.name : target.fileName.c_str());
     xtSetAsciiOption(h, OUTPUT_DIR, target.outputFolder.c_str());
     xtSetAsciiOption(h, FILE_NAME, fileName);
-    xtSetAsciiOption(h, FILE_DIR, "");
+    xtSetAsciiOption(h, FILE_DIR, target.fileDir.c_str());
     xtSetIntOption(h, LAME_MODE, XT_MP3_MODE_STEREO);
     if (target.noWrite) xtSetIntOption(h, NO_WRITE, XT_ON);
 }
