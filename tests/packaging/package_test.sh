@@ -22,7 +22,8 @@ done
 for f in "$work"/prefix/lib/veltracdrip/lib*.so; do
   case "$(basename "$f")" in liblame_enc.so|libbladeenc.so|libvorb_enc.so|libflac_enc.so|libopus_enc.so|libVelt*) ;; *) fail "unexpected $f";; esac
 done
-"$work/prefix/bin/veltracdrip-cli" --help | grep -q -- "--overwrite" || fail "installed launcher does not run"
+help=$("$work/prefix/bin/veltracdrip-cli" --help) || fail "installed launcher does not run"
+grep -q -- "--overwrite" <<<"$help" || fail "installed launcher does not run"
 
 # Manual pages: shown by man, no complaint from groff, and made from today's --help.
 for program in VeltraCDRip veltracdrip-cli cddb-dump; do
