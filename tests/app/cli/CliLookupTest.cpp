@@ -81,7 +81,7 @@ TEST_F(CliLookup, RecordedReplyNamesAndTagsTheFiles)
         << cue;
 
     // Ogg Vorbis, a template of the command line, the second track, the cover.
-    const std::string jpeg("\xFF\xD8\xFF\xE0 a small picture", 22);
+    const std::string jpeg = std::string("\xFF\xD8\xFF\xE0") + " a small picture";
     WriteFile(root / "front.jpg", jpeg);
     server.Route("/release/f7ebe768-d0e8-4f8b-92e9-71d86e9a4e99/front", "file front.jpg");
     WriteFile(folder / "VeltraCDRipper.ini", "[Lookup]\nCoverArtUrl=" + server.url() + "\n");
