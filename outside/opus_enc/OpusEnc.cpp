@@ -35,26 +35,8 @@ void beVersion(BEVersionRecord* version)
 uint32_t beInitStream(void* config, uint32_t* samplesPerChunk, uint32_t* outputBufferSize,
                       BEStream* stream)
 {
-    if (stream) *stream = 0;
-    if (!config || !samplesPerChunk || !outputBufferSize || !stream)
-        return BE_ERR_INVALID_PARAMETERS;
-    return Guarded([&]() -> uint32_t {
-        uint32_t kind;
-        std::memcpy(&kind, config, sizeof kind);
-        if (kind != BE_CONFIG_OPUS) return BE_ERR_INVALID_FORMAT;
-        BEConfigOpus record;
-        std::memcpy(&record, config, sizeof record);
-        uint32_t error = BE_ERR_SUCCESSFUL;
-        std::shared_ptr<opusenc::OpusEncoder> encoder = opusenc::OpusEncoder::Create(record, error);
-        if (!encoder) return error;
-        const uint32_t bufferSize = encoder->OutputBufferSize();
-        const BEStream handle = g_streams.Add(std::move(encoder));
-        if (!handle) return BE_ERR_NO_MORE_HANDLES;
-        *samplesPerChunk = opusenc::kOpusChunkSamples;
-        *outputBufferSize = bufferSize;
-        *stream = handle;
-        return BE_ERR_SUCCESSFUL;
-    });
+    return backend::InitStream<BEConfigOpus>(g_streams, BE_CONFIG_OPUS, opusenc::kOpusChunkSamples,
+                                             config, samplesPerChunk, outputBufferSize, stream);
 }
 
 uint32_t beEncodeChunk(BEStream stream, uint32_t sampleCount, const int16_t* samples,
@@ -65,10 +47,7 @@ uint32_t beEncodeChunk(BEStream stream, uint32_t sampleCount, const int16_t* sam
 
 uint32_t beDeinitStream(BEStream stream, uint8_t* output, uint32_t* outputLength)
 {
-    if (outputLength) *outputLength = 0;
-    auto encoder = g_streams.Find(stream);
-    if (!encoder) return BE_ERR_INVALID_HANDLE;
-    return Guarded([&] { return encoder->Finish(output, outputLength); });
+    return backend::DeinitStream(g_streams, stream, output, outputLength);
 }
 
 uint32_t beCloseStream(BEStream stream)
