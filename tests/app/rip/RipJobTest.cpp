@@ -5,76 +5,32 @@
 #include "app/rip/RipCommand.h"
 
 #include "discimage/DiscImage.h"
+#include "support/FakeProgress.h"
 #include "support/TestSupport.h"
+#include "support/WavFile.h"
 
 #include "Veltraenc.h"
 
 #include <functional>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <stdexcept>
 #include <thread>
 
-using testsupport::ReadBytes;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 
 namespace
 {
 
-class TestDialog : public RipProgress
+// The shared sink, with the thread that cancels as the dialog's button does.
+class TestDialog : public testsupport::FakeProgress
 {
 public:
-    explicit TestDialog(std::function<bool()> overwrite)
-        : overwrite_(std::move(overwrite)), closed_(plat::CreateEvent(true, false))
-    {
-    }
     ~TestDialog() override
     {
         if (canceller.joinable()) canceller.join();
-        plat::CloseEvent(closed_);
     }
-    void SetPosition(int percent) override
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        positions.push_back(percent);
-        if (onPosition) onPosition(percent);
-    }
-    void Close(RipResult r) override
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (closes++ == 0) result = r;
-        plat::SetEvent(closed_);
-    }
-    bool AskOverwrite(const char* caption, const char* text) override
-    {
-        questions.push_back(std::string(caption) + "|" + text);
-        return overwrite_();
-    }
-    void ShowError(const char* caption, const char* text) override
-    {
-        errors.push_back(std::string(caption) + "|" + text);
-    }
-    uint32_t ClosePauseMs() const override { return 0; }
-    RipResult Wait()
-    {
-        while (plat::WaitForEvent(closed_, plat::kInfinite) != plat::kWaitObject0) {
-        }
-        std::lock_guard<std::mutex> lock(mutex_);
-        return result;
-    }
-
-    std::vector<int> positions;
-    std::vector<std::string> questions, errors;
-    RipResult result = RipResult::Cancelled;
-    int closes = 0;
-    std::function<void(int)> onPosition;
     std::thread canceller;
-
-private:
-    std::function<bool()> overwrite_;
-    plat::EventHandle closed_;
-    std::mutex mutex_;
 };
 
 class TestFrontEnd : public RipFrontEnd
@@ -82,9 +38,9 @@ class TestFrontEnd : public RipFrontEnd
 public:
     RipResult RunTrack(TrackRecord& record) override
     {
-        dialogs.push_back(
-            std::make_unique<TestDialog>([this, record] { return overwrite(record); }));
+        dialogs.push_back(std::make_unique<TestDialog>());
         TestDialog& dialog = *dialogs.back();
+        dialog.answer = [this, record] { return overwrite(record); };
         if (configure) configure(dialog);
         records.push_back(record);
         StartRipJob(&dialog, record, settings);
@@ -118,16 +74,14 @@ protected:
         ui.settings.encoderType = XT_ENCODER_WAV;
         ui.settings.outputFolder = out.path();
     }
-    std::vector<uint8_t> Wav(const std::string& name) { return ReadBytes(out / (name + ".wav")); }
+    std::vector<uint8_t> Wav(const std::string& name)
+    {
+        return testsupport::ReadWav(out / (name + ".wav")).data;
+    }
     std::vector<uint8_t> Track(size_t i, uint32_t length)
     {
         auto pcm = discimage::PatternBytes(starts[i], length);
         return pcm;
-    }
-    static std::vector<uint8_t> Data(const std::vector<uint8_t>& wav)
-    {
-        return wav.size() < 44 ? std::vector<uint8_t>{}
-                               : std::vector<uint8_t>(wav.begin() + 44, wav.end());
     }
 
     TempDir discs, out;
@@ -148,9 +102,9 @@ TEST_F(RipJobTest, TicksRowsAreRippedInOrderAndMarkedComplete)
         EXPECT_EQ(ui.records[i].ripFlag, 1);
         EXPECT_EQ(list.row(i).status, "complete");
     }
-    EXPECT_EQ(Data(Wav("Track 01")), Track(0, 75));
-    EXPECT_EQ(Data(Wav("Track 02")), Track(1, 1)); // a one-frame track keeps its frame
-    EXPECT_EQ(Data(Wav("Track 03")), Track(2, 28));
+    EXPECT_EQ(Wav("Track 01"), Track(0, 75));
+    EXPECT_EQ(Wav("Track 02"), Track(1, 1)); // a one-frame track keeps its frame
+    EXPECT_EQ(Wav("Track 03"), Track(2, 28));
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -177,12 +131,12 @@ TEST_F(RipJobTest, DecliningTheOverwriteSkipsOnlyThatTrackAndLeavesItsFileAlone)
     EXPECT_EQ(list.row(1).status, "");
     EXPECT_EQ(list.row(2).status, "complete");
     EXPECT_EQ(ReadFile(out / "Track 02.wav"), "keep me");
-    EXPECT_EQ(ui.dialogs[1]->questions,
+    EXPECT_EQ(ui.dialogs[1]->questions(),
               std::vector<std::string>{
                   "Overwrite?|The output file already exists.  Click OK to overwrite "
                   "the file, or Cancel to quit."});
-    EXPECT_EQ(ui.dialogs[1]->result, RipResult::Cancelled);
-    EXPECT_EQ(Data(Wav("Track 03")), Track(2, 30));
+    EXPECT_EQ(ui.dialogs[1]->Wait(), RipResult::Cancelled); // closed already: its first close
+    EXPECT_EQ(Wav("Track 03"), Track(2, 30));
 }
 
 TEST_F(RipJobTest, EarlyEndsGiveTheirStreamBackSoHandlesNeverRunOut)
@@ -206,7 +160,7 @@ TEST_F(RipJobTest, AnOutputThatCannotBeOpenedIsReportedAndSkipped)
     testsupport::WriteFile(out / "file", "");
     ui.settings.outputFolder = out / "file"; // a file where the folder should be
     RipCommand(list, ui);
-    EXPECT_EQ(ui.dialogs[0]->errors,
+    EXPECT_EQ(ui.dialogs[0]->errors(),
               std::vector<std::string>{"Error|The output file could not be opened!"});
     EXPECT_EQ(list.row(0).status, "");
 }
@@ -227,14 +181,12 @@ TEST_F(RipJobTest, CancelDuringTheRipLeavesAShorterValidFileAndNoMark)
     };
     RipCommand(list, ui);
     EXPECT_EQ(list.row(0).status, "");
-    auto wav = Wav("Track 01");
-    ASSERT_GT(wav.size(), 44u);
-    EXPECT_LT(wav.size(), 44u + 3000 * 2352);
-    const uint32_t dataSize =
-        wav[40] | (wav[41] << 8) | (wav[42] << 16) | (uint32_t(wav[43]) << 24);
-    EXPECT_EQ(dataSize, wav.size() - 44);
+    auto wav = testsupport::ReadWav(out / "Track 01.wav");
+    ASSERT_GT(wav.fileSize, 44u);
+    EXPECT_LT(wav.fileSize, 44u + 3000 * 2352);
+    EXPECT_EQ(wav.dataSize, wav.fileSize - 44);
     auto expected = Track(0, 3000);
-    EXPECT_TRUE(std::equal(wav.begin() + 44, wav.end(), expected.begin()));
+    EXPECT_TRUE(std::equal(wav.data.begin(), wav.data.end(), expected.begin()));
 }
 
 TEST_F(RipJobTest, AReadErrorEndsTheTrackUnmarkedAndTheNextTrackStillRips)
@@ -244,8 +196,8 @@ TEST_F(RipJobTest, AReadErrorEndsTheTrackUnmarkedAndTheNextTrackStillRips)
     EXPECT_EQ(list.row(0).status, "");
     EXPECT_EQ(g_ripJob.readFailed.load(), 0); // cleared by the second track's set-up
     EXPECT_EQ(list.row(1).status, "complete");
-    EXPECT_EQ(Data(Wav("Track 02")), Track(1, 100));
-    auto first = Data(Wav("Track 01"));
+    EXPECT_EQ(Wav("Track 02"), Track(1, 100));
+    auto first = Wav("Track 01");
     EXPECT_EQ(first.size() % 4, 0u); // whole samples; what was still in the ring is dropped
     EXPECT_LT(first.size(), 100u * 2352);
 }
@@ -255,7 +207,7 @@ TEST_F(RipJobTest, StatusFourAndJitterAreRecoveredBitForBit)
     Load({300}, "retry 40 2\nshift 120-130 12\nshift 200 -7 1\n");
     RipCommand(list, ui);
     EXPECT_EQ(list.row(0).status, "complete");
-    EXPECT_EQ(Data(Wav("Track 01")), Track(0, 300));
+    EXPECT_EQ(Wav("Track 01"), Track(0, 300));
     EXPECT_GT(g_ripJob.retries.load(), 0u);
 }
 
@@ -281,6 +233,6 @@ TEST_F(RipJobTest, TheTapSeesEveryByteAndNoWriteLeavesNoFileAndAsksNothing)
     RipCommand(list, ui);
     EXPECT_EQ(list.row(0).status, "complete");
     EXPECT_EQ(tap.pcm, Track(0, 100));
-    EXPECT_TRUE(ui.dialogs[0]->questions.empty());
+    EXPECT_TRUE(ui.dialogs[0]->questions().empty());
     EXPECT_EQ(ReadFile(out / "Track 01.wav"), "existing");
 }

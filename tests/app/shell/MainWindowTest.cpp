@@ -13,9 +13,9 @@
 #include "app/shell/MainMenus.h"
 #include "app/shell/VeltraCDRipDlg.h"
 
-#include "discimage/DiscImage.h"
 #include "platform/ModulePath.h"
-#include "support/TestSupport.h"
+#include "support/TestDisc.h"
+#include "support/WavFile.h"
 
 #include <QDesktopServices>
 #include <QLabel>
@@ -34,7 +34,6 @@ using guitest::MessageBoxAnswerer;
 using guitest::Poller;
 using guitest::VisibleWindows;
 using guitest::WaitUntil;
-using testsupport::ReadBytes;
 using testsupport::TempDir;
 
 namespace
@@ -66,21 +65,17 @@ protected:
     void TearDown() override
     {
         window.reset();
-        setenv("VELTRARIP32_IMAGES", "", 1);
+        testsupport::UseDiscImages("");
         plat::SetProgramFolderOverride("");
     }
 
     // A disc of these track lengths (frames), the settings (WAV into `out`), the window shown.
     void Start(const std::vector<uint32_t>& trackLengths, const std::string& faults = "")
     {
-        discimage::DiscLayout layout;
-        layout.audioLengths = trackLengths;
-        lengths = trackLengths;
-        image = discimage::WriteDiscImage(layout, discs / "disc");
-        if (!faults.empty()) testsupport::WriteFile(image.descriptorPath + ".faults", faults);
+        disc = testsupport::WriteTestDisc(discs, trackLengths, faults);
         testsupport::WriteFile(folder / "VeltraCDRipper.ini",
                                "[OutPut]\nPath=" + out.path() + "\nEncode=WAV\n");
-        setenv("VELTRARIP32_IMAGES", image.descriptorPath.c_str(), 1);
+        testsupport::UseDiscImages(disc.image.descriptorPath);
         window = std::make_unique<CVeltraCDRipDlg>();
         window->move(40, 30);
         window->show();
@@ -109,20 +104,14 @@ protected:
     void Click(int id) { window->button(id)->click(); }
 
     // The PCM a faithful rip of track i gives, and the data part of a WAV file.
-    std::vector<uint8_t> Track(size_t i) const
-    {
-        return discimage::PatternBytes(image.trackStarts[i], lengths[i]);
-    }
+    std::vector<uint8_t> Track(size_t i) const { return disc.Pattern(i); }
     std::vector<uint8_t> WavData(const std::string& name) const
     {
-        auto wav = ReadBytes(out / (name + ".wav"));
-        return wav.size() < 44 ? std::vector<uint8_t>{}
-                               : std::vector<uint8_t>(wav.begin() + 44, wav.end());
+        return testsupport::ReadWav(out / (name + ".wav")).data;
     }
 
     TempDir folder, discs, out;
-    discimage::WrittenImage image;
-    std::vector<uint32_t> lengths;
+    testsupport::TestDisc disc;
     std::unique_ptr<CVeltraCDRipDlg> window;
 };
 
@@ -238,15 +227,13 @@ TEST_F(MainWindowTest, CancelDuringTheRipLeavesTheRowUnmarkedAndAShorterValidFil
     ASSERT_TRUE(cancelled);
     EXPECT_LT(positionAtCancel, 100);
     EXPECT_EQ(Column(3), std::vector<std::string>{""});
-    const auto wav = ReadBytes(out / "Track 01.wav");
-    ASSERT_GT(wav.size(), 44u);
-    EXPECT_LT(wav.size(), 44u + 3000u * 2352u);
-    const uint32_t riff = wav[4] | (wav[5] << 8) | (wav[6] << 16) | (uint32_t(wav[7]) << 24);
-    const uint32_t data = wav[40] | (wav[41] << 8) | (wav[42] << 16) | (uint32_t(wav[43]) << 24);
-    EXPECT_EQ(riff, wav.size() - 8);
-    EXPECT_EQ(data, wav.size() - 44);
+    const auto wav = testsupport::ReadWav(out / "Track 01.wav");
+    ASSERT_GT(wav.fileSize, 44u);
+    EXPECT_LT(wav.fileSize, 44u + 3000u * 2352u);
+    EXPECT_EQ(wav.riffSize, wav.fileSize - 8);
+    EXPECT_EQ(wav.dataSize, wav.fileSize - 44);
     const auto expected = Track(0);
-    EXPECT_TRUE(std::equal(wav.begin() + 44, wav.end(), expected.begin()));
+    EXPECT_TRUE(std::equal(wav.data.begin(), wav.data.end(), expected.begin()));
 }
 
 TEST_F(MainWindowTest, DecliningTheOverwriteSkipsTheTrackAndKeepsItsFile)

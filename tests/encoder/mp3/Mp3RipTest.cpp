@@ -3,9 +3,8 @@
 // back by id3v2, and which encoder types the stand-ins make available.
 #include "Mp3Frames.h"
 
-#include "discimage/DiscImage.h"
 #include "include/Veltraenc.h"
-#include "support/TestSupport.h"
+#include "support/TestDisc.h"
 
 #include <cmath>
 #include <cstdio>
@@ -29,27 +28,12 @@ constexpr size_t kFrameSamples = 1152;
 // 576 and the decoder's 529.
 constexpr size_t kLameDelay = 576 + 529;
 
-struct Disc {
-    discimage::WrittenImage image;
-    std::vector<uint32_t> lengths;
-
-    // The PCM of a track as the image holds it.
-    std::vector<uint8_t> Track(size_t i) const
-    {
-        const auto bin = ReadBytes(image.binPath);
-        const size_t from = size_t{image.trackStarts[i]} * discimage::kFrameBytes;
-        const size_t size = size_t{lengths[i]} * discimage::kFrameBytes;
-        return std::vector<uint8_t>(bin.begin() + static_cast<long>(from),
-                                    bin.begin() + static_cast<long>(from + size));
-    }
-};
-
-Disc MakeDisc(const TempDir& dir, std::vector<uint32_t> lengths)
+testsupport::TestDisc MakeDisc(const TempDir& dir, std::vector<uint32_t> lengths)
 {
     discimage::DiscLayout layout;
-    layout.audioLengths = lengths;
+    layout.audioLengths = std::move(lengths);
     layout.audio = discimage::Audio::Tones;
-    return Disc{discimage::WriteDiscImage(layout, dir / "disc"), lengths};
+    return testsupport::WriteTestDisc(dir, layout);
 }
 
 // A program on PATH, by its full path.
@@ -132,8 +116,8 @@ void ExpectPlainFile(const std::string& path, const std::vector<uint8_t>& track,
     for (const auto& f : walk.frames)
         EXPECT_EQ(f.bitrate, 192) << "the rip's bitrate, constant";
     const auto decoded = Decode(path);
-    const double samples = static_cast<double>(track.size() / 4);
-    EXPECT_NEAR(static_cast<double>(decoded.size() / 2), samples,
+    const double samples = static_cast<double>(track.size()) / 4;
+    EXPECT_NEAR(static_cast<double>(decoded.size()) / 2, samples,
                 static_cast<double>(kFrameSamples + encoderDelay));
     EXPECT_GT(BestCorrelation(track, decoded), 0.9);
 }
@@ -164,7 +148,7 @@ TEST(Mp3Availability, TheStandInsMakeTypes3And4Available)
         TempDir folder;
         const std::string tests = fs::path(testsupport::BinDir()).parent_path() / "tests";
         fs::copy_file(tests + "/xt_c_client", folder / "xt_c_client");
-        for (std::string name : libraries)
+        for (const std::string& name : libraries)
             fs::copy_file(testsupport::BinDir() + "/" + name, folder / name);
         fs::copy_file(testsupport::BinDir() + "/libVeltraenc.so", folder / "libVeltraenc.so");
         auto r = testsupport::Run({folder / "xt_c_client", "avail"});
@@ -177,27 +161,24 @@ TEST(Mp3Rip, TheConsoleRipperRipsADiscToMp3WithTheLameThenTheBladeStandIn)
 {
     testsupport::ProgramFolder folder;
     TempDir dir, lame, blade;
-    const Disc disc = MakeDisc(dir, {300, 151});
-    const std::string cli = folder.program("veltracdrip-cli");
-    auto run = testsupport::Run(
-        {cli, "--image", disc.image.descriptorPath, "--out", lame.path(), "--format", "mp3"});
+    const auto disc = MakeDisc(dir, {300, 151});
+    auto run = testsupport::RunCli(folder, disc, {"--out", lame.path(), "--format", "mp3"});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
-    for (size_t i = 0; i < disc.lengths.size(); ++i)
+    for (size_t i = 0; i < disc.layout.audioLengths.size(); ++i)
         ExpectLameFile(TrackFile(lame.path(), i), disc.Track(i), false);
 
     // Without "lame_enc.dll" the ripper takes "bladeenc.dll" (type 4).
     fs::remove(folder / "liblame_enc.so");
-    run = testsupport::Run(
-        {cli, "--image", disc.image.descriptorPath, "--out", blade.path(), "--format", "mp3"});
+    run = testsupport::RunCli(folder, disc, {"--out", blade.path(), "--format", "mp3"});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
-    for (size_t i = 0; i < disc.lengths.size(); ++i)
+    for (size_t i = 0; i < disc.layout.audioLengths.size(); ++i)
         ExpectPlainFile(TrackFile(blade.path(), i), disc.Track(i), false, 0);
 }
 
 TEST(Mp3Rip, XtCallsRipTaggedFilesThroughTypes2To4)
 {
     TempDir dir, out;
-    const Disc disc = MakeDisc(dir, {226});
+    const auto disc = MakeDisc(dir, {226});
     const auto track = disc.Track(0);
     for (int type : {XT_ENCODER_LAME2, XT_ENCODER_BLADE, XT_ENCODER_LAME1}) {
         SCOPED_TRACE(type);
