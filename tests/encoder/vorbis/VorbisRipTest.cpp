@@ -94,8 +94,10 @@ TEST(VorbisRip, TagsOfCodePage1252ReachTheFileAsUtf8AndNoId3TagIsWritten)
 
     // One second and a few samples, in pieces that split chunks and sample pairs.
     std::vector<int16_t> pcm(2 * 44103);
-    for (size_t i = 0; i < pcm.size(); ++i)
-        pcm[i] = static_cast<int16_t>(9000 * std::sin(double(i / 2) * 0.0627));
+    for (size_t i = 0; i < pcm.size(); ++i) {
+        const size_t frame = i / 2; // both channels alike
+        pcm[i] = static_cast<int16_t>(9000 * std::sin(double(frame) * 0.0627));
+    }
     const auto* bytes = reinterpret_cast<const unsigned char*>(pcm.data());
     const int total = static_cast<int>(pcm.size() * 2);
     for (int at = 0; at < total; at += 999)
