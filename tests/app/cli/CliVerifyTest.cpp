@@ -50,9 +50,10 @@ struct Disc : TestDisc {
     std::vector<Sums> sums; // per audio track
 };
 
-Disc MakeDisc(const TempDir& dir, discimage::DiscLayout layout, const std::string& faults = "")
+Disc MakeDisc(const TempDir& dir, const discimage::DiscLayout& layout,
+              const std::string& faults = "")
 {
-    Disc d{WriteTestDisc(dir, layout, faults)};
+    Disc d{WriteTestDisc(dir, layout, faults), {}, {}};
     std::vector<verify::TocTrack> tracks;
     for (size_t i = 0; i < d.image.trackStarts.size(); ++i)
         tracks.push_back({layout.firstTrack + static_cast<int>(i), d.image.trackStarts[i],

@@ -33,7 +33,6 @@
 using guitest::MessageBoxAnswerer;
 using guitest::Poller;
 using guitest::VisibleWindows;
-using guitest::WaitUntil;
 using testsupport::TempDir;
 
 namespace
