@@ -10,7 +10,6 @@
 #include <memory>
 #include <vector>
 
-using backend::Guarded;
 
 namespace
 {

@@ -11,7 +11,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using enctest::Le16;
 using enctest::Le32;
 using enctest::XtTest;
 using testsupport::TempDir;

@@ -228,7 +228,7 @@ void WriteWavFile(const std::string& path, uint32_t frames, const FrameSource& f
         for (int i = 0; i < n; ++i)
             header[at + i] = static_cast<uint8_t>(v >> (8 * i));
     };
-    std::memcpy(header, "RIFF\0\0\0\0WAVEfmt ", 16);
+    std::copy_n("RIFF\0\0\0\0WAVEfmt ", 16, header);
     le(4, static_cast<uint32_t>(dataBytes + 36), 4);
     le(16, 16, 4);
     le(20, 1, 2);         // PCM
@@ -237,7 +237,7 @@ void WriteWavFile(const std::string& path, uint32_t frames, const FrameSource& f
     le(28, 44100 * 4, 4); // bytes a second
     le(32, 4, 2);         // block
     le(34, 16, 2);        // bits
-    std::memcpy(header + 36, "data", 4);
+    std::copy_n("data", 4, header + 36);
     le(40, static_cast<uint32_t>(dataBytes), 4);
     BinWriter out(path);
     out.Write(0, header, sizeof header);

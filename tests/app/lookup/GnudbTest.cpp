@@ -13,7 +13,6 @@
 
 using namespace lookup;
 using lookuptest::CaptureBody;
-using lookuptest::Metadata;
 
 namespace
 {

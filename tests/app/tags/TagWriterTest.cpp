@@ -15,8 +15,7 @@ lookup::DiscMetadata Album()
 {
     lookup::DiscMetadata d;
     d.title = "Caf\xC3\xA9 / Night";
-    d.artist = "Ma\xC3\xAF"
-               "a";
+    d.artist = "Ma\xC3\xAF\x61";
     d.year = "2010";
     d.genre = "Pop";
     d.discNumber = 2;
@@ -39,7 +38,7 @@ std::string Encode(const TempDir& dir, const std::string& ext)
                                          wav, "synth", "0.3", "sine", "440"});
         EXPECT_EQ(r.exitCode, 0) << r.err;
     }
-    const std::string out = dir / ("t." + ext);
+    std::string out = dir / ("t." + ext);
     std::vector<std::string> argv;
     if (ext == "mp3") argv = {"/usr/bin/lame", "--quiet", wav, out};
     if (ext == "ogg") argv = {"/usr/bin/oggenc", "-Q", "-o", out, wav};
@@ -79,7 +78,7 @@ TEST(TagWriter, Mp3GetsId3v24AndKeepsItsId3v11Tag)
     testsupport::WriteFile(mp3, testsupport::ReadFile(mp3) + v1);
     const long long before = testsupport::FileSize(mp3);
 
-    const Cover cover{"image/jpeg", std::string("\xFF\xD8\xFF\xE0 not really a JPEG", 23)};
+    const Cover cover{"image/jpeg", std::string("\xFF\xD8\xFF\xE0 not really a JPEG", 22)};
     Written(mp3, cover);
     const std::string bytes = testsupport::ReadFile(mp3);
     EXPECT_EQ(bytes.substr(bytes.size() - 128), v1);
@@ -90,8 +89,7 @@ TEST(TagWriter, Mp3GetsId3v24AndKeepsItsId3v11Tag)
     const auto r = testsupport::Run({"/usr/bin/mutagen-inspect", mp3});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     ExpectLines(r.out, {"TIT2=\xE2\x80\x9CTwo\xE2\x80\x9D", "TPE1=Guest",
-                        "TPE2=Ma\xC3\xAF"
-                        "a",
+                        "TPE2=Ma\xC3\xAF\x61",
                         "TALB=Caf\xC3\xA9 / Night", "TRCK=2/2", "TPOS=2/3", "TDRC=2010", "TCON=Pop",
                         "TSRC=GBAHT1000123",
                         "TXXX=MusicBrainz Album Id=2124ca6e-260e-4b45-b6f4-f95704e0d361",
@@ -115,8 +113,7 @@ TEST(TagWriter, VorbisCommentsInOggFlacAndOpus)
     const std::vector<std::string> expected = {
         "TITLE=\xE2\x80\x9CTwo\xE2\x80\x9D",
         "ARTIST=Guest",
-        "ALBUMARTIST=Ma\xC3\xAF"
-        "a",
+        "ALBUMARTIST=Ma\xC3\xAF\x61",
         "ALBUM=Caf\xC3\xA9 / Night",
         "TRACKNUMBER=2",
         "TRACKTOTAL=2",

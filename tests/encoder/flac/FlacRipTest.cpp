@@ -64,7 +64,7 @@ protected:
     {
         std::vector<int16_t> pcm(2 * pairs);
         for (size_t i = 0; i < pcm.size(); ++i)
-            pcm[i] = static_cast<int16_t>(9000 * std::sin(double(i / 2) * 0.0627) + (i % 2) * 77);
+            pcm[i] = static_cast<int16_t>(9000 * std::sin(double(i >> 1) * 0.0627) + (i % 2) * 77);
         const auto* bytes = reinterpret_cast<const unsigned char*>(pcm.data());
         const int total = static_cast<int>(pcm.size() * 2);
         for (int at = 0; at < total; at += 999)

@@ -44,7 +44,7 @@ struct Disc {
     }
 };
 
-Disc MakeDisc(const TempDir& dir, std::vector<uint32_t> lengths)
+Disc MakeDisc(const TempDir& dir, const std::vector<uint32_t>& lengths)
 {
     discimage::DiscLayout layout;
     layout.audioLengths = lengths;
@@ -132,8 +132,8 @@ void ExpectPlainFile(const std::string& path, const std::vector<uint8_t>& track,
     for (const auto& f : walk.frames)
         EXPECT_EQ(f.bitrate, 192) << "the rip's bitrate, constant";
     const auto decoded = Decode(path);
-    const double samples = static_cast<double>(track.size() / 4);
-    EXPECT_NEAR(static_cast<double>(decoded.size() / 2), samples,
+    const double samples = static_cast<double>(track.size() >> 2);
+    EXPECT_NEAR(static_cast<double>(decoded.size() >> 1), samples,
                 static_cast<double>(kFrameSamples + encoderDelay));
     EXPECT_GT(BestCorrelation(track, decoded), 0.9);
 }
@@ -165,7 +165,7 @@ TEST(Mp3Availability, TheStandInsMakeTypes3And4Available)
         TempDir folder;
         const std::string tests = fs::path(testsupport::BinDir()).parent_path() / "tests";
         fs::copy_file(tests + "/xt_c_client", folder / "xt_c_client");
-        for (std::string name : libraries)
+        for (const std::string& name : libraries)
             fs::copy_file(testsupport::BinDir() + "/" + name, folder / name);
         fs::copy_file(testsupport::BinDir() + "/libVeltraenc.so", folder / "libVeltraenc.so");
         auto r = testsupport::Run({folder / "xt_c_client", "avail"});

@@ -69,7 +69,7 @@ TEST(OpusXt, TagsAreUtf8TheBitrateHasItsRangeAndVbrCanBeSwitchedOff)
     ts::TempDir out;
     std::vector<int16_t> pcm(2 * 44100 * 2);
     for (size_t i = 0; i < pcm.size(); ++i)
-        pcm[i] = static_cast<int16_t>(9000 * std::sin(double(i / 2) * 0.0627));
+        pcm[i] = static_cast<int16_t>(9000 * std::sin(double(i >> 1) * 0.0627));
     for (int vbr : {1, 0}) {
         SCOPED_TRACE(vbr);
         const StreamHandle h = xtGetEncoder(XT_ENCODER_OPUS);

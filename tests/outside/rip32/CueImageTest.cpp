@@ -29,7 +29,7 @@ std::string Refusal()
 
 std::string CopyInto(const TempDir& dir, const std::string& sharedPath)
 {
-    const std::string to = dir / std::filesystem::path(sharedPath).filename().string();
+    std::string to = dir / std::filesystem::path(sharedPath).filename().string();
     testsupport::WriteFile(to, testsupport::ReadFile(testsupport::SharedTestData() + sharedPath));
     return to;
 }

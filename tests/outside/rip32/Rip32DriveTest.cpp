@@ -41,7 +41,7 @@ protected:
     CDHANDLE Open(const std::string& faults, std::vector<uint32_t> lengths = {300, 200})
     {
         discimage::DiscLayout layout;
-        layout.audioLengths = lengths;
+        layout.audioLengths = std::move(lengths);
         image = discimage::WriteDiscImage(layout, dir / "d");
         testsupport::WriteFile(image.descriptorPath + ".faults", faults);
         handle = OpenImages({image.descriptorPath});

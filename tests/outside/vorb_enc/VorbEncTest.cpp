@@ -126,7 +126,7 @@ double Rms(const std::vector<int16_t>& pcm, size_t channel)
     double sum = 0;
     for (size_t i = channel; i < pcm.size(); i += 2)
         sum += double(pcm[i]) * pcm[i];
-    return std::sqrt(sum / double(pcm.size() / 2));
+    return std::sqrt(sum / double(pcm.size() >> 1));
 }
 
 } // namespace
