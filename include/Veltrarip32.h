@@ -1,4 +1,4 @@
-/* The CD-access library: its seven exports and the byte-packed records that cross it.
+/* The CD-access library: its exports and the byte-packed records that cross it.
  * Numbers are 32-bit little-endian unless a field says otherwise. */
 #ifndef VELTRARIP32_H
 #define VELTRARIP32_H
@@ -22,7 +22,20 @@ extern "C" {
 #define CD_TOC_LEADOUT 0xAA
 #define CD_TOC_CONTROL_DATA 0x04 /* bit of the ADR/control byte: data track */
 
-/* Status of a read: 1 success; 4 asks for an overlapped (jitter-corrected) re-read. */
+/* Status of a read: 1 success; 4 asks for an overlapped (jitter-corrected) re-read.
+ *
+ * On a real drive, libcdio's results become:
+ *   DRIVER_OP_SUCCESS                        1
+ *   DRIVER_OP_ERROR, DRIVER_OP_MMC_SENSE_DATA (a medium or transport error)
+ *                                            4 for the first three failed attempts at the same
+ *                                            request (start frame and frame count), 2 at the
+ *                                            fourth: the plain read and the reader's three
+ *                                            overlapped re-reads
+ *   any other result (request refused)       2 at once
+ *   a request outside the disc that the drive refuses: 2 at once
+ *   no disc in the drive (ReadTOC)           3
+ * ReadTOC reads the disc afresh on every call: a device is opened again, and an image whose
+ * files changed on disk (size, modification time or identity) is opened anew. */
 #define CD_STATUS_OK 1
 #define CD_STATUS_RETRY 4
 #define CD_STATUS_ERROR 2
@@ -75,13 +88,21 @@ typedef struct CDTocRecord {
 
 /* Header of a sector buffer; bufferLength bytes of data follow it. */
 typedef struct CDSectorHeader {
-    uint32_t startFrame;
+    uint32_t startFrame; /* read as signed: a drive that reads into the lead-in takes frames
+                            before 0 there */
     uint32_t frameCount;
     uint32_t bufferLength; /* bytes of the data area, set at allocation */
     uint32_t bytesReturned;
     uint32_t reserved;
     uint32_t dataOffset; /* from the start of the data area to the first valid byte */
 } CDSectorHeader;
+
+/* The drive's identification from its INQUIRY data, NUL-terminated, trailing spaces removed. */
+typedef struct CDDriveInquiry {
+    char vendor[9];
+    char model[17];
+    char revision[5];
+} CDDriveInquiry;
 
 #pragma pack(pop)
 
@@ -97,6 +118,10 @@ RIP32_API uint32_t ReadTOC(CDHANDLE handle, CDTocRecord* toc);
 RIP32_API uint32_t ReadCDAudioLBA(CDHANDLE handle, CDSectorHeader* buffer);
 RIP32_API uint32_t ReadCDAudioLBAEx(CDHANDLE handle, CDSectorHeader* buffer,
                                     CDSectorHeader* overlap);
+/* Fills info with the drive's vendor, model and revision (a disc image: the "drive" line of
+ * its fault file). 1 = filled; 0 = no such handle, a null record, or a drive that does not
+ * identify itself (info is zeroed then). */
+RIP32_API uint32_t GetCDDriveInquiry(CDHANDLE handle, CDDriveInquiry* info);
 
 #ifdef __cplusplus
 }
@@ -105,11 +130,13 @@ static_assert(sizeof(CDDriveList) == 970, "drive list record");
 static_assert(sizeof(CDOpenRequest) == 12, "open request record");
 static_assert(sizeof(CDTocRecord) == 804, "TOC record");
 static_assert(sizeof(CDSectorHeader) == 24, "sector buffer header");
+static_assert(sizeof(CDDriveInquiry) == 31, "drive inquiry record");
 #else
 _Static_assert(sizeof(CDDriveList) == 970, "drive list record");
 _Static_assert(sizeof(CDOpenRequest) == 12, "open request record");
 _Static_assert(sizeof(CDTocRecord) == 804, "TOC record");
 _Static_assert(sizeof(CDSectorHeader) == 24, "sector buffer header");
+_Static_assert(sizeof(CDDriveInquiry) == 31, "drive inquiry record");
 #endif
 
 #endif

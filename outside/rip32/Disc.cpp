@@ -107,11 +107,73 @@ std::unique_ptr<Disc> Disc::Open(const std::string& source, bool image)
     std::unique_ptr<Disc> disc(new Disc);
     disc->cdio_ = cdio;
     disc->image_ = image;
-    if (image) disc->faults_.Load(source + ".faults");
+    disc->source_ = source;
+    if (!image) return disc;
+    disc->faults_.Load(source + ".faults");
     // A cue image keeps every frame at frame number x 2352 in one data file.
-    if (image && cdio_get_driver_id(cdio) == DRIVER_BINCUE)
+    if (cdio_get_driver_id(cdio) == DRIVER_BINCUE)
         if (const char* bin = cdio_get_arg(cdio, "source")) disc->dataFile_ = bin;
+    std::vector<std::string> files{source, source + ".faults"};
+    if (!disc->dataFile_.empty()) files.push_back(disc->dataFile_);
+    disc->stamp_.Take(std::move(files));
+    // FNV-1a of the image's name.
+    const size_t slash = source.find_last_of('/');
+    disc->seed_ = 14695981039346656037ull;
+    for (char c : source.substr(slash == std::string::npos ? 0 : slash + 1))
+        disc->seed_ = (disc->seed_ ^ static_cast<uint8_t>(c)) * 1099511628211ull;
     return disc;
+}
+
+bool Disc::Refresh()
+{
+    if (!image_) {
+        if (cdio_) cdio_destroy(cdio_);
+        cdio_ = cdio_open(source_.c_str(), DRIVER_DEVICE);
+        retry_.Succeeded();
+        return cdio_ != nullptr;
+    }
+    if (!stamp_.Changed()) return cdio_ != nullptr;
+    std::unique_ptr<Disc> fresh = Open(source_, true);
+    if (cdio_) cdio_destroy(cdio_);
+    cdio_ = nullptr;
+    if (!fresh) {
+        // A rewrite that does not open is no disc until it changes again.
+        stamp_.Retake();
+        return false;
+    }
+    std::swap(cdio_, fresh->cdio_);
+    // The fault file is read again only when it changed: an eject stays spent.
+    if (fresh->faults_.text() != faults_.text()) faults_ = std::move(fresh->faults_);
+    dataFile_ = fresh->dataFile_;
+    stamp_ = fresh->stamp_;
+    return true;
+}
+
+bool Disc::Identify(CDDriveInquiry& out)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    out = CDDriveInquiry{};
+    std::string vendor, model, revision;
+    if (image_) {
+        if (!faults_.HasDriveModel()) return false;
+        vendor = faults_.vendor();
+        model = faults_.model();
+    } else {
+        cdio_hwinfo_t hw{};
+        if (!cdio_ || !cdio_get_hwinfo(cdio_, &hw)) return false;
+        vendor = hw.psz_vendor;
+        model = hw.psz_model;
+        revision = hw.psz_revision;
+    }
+    auto put = [](char* dest, size_t size, std::string text) {
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\0'))
+            text.pop_back();
+        std::snprintf(dest, size, "%s", text.c_str());
+    };
+    put(out.vendor, sizeof out.vendor, vendor);
+    put(out.model, sizeof out.model, model);
+    put(out.revision, sizeof out.revision, revision);
+    return out.vendor[0] || out.model[0];
 }
 
 Disc::~Disc()
@@ -143,11 +205,17 @@ void Disc::SetParameter(uint32_t parameter, uint32_t value)
 uint32_t Disc::ReadToc(CDTocRecord& toc)
 {
     std::lock_guard<std::mutex> lock(mutex_);
+    present_ = Refresh() && !faults_.TakeEject() && ReadTocLocked(toc);
+    return present_ ? CD_STATUS_OK : CD_STATUS_NO_DISC;
+}
+
+bool Disc::ReadTocLocked(CDTocRecord& toc)
+{
     const track_t first = cdio_get_first_track_num(cdio_);
     const track_t last = cdio_get_last_track_num(cdio_);
     if (first == CDIO_INVALID_TRACK || last == CDIO_INVALID_TRACK || first == 0 || last < first ||
         last - first + 2 > CD_TOC_MAX_DESCRIPTORS)
-        return CD_STATUS_NO_DISC;
+        return false;
 
     CDTocRecord out{};
     out.firstTrack = first;
@@ -158,7 +226,7 @@ uint32_t Disc::ReadToc(CDTocRecord& toc)
         const track_t track =
             leadout ? static_cast<track_t>(CDIO_CDROM_LEADOUT_TRACK) : static_cast<track_t>(t);
         const lsn_t lsn = cdio_get_track_lsn(cdio_, track);
-        if (lsn == CDIO_INVALID_LSN || lsn < 0) return CD_STATUS_NO_DISC;
+        if (lsn == CDIO_INVALID_LSN || lsn < 0) return false;
         uint8_t control = 0;
         if (!leadout) {
             if (cdio_get_track_format(cdio_, track) != TRACK_FORMAT_AUDIO)
@@ -175,7 +243,7 @@ uint32_t Disc::ReadToc(CDTocRecord& toc)
     out.dataLength[0] = static_cast<uint8_t>(length >> 8);
     out.dataLength[1] = static_cast<uint8_t>(length);
     toc = out;
-    return CD_STATUS_OK;
+    return true;
 }
 
 bool Disc::Fits(const CDSectorHeader& buffer)
@@ -189,73 +257,144 @@ void Disc::Delay(const FaultPlan::Outcome& fault)
     if (fault.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(fault.delayMs));
 }
 
-bool Disc::OnDisc(uint32_t first, uint32_t count)
+bool Disc::WithinOverread(int64_t first, uint32_t count, int64_t leadout)
 {
-    // No drive reads past the lead-out.
+    return first >= -kOverreadFrames && first + count <= leadout + kOverreadFrames;
+}
+
+bool Disc::OnDisc(int64_t first, uint32_t count)
+{
+    // No drive reads past the lead-out, unless the simulated one overreads.
     const lsn_t leadout = cdio_get_track_lsn(cdio_, CDIO_CDROM_LEADOUT_TRACK);
-    if (leadout == CDIO_INVALID_LSN || static_cast<int64_t>(first) + count > leadout) return false;
+    if (leadout == CDIO_INVALID_LSN) return false;
+    if (first < 0 || first + count > leadout) {
+        if (!image_ || !faults_.overread() || !WithinOverread(first, count, leadout)) return false;
+        if (first + count <= 0 || first >= leadout) return true;
+        const int64_t from = std::max<int64_t>(first, 0);
+        count = static_cast<uint32_t>(std::min<int64_t>(first + count, leadout) - from);
+        first = from;
+    }
     // An image file that lost its end after it was opened: libcdio fills what is gone from its
     // buffers and reports success, so look at the file itself.
     if (!dataFile_.empty()) {
         struct stat st {
         };
         if (stat(dataFile_.c_str(), &st) != 0) return false;
-        return (static_cast<int64_t>(first) + count) * CD_FRAME_BYTES <= st.st_size;
+        return (first + count) * CD_FRAME_BYTES <= st.st_size;
     }
     return true;
 }
 
-bool Disc::ReadFrames(int64_t first, uint32_t count, uint8_t* out)
+driver_return_code_t Disc::ReadFrames(int64_t first, uint32_t count, uint8_t* out)
 {
     const lsn_t leadout = cdio_get_track_lsn(cdio_, CDIO_CDROM_LEADOUT_TRACK);
-    if (leadout == CDIO_INVALID_LSN) return false;
+    if (leadout == CDIO_INVALID_LSN) return DRIVER_OP_ERROR;
     int64_t begin = std::max<int64_t>(first, 0);
     int64_t end = std::min<int64_t>(first + count, leadout);
-    if (begin > first || end < first + static_cast<int64_t>(count))
+    if (begin > first || end < first + static_cast<int64_t>(count)) {
         std::memset(out, 0, static_cast<size_t>(count) * CD_FRAME_BYTES);
+        if (image_ && faults_.overread()) {
+            const int64_t samples = static_cast<int64_t>(count) * (CD_FRAME_BYTES / 4);
+            for (int64_t i = 0; i < samples; ++i) {
+                const int64_t frame = first + i / (CD_FRAME_BYTES / 4);
+                if (frame < 0) std::memcpy(out + i * 4, kLeadInSample, 4);
+                if (frame >= leadout) std::memcpy(out + i * 4, kLeadOutSample, 4);
+            }
+        }
+    }
     // Callers only ask for frames on the disc (OnDisc); the overlapped read's slack may reach
     // beyond it, where a drive gives nothing.
     while (begin < end) {
         const uint32_t n = static_cast<uint32_t>(std::min<int64_t>(end - begin, 64));
         uint8_t* dest = out + (begin - first) * CD_FRAME_BYTES;
-        if (cdio_read_audio_sectors(cdio_, dest, static_cast<lsn_t>(begin), n) != DRIVER_OP_SUCCESS)
-            return false;
+        const driver_return_code_t result =
+            cdio_read_audio_sectors(cdio_, dest, static_cast<lsn_t>(begin), n);
+        if (result != DRIVER_OP_SUCCESS) return result;
         // An image driver reports a read that ran out of file after its first frame as a
         // success; its last frame read alone fails when the file is too short. (A cue image's
         // file size is checked before the read instead.)
         if (n > 1 && image_ && dataFile_.empty() &&
             cdio_read_audio_sectors(cdio_, dest + (n - 1) * CD_FRAME_BYTES,
                                     static_cast<lsn_t>(begin + n - 1), 1) != DRIVER_OP_SUCCESS)
-            return false;
+            return DRIVER_OP_ERROR;
         begin += n;
     }
-    return true;
+    return DRIVER_OP_SUCCESS;
 }
 
-bool Disc::ReadBytes(int64_t pos, size_t size, uint8_t* out)
+driver_return_code_t Disc::ReadBytes(int64_t pos, size_t size, uint8_t* out)
 {
     const int64_t firstFrame =
         pos >= 0 ? pos / CD_FRAME_BYTES : -((-pos + CD_FRAME_BYTES - 1) / CD_FRAME_BYTES);
     const int64_t endPos = pos + static_cast<int64_t>(size);
-    const int64_t endFrame = (endPos + CD_FRAME_BYTES - 1) / CD_FRAME_BYTES;
+    const int64_t endFrame =
+        endPos >= 0 ? (endPos + CD_FRAME_BYTES - 1) / CD_FRAME_BYTES : -(-endPos / CD_FRAME_BYTES);
     const uint32_t count = static_cast<uint32_t>(endFrame - firstFrame);
     frames_.resize(static_cast<size_t>(count) * CD_FRAME_BYTES);
-    if (!ReadFrames(firstFrame, count, frames_.data())) return false;
+    const driver_return_code_t result = ReadFrames(firstFrame, count, frames_.data());
+    if (result != DRIVER_OP_SUCCESS) return result;
     std::memcpy(out, frames_.data() + (pos - firstFrame * CD_FRAME_BYTES), size);
-    return true;
+    return DRIVER_OP_SUCCESS;
+}
+
+driver_return_code_t Disc::Deliver(int64_t first, uint32_t count, uint8_t* out, int64_t jitter)
+{
+    // A drive with read offset N delivers, for frame F, the disc's samples from 588 F - N on.
+    const int64_t drift = jitter - 4 * faults_.driveOffset();
+    const driver_return_code_t result =
+        drift == 0 ? ReadFrames(first, count, out)
+                   : ReadBytes(first * CD_FRAME_BYTES + drift,
+                               static_cast<size_t>(count) * CD_FRAME_BYTES, out);
+    if (result == DRIVER_OP_SUCCESS && image_) faults_.Corrupt(first, count, out, seed_, reads_++);
+    return result;
+}
+
+uint32_t Disc::ReadOutside(CDSectorHeader& buffer, int64_t start)
+{
+    const lsn_t leadout = cdio_get_track_lsn(cdio_, CDIO_CDROM_LEADOUT_TRACK);
+    if (leadout == CDIO_INVALID_LSN || !WithinOverread(start, buffer.frameCount, leadout))
+        return CD_STATUS_ERROR;
+    if (cdio_read_audio_sectors(cdio_, CD_SECTOR_DATA(&buffer), static_cast<lsn_t>(start),
+                                buffer.frameCount) != DRIVER_OP_SUCCESS)
+        return CD_STATUS_ERROR;
+    buffer.dataOffset = 0;
+    buffer.bytesReturned = buffer.frameCount * CD_FRAME_BYTES;
+    return CD_STATUS_OK;
+}
+
+uint32_t Disc::Failure(driver_return_code_t result, int64_t start, uint32_t count)
+{
+    // An image has no passing faults of its own: those are the fault file's.
+    if (image_) return CD_STATUS_ERROR;
+    return retry_.Failed(start, count, result);
+}
+
+FaultPlan::Outcome Disc::Faults(int64_t first, uint32_t count)
+{
+    // The fault file names frames on the disc.
+    const int64_t from = std::max<int64_t>(first, 0);
+    if (first + count <= from) return {};
+    return faults_.Attempt(static_cast<uint32_t>(from),
+                           static_cast<uint32_t>(first + count - from));
 }
 
 uint32_t Disc::ReadPlain(CDSectorHeader& buffer)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!Fits(buffer) || !OnDisc(buffer.startFrame, buffer.frameCount)) return CD_STATUS_ERROR;
-    const FaultPlan::Outcome fault = faults_.Attempt(buffer.startFrame, buffer.frameCount);
+    if (!cdio_ || !present_) return CD_STATUS_NO_DISC;
+    const int64_t start = static_cast<int32_t>(buffer.startFrame);
+    if (!Fits(buffer)) return CD_STATUS_ERROR;
+    if (!OnDisc(start, buffer.frameCount))
+        return image_ ? CD_STATUS_ERROR : ReadOutside(buffer, start);
+    const FaultPlan::Outcome fault = Faults(start, buffer.frameCount);
     Delay(fault);
     if (fault.status != CD_STATUS_OK) return fault.status;
     // A plain read cannot vouch for the alignment of shifted data.
     if (fault.shift != 0) return CD_STATUS_RETRY;
-    if (!ReadFrames(buffer.startFrame, buffer.frameCount, CD_SECTOR_DATA(&buffer)))
-        return CD_STATUS_ERROR;
+    const driver_return_code_t result =
+        Deliver(start, buffer.frameCount, CD_SECTOR_DATA(&buffer), 0);
+    if (result != DRIVER_OP_SUCCESS) return Failure(result, start, buffer.frameCount);
+    retry_.Succeeded();
     buffer.dataOffset = 0;
     buffer.bytesReturned = buffer.frameCount * CD_FRAME_BYTES;
     return CD_STATUS_OK;
@@ -264,24 +403,30 @@ uint32_t Disc::ReadPlain(CDSectorHeader& buffer)
 uint32_t Disc::ReadOverlapped(CDSectorHeader& buffer, const CDSectorHeader* reference)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!Fits(buffer) || !OnDisc(buffer.startFrame, buffer.frameCount)) return CD_STATUS_ERROR;
-    const uint32_t start = buffer.startFrame, count = buffer.frameCount;
+    if (!cdio_ || !present_) return CD_STATUS_NO_DISC;
+    const int64_t start = static_cast<int32_t>(buffer.startFrame);
+    const uint32_t count = buffer.frameCount;
+    if (!Fits(buffer)) return CD_STATUS_ERROR;
+    if (!OnDisc(start, count)) return image_ ? CD_STATUS_ERROR : ReadOutside(buffer, start);
     const size_t want = static_cast<size_t>(count) * CD_FRAME_BYTES;
 
     const bool haveReference =
         reference && reference->bytesReturned > 0 &&
         static_cast<uint64_t>(reference->dataOffset) + reference->bytesReturned <=
             reference->bufferLength &&
-        reference->startFrame < start;
-    const uint32_t refStart = haveReference ? reference->startFrame : start;
-    const FaultPlan::Outcome fault = faults_.Attempt(refStart, start + count - refStart);
+        static_cast<int32_t>(reference->startFrame) < start;
+    const int64_t refStart = haveReference ? static_cast<int32_t>(reference->startFrame) : start;
+    const FaultPlan::Outcome fault =
+        Faults(refStart, static_cast<uint32_t>(start + count - refStart));
     Delay(fault);
     if (fault.status != CD_STATUS_OK) return fault.status;
 
     if (!haveReference) {
         // Nothing to align on: only data the drive delivers unshifted can be vouched for.
         if (fault.shift != 0) return CD_STATUS_RETRY;
-        if (!ReadFrames(start, count, CD_SECTOR_DATA(&buffer))) return CD_STATUS_ERROR;
+        const driver_return_code_t result = Deliver(start, count, CD_SECTOR_DATA(&buffer), 0);
+        if (result != DRIVER_OP_SUCCESS) return Failure(result, start, count);
+        retry_.Succeeded();
         buffer.dataOffset = 0;
         buffer.bytesReturned = static_cast<uint32_t>(want);
         return CD_STATUS_OK;
@@ -291,13 +436,17 @@ uint32_t Disc::ReadOverlapped(CDSectorHeader& buffer, const CDSectorHeader* refe
     // the drive delivers it (shifted by the simulated jitter), then find the reference in it.
     const uint8_t* ref = CD_SECTOR_DATA(reference) + reference->dataOffset;
     const size_t refBytes = reference->bytesReturned;
-    const int64_t slack = 2 * CD_FRAME_BYTES;
-    const int64_t base = static_cast<int64_t>(refStart) * CD_FRAME_BYTES - slack;
-    const int64_t end = (static_cast<int64_t>(start) + count) * CD_FRAME_BYTES + slack;
+    const int64_t slackFrames = 2;
+    const int64_t slack = slackFrames * CD_FRAME_BYTES;
+    const int64_t base = refStart * CD_FRAME_BYTES - slack;
+    const int64_t end = (start + count) * CD_FRAME_BYTES + slack;
     scratch_.resize(static_cast<size_t>(end - base));
-    if (!ReadBytes(base + fault.shift, scratch_.size(), scratch_.data())) return CD_STATUS_ERROR;
+    const driver_return_code_t result =
+        Deliver(refStart - slackFrames, static_cast<uint32_t>(scratch_.size() / CD_FRAME_BYTES),
+                scratch_.data(), fault.shift);
+    if (result != DRIVER_OP_SUCCESS) return Failure(result, start, count);
 
-    const int64_t expected = static_cast<int64_t>(refStart) * CD_FRAME_BYTES - base;
+    const int64_t expected = refStart * CD_FRAME_BYTES - base;
     int64_t found = -1;
     for (int64_t delta = 0; delta <= slack && found < 0; ++delta) {
         for (int64_t k : {expected - delta, expected + delta}) {
@@ -310,9 +459,10 @@ uint32_t Disc::ReadOverlapped(CDSectorHeader& buffer, const CDSectorHeader* refe
         }
     }
     if (found < 0) return CD_STATUS_RETRY;
-    const int64_t from = found + (static_cast<int64_t>(start) - refStart) * CD_FRAME_BYTES;
+    const int64_t from = found + (start - refStart) * CD_FRAME_BYTES;
     if (from < 0 || from + static_cast<int64_t>(want) > static_cast<int64_t>(scratch_.size()))
         return CD_STATUS_RETRY;
+    retry_.Succeeded();
     std::memcpy(CD_SECTOR_DATA(&buffer), scratch_.data() + from, want);
     buffer.dataOffset = 0;
     buffer.bytesReturned = static_cast<uint32_t>(want);

@@ -1,8 +1,11 @@
-// One opened drive or disc image: the table of contents, raw frame reads, simulated faults and
-// the overlapped read that realigns jittered data on a reference frame.
+// One opened drive or disc image: the table of contents (read afresh for a new disc), raw frame
+// reads, the simulated drive of the fault file and the overlapped read that realigns jittered
+// data on a reference frame.
 #pragma once
 
 #include "FaultPlan.h"
+#include "FileStamp.h"
+#include "ReadRetry.h"
 
 #include "Veltrarip32.h"
 
@@ -29,18 +32,40 @@ public:
     uint32_t ReadToc(CDTocRecord& toc);
     uint32_t ReadPlain(CDSectorHeader& buffer);
     uint32_t ReadOverlapped(CDSectorHeader& buffer, const CDSectorHeader* reference);
+    // The drive's vendor and model; false when the drive does not say.
+    bool Identify(CDDriveInquiry& out);
 
 private:
     Disc() = default;
-    // Reads the frames of [first, first + count) into out; frames off the disc read as zeros.
-    bool ReadFrames(int64_t first, uint32_t count, uint8_t* out);
+    // A device is opened again (libcdio keeps the table of contents of the open); an image
+    // that changed on disk is opened afresh. False: no disc.
+    bool Refresh();
+    bool ReadTocLocked(CDTocRecord& toc);
+    // Reads the frames of [first, first + count) into out; frames off the disc read as zeros,
+    // or as lead-in and lead-out on a simulated drive that overreads.
+    driver_return_code_t ReadFrames(int64_t first, uint32_t count, uint8_t* out);
     // Reads size bytes of the disc's byte stream from byte position pos.
-    bool ReadBytes(int64_t pos, size_t size, uint8_t* out);
+    driver_return_code_t ReadBytes(int64_t pos, size_t size, uint8_t* out);
+    // What the drive delivers for frames [first, first + count): shifted by its read offset
+    // and by `jitter` bytes, with its flaky and bad frames.
+    driver_return_code_t Deliver(int64_t first, uint32_t count, uint8_t* out, int64_t jitter);
+    // A real drive asked for frames outside the disc: some read into the lead-in and
+    // lead-out, most refuse.
+    uint32_t ReadOutside(CDSectorHeader& buffer, int64_t start);
+    uint32_t Failure(driver_return_code_t result, int64_t start, uint32_t count);
+    FaultPlan::Outcome Faults(int64_t first, uint32_t count);
     static bool Fits(const CDSectorHeader& buffer);
-    bool OnDisc(uint32_t first, uint32_t count);
+    bool OnDisc(int64_t first, uint32_t count);
+    static bool WithinOverread(int64_t first, uint32_t count, int64_t leadout);
     static void Delay(const FaultPlan::Outcome& fault);
 
     std::mutex mutex_;
+    std::string source_;
+    FileStamp stamp_;
+    ReadRetry retry_;
+    uint64_t seed_ = 0;   // from the image's name: a simulated run repeats
+    uint64_t reads_ = 0;  // reads of the simulated drive so far
+    bool present_ = true; // the last table of contents found a disc
     CdIo_t* cdio_ = nullptr;
     FaultPlan faults_;
     uint32_t addressForm_ = 0;

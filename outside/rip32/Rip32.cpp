@@ -167,4 +167,18 @@ RIP32_API uint32_t ReadCDAudioLBAEx(CDHANDLE handle, CDSectorHeader* buffer,
     }
 }
 
+RIP32_API uint32_t GetCDDriveInquiry(CDHANDLE handle, CDDriveInquiry* info)
+{
+    if (!info) return 0;
+    std::memset(info, 0, sizeof *info);
+    auto disc = Lookup(handle);
+    if (!disc) return 0;
+    try {
+        return disc->Identify(*info) ? 1 : 0;
+    } catch (...) {
+        std::memset(info, 0, sizeof *info);
+        return 0;
+    }
+}
+
 } // extern "C"

@@ -32,6 +32,7 @@ int main(void)
     CDHANDLE handle;
     unsigned char* memory;
     CDSectorHeader* header;
+    CDDriveInquiry inquiry;
 
     if (!mkdtemp(folder)) return 2;
     snprintf(cue, sizeof cue, "%s/disc.cue", folder);
@@ -83,6 +84,7 @@ int main(void)
     header->startFrame = 70; /* runs past the lead-out */
     CHECK(ReadCDAudioLBA(handle, header) != CD_STATUS_OK);
     CHECK(ReadTOC(0, &toc) != CD_STATUS_OK);
+    CHECK(GetCDDriveInquiry(handle, &inquiry) == 0 && inquiry.vendor[0] == 0); /* no drive line */
     CHECK(CloseCDHandle(handle) == 1);
 
     free(memory);
