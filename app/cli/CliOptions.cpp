@@ -124,6 +124,10 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
             options.verify.log = true;
         } else if (arg == "--verify-only") {
             options.verify.verifyOnly = true;
+        } else if (arg == "--accuraterip-lookup") {
+            options.verify.lookup = true;
+        } else if (arg == "--accuraterip-url") {
+            ok = value(options.verify.lookupUrl) && !options.verify.lookupUrl.empty();
         } else if (arg == "--accuraterip") {
             ok = value(options.verify.response) && !options.verify.response.empty();
         } else {
@@ -136,6 +140,10 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
     }
     if (!tracks.empty() && !ParseRows(tracks, options.rows)) {
         error = "bad track list \"" + tracks + "\" (rows, e.g. 1,3-5)";
+        return false;
+    }
+    if (options.verify.lookup && !options.verify.response.empty()) {
+        error = "--accuraterip FILE and --accuraterip-lookup exclude each other";
         return false;
     }
     if (options.verify.verifyOnly && options.verify.cue) {

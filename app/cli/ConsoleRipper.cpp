@@ -7,6 +7,7 @@
 #include "app/cd/Drive.h"
 #include "app/rip/RipCommand.h"
 #include "app/shell/CurrentSettings.h"
+#include "app/shell/Settings.h"
 
 #include "Veltraenc.h"
 
@@ -152,6 +153,23 @@ int ReportFailures(const TrackList& list, const ConsoleRip& rip)
     return failed;
 }
 
+// The [Lookup] settings of the online AccurateRip lookup; the command line's URL wins.
+void ReadLookupSettings(VerifyOptions& verify)
+{
+    Settings file;
+    file.Open(kSettingsFileName);
+    char text[512];
+    if (verify.lookupUrl.empty()) {
+        file.Read("Lookup", "AccurateRipUrl", "", text, sizeof text);
+        verify.lookupUrl = text;
+    }
+    file.Read("Lookup", "TimeoutSeconds", "", text, sizeof text);
+    int seconds = 0;
+    char extra = 0;
+    if (std::sscanf(text, "%d%c", &seconds, &extra) == 1 && seconds >= 1 && seconds <= 300)
+        verify.timeoutSeconds = seconds;
+}
+
 } // namespace
 
 int RunConsoleRipper(int argc, char** argv)
@@ -183,6 +201,7 @@ int RunConsoleRipper(int argc, char** argv)
     if (const int status = TickRows(options.rows, list)) return status;
 
     std::unique_ptr<VerifiedRip> verified;
+    if (options.verify.lookup) ReadLookupSettings(options.verify);
     if (options.verify.Active()) {
         verified = std::make_unique<VerifiedRip>(options.verify);
         if (!verified->Prepare(g_drive.tocA, error)) return Fail(2, error);

@@ -21,7 +21,10 @@ struct VerifyOptions {
     bool log = false;
     std::string response; // --accuraterip FILE
     bool verifyOnly = false;
-    bool Active() const { return cue || log || verifyOnly || !response.empty(); }
+    bool lookup = false;     // --accuraterip-lookup
+    std::string lookupUrl;   // --accuraterip-url, else AccurateRipUrl in [Lookup]
+    int timeoutSeconds = 10; // TimeoutSeconds in [Lookup]
+    bool Active() const { return cue || log || verifyOnly || lookup || !response.empty(); }
 };
 
 // What the rip looked like, for the log.
@@ -46,7 +49,8 @@ public:
     explicit VerifiedRip(VerifyOptions options);
     ~VerifiedRip();
 
-    // Computes the identifiers and loads the response, which must be for this disc.
+    // Computes the identifiers and loads the response, which must be for this disc. A response
+    // looked up online that is missing or refused leaves the rip unverified, not failed.
     bool Prepare(const CDTocRecord& toc, std::string& error);
     // The identifiers, and the response's blocks, as lines for the terminal.
     void PrintDisc(std::FILE* out) const;
@@ -72,6 +76,7 @@ private:
     std::string CueText() const;
     std::string LogText(const RipContext& context) const;
     void PrintReport(std::FILE* out) const;
+    void LookUp();
     bool WriteCueSheet(const std::string& folder, std::FILE* out, std::string& error) const;
     bool WriteLog(const RipContext& context, const std::string& folder, std::FILE* out,
                   std::string& error) const;
@@ -82,5 +87,8 @@ private:
     std::string musicBrainz_;
     std::optional<verify::AccurateRipDiscId> accurateRip_;
     verify::DbarResponse response_;
+    bool verifying_ = false;    // a response for the disc is at hand
+    std::string responseName_;  // where it came from, for the terminal and the log
+    std::string lookupLine_;    // how the online lookup went
     std::vector<std::unique_ptr<Track>> tracks_;
 };

@@ -4,6 +4,7 @@
 #include "app/verify/DiscIds.h"
 #include "app/verify/TocFiles.h"
 #include "discimage/DiscImage.h"
+#include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 
 #include <cstdio>
@@ -324,4 +325,49 @@ TEST(CliVerify, AnEnhancedCdsLastAudioTrackEndsTheAccurateRipRange)
     EXPECT_EQ(verify::FreedbDiscId(disc.toc) & 0xFF, 3u);
     EXPECT_TRUE(Contains(run.out, "Track 02     " + Line(disc.sums[1]) + "\n")) << run.out;
     EXPECT_FALSE(Contains(run.out, "Data Track"));
+}
+
+TEST(CliVerify, TheLookupFetchesTheResponseOnceAndVerifiesOfflineAfter)
+{
+    ProgramFolder folder;
+    TempDir dir, out, served, cache;
+    const Disc disc = MakeDisc(dir, Layout({40, 100, 60}));
+    const auto id = verify::AccurateRipId(disc.toc).value();
+    const auto& s = disc.sums;
+    std::filesystem::create_directories(std::filesystem::path(served / id.Path()).parent_path());
+    WriteDbar(served / id.Path(), id, {{{5, s[0].v1}, {6, s[1].v1}, {7, s[2].v1}}});
+    const std::string cli = folder.program("veltracdrip-cli");
+    const std::map<std::string, std::string> env = {{"XDG_CACHE_HOME", cache.path()}};
+    auto rip = [&](const std::string& url) {
+        return testsupport::Run({cli, "--image", disc.image.descriptorPath, "--out", out.path(),
+                                 "--verify-only", "--accuraterip-lookup", "--accuraterip-url",
+                                 url},
+                                env);
+    };
+
+    testsupport::LocalHttpServer server(served.path());
+    auto online = rip(server.url() + "/accuraterip");
+    ASSERT_EQ(online.exitCode, 0) << online.out << online.err;
+    EXPECT_TRUE(Contains(online.out, "AccurateRip lookup: found in the database\n")) << online.out;
+    EXPECT_TRUE(Contains(online.out, "3 of 3 tracks accurate\n")) << online.out;
+    server.Stop();
+    auto offline = rip(server.url() + "/accuraterip");
+    ASSERT_EQ(offline.exitCode, 0) << offline.out << offline.err;
+    EXPECT_TRUE(Contains(offline.out, "AccurateRip lookup: found in the cache")) << offline.out;
+    EXPECT_TRUE(Contains(offline.out, "3 of 3 tracks accurate\n")) << offline.out;
+
+    // A disc the database does not know: one line, and the rip goes on unverified.
+    testsupport::LocalHttpServer empty(out.path());
+    WriteFile(folder / "VeltraCDRipper.ini", "[Lookup]\nAccurateRipUrl=" + empty.url() + "\n");
+    std::filesystem::remove_all(cache.path() + "/veltracdrip");
+    auto unknown = testsupport::Run({cli, "--image", disc.image.descriptorPath, "--out",
+                                     out.path(), "--verify-only", "--accuraterip-lookup"},
+                                    env);
+    EXPECT_EQ(unknown.exitCode, 0) << unknown.out << unknown.err;
+    EXPECT_TRUE(Contains(unknown.out,
+                         "AccurateRip lookup: not in database; the rip goes on unverified\n"))
+        << unknown.out;
+    EXPECT_FALSE(Contains(unknown.out, "tracks accurate"));
+    EXPECT_EQ(testsupport::Run({cli, "--accuraterip-lookup", "--accuraterip", "x.bin"}).exitCode,
+              2);
 }
