@@ -14,7 +14,9 @@ struct CliOptions {
     bool listOnly = false;
     bool overwrite = false;
     bool help = false;
-    int jobs = 1; // --jobs: tracks encoded at once
+    int jobs = 1;        // --jobs: tracks encoded at once
+    bool secure = false; // --secure, else Secure in [Drive]
+    bool burst = false;  // --verify, else Verify in [Drive]
     VerifyOptions verify;
 };
 

@@ -1,4 +1,5 @@
 #include "ConsoleRip.h"
+#include "SecureReport.h"
 
 #include "app/rip/RipCommand.h"
 
@@ -157,13 +158,23 @@ void ConsoleRip::FinishOldest(TrackList& list)
     } else {
         reasons_[number] = reason.empty() ? "not ripped" : reason;
     }
+    std::string inexact;
+    if (result == RipResult::Finished && report.suspiciousCount > 0) {
+        inexact = "inexact: " + std::to_string(report.suspiciousCount) + " suspicious samples at " +
+                  SuspiciousText(report.suspicious, row.record.startFrame);
+        inexact_[number] = inexact;
+        std::printf("%s: %s\n", row.record.name, inexact.c_str());
+    }
     if (verified_) {
         TrackOutcome outcome;
         outcome.finished = result == RipResult::Finished;
-        outcome.status = outcome.finished ? "complete" : reasons_[number];
+        outcome.status =
+            outcome.finished ? (inexact.empty() ? "complete" : inexact) : reasons_[number];
         // A declined or unopened file was never written.
         if (!track.progress.declined() && !track.progress.openFailed()) outcome.file = track.file;
         outcome.retries = report.retries;
+        outcome.secure = settings_.secure;
+        outcome.inexact = !inexact.empty();
         verified_->EndTrack(row.record, outcome);
     }
     inFlight_.pop_front();

@@ -28,6 +28,8 @@ public:
 
     // Why a row (1-based) was not ripped.
     const std::map<int, std::string>& reasons() const { return reasons_; }
+    // Rows (1-based) ripped whole in secure mode with suspicious samples, and where they are.
+    const std::map<int, std::string>& inexact() const { return inexact_; }
 
 private:
     struct Track;
@@ -50,4 +52,5 @@ private:
     bool cancelled_ = false;
     std::deque<std::unique_ptr<Track>> inFlight_;
     std::map<int, std::string> reasons_;
+    std::map<int, std::string> inexact_;
 };

@@ -11,7 +11,9 @@
 
 #include "Veltraenc.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -170,6 +172,53 @@ void ReadLookupSettings(VerifyOptions& verify)
         verify.timeoutSeconds = seconds;
 }
 
+// A switch of [Drive]: "1", "true" or "yes" turn it on.
+bool DriveSwitch(const char* key)
+{
+    Settings file;
+    file.Open(kSettingsFileName);
+    char text[16];
+    file.Read("Drive", key, "", text, sizeof text);
+    std::string value = text;
+    for (char& c : value)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return value == "1" || value == "true" || value == "yes";
+}
+
+// --verify: reads the tracks of the burst rip that did not match again in secure mode; the
+// number of them that failed or came out inexact.
+int Reread(TrackList& list, const RipSettings& burst, VerifiedRip& verified,
+           const CliOptions& options)
+{
+    const std::vector<uint32_t> starts = verified.TracksToReread();
+    if (starts.empty()) return 0;
+    std::vector<bool> ticked(list.size());
+    for (size_t i = 0; i < list.size(); ++i) {
+        TrackRow& row = list.row(i);
+        ticked[i] = row.checked;
+        row.checked = row.checked && std::find(starts.begin(), starts.end(),
+                                               row.record.startFrame) != starts.end();
+        if (row.checked)
+            std::printf("%s: no AccurateRip match in the burst rip; reading it again in secure "
+                        "mode\n",
+                        row.record.name);
+    }
+    std::fflush(stdout);
+    RipSettings settings = burst;
+    settings.secure = true;
+    // The burst rip's own files are replaced.
+    ConsoleRip again(settings, ConsoleProgress::Overwrite::Yes, &verified, g_drive.handle,
+                     options.jobs, &Interrupted);
+    again.Run(list);
+    int failed = static_cast<int>(again.reasons().size() + again.inexact().size());
+    for (const auto& [row, reason] : again.reasons())
+        std::fprintf(stderr, "%s: not ripped again: %s\n", list.row(row - 1).name.c_str(),
+                     reason.c_str());
+    for (size_t i = 0; i < list.size(); ++i)
+        list.row(i).checked = ticked[i];
+    return failed;
+}
+
 } // namespace
 
 int RunConsoleRipper(int argc, char** argv)
@@ -199,6 +248,13 @@ int RunConsoleRipper(int argc, char** argv)
     }
     if (const int status = ChooseSettings(options, settings)) return status;
     if (const int status = TickRows(options.rows, list)) return status;
+    settings.secure = options.secure || DriveSwitch("Secure");
+    // Burst then verify: the first pass is a plain one; secure mode is its re-read.
+    options.verify.burst = options.burst || DriveSwitch("Verify");
+    if (options.verify.burst) {
+        settings.secure = false;
+        if (options.verify.response.empty()) options.verify.lookup = true;
+    }
 
     std::unique_ptr<VerifiedRip> verified;
     if (options.verify.lookup) ReadLookupSettings(options.verify);
@@ -212,17 +268,19 @@ int RunConsoleRipper(int argc, char** argv)
     if (options.verify.verifyOnly)
         std::printf("Reading the tracks to verify them; no audio file is written\n");
     else
-        std::printf("Ripping to %s as %s\n", settings.outputFolder.c_str(),
-                    FormatName(settings.encoderType));
+        std::printf("Ripping to %s as %s%s\n", settings.outputFolder.c_str(),
+                    FormatName(settings.encoderType), settings.secure ? " in secure mode" : "");
     std::fflush(stdout);
     ConsoleRip rip(settings,
                    options.overwrite ? ConsoleProgress::Overwrite::Yes
                                      : ConsoleProgress::Overwrite::Ask,
                    verified.get(), g_drive.handle, options.jobs, &Interrupted);
     rip.Run(list);
+    int failed = ReportFailures(list, rip) + static_cast<int>(rip.inexact().size());
+    if (verified && options.verify.burst && !Interrupted())
+        failed += Reread(list, settings, *verified, options);
     std::signal(SIGINT, SIG_DFL);
 
-    const int failed = ReportFailures(list, rip);
     if (verified) {
         RipContext context;
         context.drive = OpenedDriveName(g_drive);

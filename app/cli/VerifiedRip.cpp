@@ -5,6 +5,7 @@
 #include "app/verify/CueSheet.h"
 #include "app/verify/RipLog.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -69,6 +70,8 @@ struct VerifiedRip::Track {
     TrackOutcome outcome;
     bool ended = false;
     verify::ArMatch match;
+    bool reread = false;        // --verify: read again in secure mode
+    verify::ArMatch burstMatch; // what the burst rip found before
 
     Track(const TrackRecord& r, const verify::TocTrack* t, uint64_t samples, bool first, bool last)
         : record(r), toc(t ? *t : verify::TocTrack{}), known(t != nullptr),
@@ -154,9 +157,21 @@ PcmTap* VerifiedRip::BeginTrack(const TrackRecord& record)
     const verify::TocTrack* t = toc_ ? toc_->AtFrame(record.startFrame) : nullptr;
     const bool audio = t && !t->data;
     const uint64_t samples = uint64_t{record.length} * verify::kSamplesPerFrame;
+    // A second read of a track (--verify) takes the first one's place.
+    bool reread = false;
+    verify::ArMatch burstMatch;
+    for (auto it = tracks_.begin(); it != tracks_.end(); ++it) {
+        if ((*it)->record.startFrame != record.startFrame || !(*it)->ended) continue;
+        reread = true;
+        burstMatch = (*it)->match;
+        tracks_.erase(it);
+        break;
+    }
     tracks_.push_back(std::make_unique<Track>(record, t, samples,
                                               audio && toc_->IsFirstAudioTrack(t->number),
                                               audio && toc_->IsLastAudioTrack(t->number)));
+    tracks_.back()->reread = reread;
+    tracks_.back()->burstMatch = burstMatch;
     return &tracks_.back()->tap;
 }
 
@@ -172,6 +187,38 @@ void VerifiedRip::EndTrack(const TrackRecord& record, const TrackOutcome& outcom
                                          t.sums.accurateRipV1(), t.sums.accurateRipV2());
         return;
     }
+}
+
+std::vector<uint32_t> VerifiedRip::TracksToReread() const
+{
+    std::vector<uint32_t> starts;
+    for (const auto& t : tracks_)
+        if (t->Checked() && t->Audio() && t->outcome.finished && !t->reread &&
+            t->match.verdict != verify::ArVerdict::Accurate)
+            starts.push_back(t->record.startFrame);
+    return starts;
+}
+
+std::string VerifiedRip::BurstResultOf(const Track& t) const
+{
+    const bool accurate = t.match.verdict == verify::ArVerdict::Accurate;
+    if (!t.reread) {
+        if (!accurate) return {};
+        return "accurate (confidence " +
+               std::to_string(std::max(t.match.v1Confidence, t.match.v2Confidence)) + ")";
+    }
+    if (t.outcome.inexact) return "inexact";
+    if (accurate) return "accurate after re-read";
+    if (t.match.verdict == verify::ArVerdict::NotInDatabase)
+        return "not in database, secure: exact";
+    return "NOT accurate, secure: exact";
+}
+
+std::string VerifiedRip::BurstResult(const TrackRecord& record) const
+{
+    for (const auto& t : tracks_)
+        if (t->record.startFrame == record.startFrame) return BurstResultOf(*t);
+    return {};
 }
 
 bool VerifiedRip::AllAccurate() const
@@ -241,10 +288,9 @@ std::string VerifiedRip::LogText(const RipContext& context) const
                  {"MusicBrainz disc id", musicBrainz_.empty() ? "(none)" : musicBrainz_},
                  {"AccurateRip disc id", accurateRip_ ? accurateRip_->Name() : "(none)"},
                  {"AccurateRip response",
-                  !verifying_
-                      ? (lookupLine_.empty() ? "none given" : "lookup: " + lookupLine_)
-                      : responseName_ + " (" + std::to_string(response_.blocks.size()) +
-                            (response_.blocks.size() == 1 ? " block)" : " blocks)")}};
+                  !verifying_ ? (lookupLine_.empty() ? "none given" : "lookup: " + lookupLine_)
+                              : responseName_ + " (" + std::to_string(response_.blocks.size()) +
+                                    (response_.blocks.size() == 1 ? " block)" : " blocks)")}};
     for (const auto& t : tracks_) {
         verify::LogTrack l;
         l.number = t->known ? t->toc.number : 0;
@@ -264,6 +310,11 @@ std::string VerifiedRip::LogText(const RipContext& context) const
             l.verification = l.checksums ? verify::MatchText(t->match)
                                          : "not checked: the track was not read whole";
             l.accurate = l.checksums && t->match.verdict == verify::ArVerdict::Accurate;
+        }
+        if (options_.burst && t->Audio() && t->Checked()) {
+            const std::string word = BurstResultOf(*t);
+            l.status += t->reread ? "; burst rip did not match, read again in secure mode: " + word
+                                  : "; burst rip: " + word;
         }
         info.tracks.push_back(l);
     }
@@ -288,6 +339,10 @@ void VerifiedRip::PrintReport(std::FILE* out) const
                 std::fprintf(out, "  %s", verify::MatchText(t->match).c_str());
                 ++checked;
                 if (t->match.verdict == verify::ArVerdict::Accurate) ++accurate;
+            }
+            if (options_.burst) {
+                const std::string word = BurstResultOf(*t);
+                if (!word.empty()) std::fprintf(out, "  => %s", word.c_str());
             }
         }
         std::fprintf(out, "\n");

@@ -24,7 +24,8 @@ struct VerifyOptions {
     bool lookup = false;     // --accuraterip-lookup
     std::string lookupUrl;   // --accuraterip-url, else AccurateRipUrl in [Lookup]
     int timeoutSeconds = 10; // TimeoutSeconds in [Lookup]
-    bool Active() const { return cue || log || verifyOnly || lookup || !response.empty(); }
+    bool burst = false;      // --verify: burst rip, secure re-read of what does not match
+    bool Active() const { return cue || log || verifyOnly || lookup || burst || !response.empty(); }
 };
 
 // What the rip looked like, for the log.
@@ -41,6 +42,8 @@ struct TrackOutcome {
     std::string status; // "complete", or why not
     std::string file;   // the written file, empty for none
     uint32_t retries = 0;
+    bool secure = false;  // read in secure mode
+    bool inexact = false; // secure mode left suspicious samples
 };
 
 class VerifiedRip
@@ -60,6 +63,13 @@ public:
     // Once both threads of the track have ended.
     void EndTrack(const TrackRecord& record, const TrackOutcome& outcome);
 
+    // --verify: the start frames of the tracks of the burst rip to read again in secure mode
+    // (read whole, audio, and not accurate or not known to the database). Beginning such a
+    // track again replaces its checksums and keeps what the burst rip found.
+    std::vector<uint32_t> TracksToReread() const;
+    // --verify: the track's result in words ("accurate (confidence 5)", "accurate after
+    // re-read", "not in database, secure: exact", "NOT accurate, secure: exact", "inexact").
+    std::string BurstResult(const TrackRecord& record) const;
     // Prints the per-track report, writes the CUE sheet and the log into the output folder.
     // Returns false when a file could not be written (error says which).
     bool Finish(const RipContext& context, std::FILE* out, std::string& error);
@@ -77,6 +87,7 @@ private:
     std::string LogText(const RipContext& context) const;
     void PrintReport(std::FILE* out) const;
     void LookUp();
+    std::string BurstResultOf(const Track& t) const;
     bool WriteCueSheet(const std::string& folder, std::FILE* out, std::string& error) const;
     bool WriteLog(const RipContext& context, const std::string& folder, std::FILE* out,
                   std::string& error) const;
@@ -87,8 +98,8 @@ private:
     std::string musicBrainz_;
     std::optional<verify::AccurateRipDiscId> accurateRip_;
     verify::DbarResponse response_;
-    bool verifying_ = false;    // a response for the disc is at hand
-    std::string responseName_;  // where it came from, for the terminal and the log
-    std::string lookupLine_;    // how the online lookup went
+    bool verifying_ = false;   // a response for the disc is at hand
+    std::string responseName_; // where it came from, for the terminal and the log
+    std::string lookupLine_;   // how the online lookup went
     std::vector<std::unique_ptr<Track>> tracks_;
 };

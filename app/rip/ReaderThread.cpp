@@ -1,6 +1,7 @@
 // The producing half of a rip: reads the track in requests of 27 frames into the ring, pacing
 // itself on the ring's free space, with the jitter-corrected re-read on status 4.
 #include "RipJob.h"
+#include "SecureReader.h"
 
 #include "platform/DebugTrace.h"
 
@@ -68,6 +69,11 @@ uint32_t Read(RipJob& job, SectorBuffer& current, SectorBuffer& reference, uint3
     cur->bytesReturned = 0;
     cur->dataOffset = 0;
 
+    if (job.secure) {
+        uint32_t status = job.secure->Read(cur->startFrame, frames, current.data());
+        if (status == CD_STATUS_OK) cur->bytesReturned = frames * kFrameBytes;
+        return status;
+    }
     uint32_t status = ReadCDAudioLBA(job.drive, cur);
     if (status == CD_STATUS_RETRY) {
         job.retries.fetch_add(1);

@@ -1,5 +1,6 @@
 #include "RipJob.h"
 
+#include "SecureReader.h"
 #include "StreamOptions.h"
 
 #include "platform/DebugTrace.h"
@@ -113,6 +114,7 @@ void StartRipJob(RipJob& job, RipProgress* dialog, const TrackRecord& track,
         return;
     }
     ConfigureDrive(job.drive);
+    if (settings.secure) job.secure = std::make_unique<SecureReader>(job.drive);
     {
         plat::CriticalSectionLock guard(job.lock);
         job.nextFrame = track.startFrame;
@@ -159,5 +161,11 @@ RipReport FinishRipJob(RipJob& job)
     report.retries = job.retries.load();
     report.readFailed = job.readFailed.load() != 0;
     report.writeFailed = job.writeFailed.load() != 0;
+    // The reader has ended: its secure reader is no longer written.
+    if (job.secure) {
+        report.suspicious = job.secure->suspicious();
+        report.suspiciousCount = job.secure->suspiciousCount();
+        report.secureReads = job.secure->reads();
+    }
     return report;
 }

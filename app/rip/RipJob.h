@@ -4,6 +4,7 @@
 
 #include "RipProgress.h"
 #include "SectorRing.h"
+#include "SecureReader.h"
 
 #include "app/cd/TrackRecord.h"
 #include "platform/CriticalSection.h"
@@ -15,7 +16,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 // Sees every piece of PCM on its way to the encoder library, on the encoder thread (the
 // console ripper checksums the audio there, so no second read is needed).
@@ -60,6 +63,8 @@ struct RipJob {
     std::atomic<uint32_t> retries{0};
     std::atomic<int32_t> readFailed{0};
     std::atomic<int32_t> writeFailed{0};
+    // Secure mode: the reader reads through it; null for a plain rip.
+    std::unique_ptr<SecureReader> secure;
 };
 
 struct RipSettings {
@@ -67,6 +72,7 @@ struct RipSettings {
     std::string outputFolder;
     PcmTap* tap = nullptr; // optional
     bool noWrite = false;  // encode and tap, but write no file (and ask nothing)
+    bool secure = false;   // read every stretch until two reads agree (SecureReader)
 };
 
 // How a job went, once both its threads have ended.
@@ -74,6 +80,11 @@ struct RipReport {
     uint32_t retries = 0;     // re-reads the reader needed
     bool readFailed = false;  // the reader gave up on a read
     bool writeFailed = false; // the stream could not write everything
+    // Secure mode: runs of disc samples no two reads agreed on (the first
+    // SecureReader::kMaxRuns), their count in samples, and the drive's reads of audio.
+    std::vector<SecureReader::Run> suspicious;
+    uint64_t suspiciousCount = 0;
+    uint64_t secureReads = 0;
 };
 
 // Fixed values of every rip.

@@ -22,7 +22,7 @@ constexpr const char kDefaultAccurateRipUrl[] = "http://www.accuraterip.com/accu
 struct ArLookupSettings {
     std::string baseUrl = kDefaultAccurateRipUrl; // AccurateRipUrl in [Lookup]
     int timeoutSeconds = 10;                      // TimeoutSeconds in [Lookup]
-    std::string cacheFolder; // empty: $XDG_CACHE_HOME/veltracdrip/accuraterip
+    std::string cacheFolder;                      // empty: $XDG_CACHE_HOME/veltracdrip/accuraterip
 };
 
 enum class ArLookupStatus {

@@ -1,7 +1,7 @@
 // AccurateRip online against a local server serving real database responses: the database's
 // path, a match, 404, a time-out, refused answers, and the cache reused offline.
-#include "app/net/RateLimiter.h"
 #include "app/verify/AccurateRipLookup.h"
+#include "app/net/RateLimiter.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 
