@@ -20,14 +20,18 @@ constexpr int kExitParsed = 0;
 constexpr int kExitParseFailed = 1;
 constexpr int kExitUsage = 2;
 
-void Usage()
+void Usage(FILE* to)
 {
-    std::fputs("usage: cddb-dump [--no-checks] [--no-year-genre] FILE\n"
-               "  Parses the disc record in FILE (up to its first NUL byte) and prints its\n"
-               "  fields. Exit status 0 when it parses, 1 when it does not, 2 on other errors.\n"
+    std::fputs("Usage: cddb-dump [--no-checks] [--no-year-genre] FILE\n"
+               "Parses the disc record in FILE (CDDB database text, up to its first NUL byte)\n"
+               "and prints its fields. Exit status 0 when it parses, 1 when it does not, 2 on\n"
+               "other errors.\n"
+               "\n"
                "  --no-checks      option 100 = 0: no track-title and disc-length checks\n"
-               "  --no-year-genre  option 101 = 0: DYEAR and DGENRE lines fail the parse\n",
-               stderr);
+               "  --no-year-genre  option 101 = 0: DYEAR and DGENRE lines fail the parse\n"
+               "  --help           show this text\n"
+               "  --version        show the version\n",
+               to);
 }
 
 // Quoted; quote, backslash and control bytes escaped. Other bytes pass unchanged, as the
@@ -77,19 +81,25 @@ int main(int argc, char** argv)
     const char* path = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (arg == "--no-checks")
+        if (arg == "--help" || arg == "-h") {
+            Usage(stdout);
+            return kExitParsed;
+        } else if (arg == "--version") {
+            std::puts("cddb-dump (VeltraCDRip) " VELTRA_VERSION);
+            return kExitParsed;
+        } else if (arg == "--no-checks")
             checks = false;
         else if (arg == "--no-year-genre")
             yearGenre = false;
         else if (path == nullptr && !arg.starts_with("-"))
             path = argv[i];
         else {
-            Usage();
+            Usage(stderr);
             return kExitUsage;
         }
     }
     if (path == nullptr) {
-        Usage();
+        Usage(stderr);
         return kExitUsage;
     }
 

@@ -5,12 +5,13 @@
 #include "LineReader.h"
 #include "Veltracache.h"
 
+#include "CdAudio.h"
+
 #include <algorithm>
 
 namespace
 {
 
-constexpr int64_t kFramesPerSecond = 75;
 constexpr std::string_view kTitleSeparator = " / ";
 
 } // namespace
@@ -81,7 +82,7 @@ bool CddbEntry::passesChecks() const
         if (t == nullptr || t->title.empty()) return false;
     }
     // 64 bits: a disc length near the 32-bit limit must not overflow when turned into frames.
-    return int64_t{discLength_} * kFramesPerSecond > track(trackCount_ - 1)->frameOffset;
+    return int64_t{discLength_} * CD_FRAMES_PER_SECOND > track(trackCount_ - 1)->frameOffset;
 }
 
 void CddbEntry::splitDiscTitle()

@@ -4,12 +4,14 @@
 // No load-time code: the thread notifications a Windows build switches off at load do not
 // exist for a shared object here.
 #include "Veltracache.h"
+#include "BoundaryGuard.h"
 #include "CddbEntry.h"
 #include "NumberScan.h"
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
+
+using boundary::Guarded;
 
 namespace
 {
@@ -48,11 +50,8 @@ extern "C" {
 
 CDDB_API CddbEntry* cddbNewEntry(const char* text)
 {
-    try {
-        return text != nullptr ? new CddbEntry(text) : new CddbEntry();
-    } catch (const std::exception&) {
-        return nullptr;
-    }
+    return Guarded<CddbEntry*>(
+        nullptr, [&] { return text != nullptr ? new CddbEntry(text) : new CddbEntry(); });
 }
 
 CDDB_API void cddbFreeEntry(CddbEntry* entry)
@@ -64,12 +63,10 @@ CDDB_API int32_t cddbSetEntry(CddbEntry* entry, const char* text)
 {
     if (entry == nullptr) return 0;
     if (text == nullptr) return 1;
-    try {
-        entry->setText(text);
+    return Guarded(0, [&] {
+        entry->setText(text); // when this throws, the old text stays
         return 1;
-    } catch (const std::exception&) {
-        return 0; // the old text stays
-    }
+    });
 }
 
 CDDB_API int32_t cddbSetOption(CddbEntry* entry, int32_t option, int32_t value)
@@ -82,11 +79,8 @@ CDDB_API int32_t cddbSetOption(CddbEntry* entry, int32_t option, int32_t value)
 CDDB_API int32_t cddbParseEntry(CddbEntry* entry)
 {
     if (entry == nullptr) return 0;
-    try {
-        return entry->parse() ? 1 : 0;
-    } catch (const std::exception&) {
-        return 0; // out of memory: a failed parse; the entry still owns all it made
-    }
+    // Out of memory is a failed parse; the entry still owns all it made.
+    return Guarded(0, [&] { return entry->parse() ? 1 : 0; });
 }
 
 CDDB_API int32_t cddbGetArtist(const CddbEntry* entry, char* destination, int32_t length)

@@ -45,6 +45,10 @@ int EncoderAvailable(EncoderType type)
         return ExportsVersion(kBladeLibrary) ? 1 : 0;
     case XT_ENCODER_VORB:
         return ExportsVersion(kVorbisLibrary) ? 1 : 0;
+    case XT_ENCODER_FLAC:
+        return ExportsVersion(kFlacLibrary) ? 1 : 0;
+    case XT_ENCODER_OPUS:
+        return ExportsVersion(kOpusLibrary) ? 1 : 0;
     default:
         return 0;
     }
@@ -63,6 +67,10 @@ int FormatAvailable(int format)
                    : 0;
     case XT_FORMAT_OGG:
         return EncoderAvailable(XT_ENCODER_VORB);
+    case XT_FORMAT_FLAC:
+        return EncoderAvailable(XT_ENCODER_FLAC);
+    case XT_FORMAT_OPUS:
+        return EncoderAvailable(XT_ENCODER_OPUS);
     default:
         return 0;
     }

@@ -14,6 +14,8 @@ namespace veltraenc
 constexpr const char* kLameLibrary = "lame_enc.dll";
 constexpr const char* kBladeLibrary = "bladeenc.dll";
 constexpr const char* kVorbisLibrary = "vorb_enc.dll";
+constexpr const char* kFlacLibrary = "flac_enc.dll";
+constexpr const char* kOpusLibrary = "opus_enc.dll";
 
 struct LibraryFreer {
     void operator()(plat::ModuleObject* module) const { plat::FreeLibrary(module); }

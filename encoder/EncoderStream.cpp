@@ -116,9 +116,11 @@ int EncoderStream::StartBackEnd(void* config)
     const uint32_t result = _entry.initStream(config, &samples, &bufferSize, &stream);
     // The sizes mean something only for a started stream, and a chunk of no bytes would never
     // fill: such a start is undone rather than used.
-    const uint64_t chunkSize = uint64_t{samples} * 2;
-    bool usable = result == BE_ERR_SUCCESSFUL && stream != 0 && chunkSize > 0 &&
-                  chunkSize <= kLargestBuffer && bufferSize > 0 && bufferSize <= kLargestBuffer;
+    const uint64_t reportedBytes = uint64_t{samples} * 2;
+    const uint64_t chunkSize = ChunkBytes(samples);
+    bool usable = result == BE_ERR_SUCCESSFUL && stream != 0 && reportedBytes > 0 &&
+                  reportedBytes <= kLargestBuffer && chunkSize > 0 && chunkSize <= reportedBytes &&
+                  bufferSize > 0 && bufferSize <= kLargestBuffer;
     if (usable) {
         try {
             _stagingBuffer = std::make_unique<uint8_t[]>(chunkSize);

@@ -76,6 +76,16 @@ protected:
     int StartBackEnd(void* config);
     // Releases a started back-end stream (beCloseStream) once.
     void CloseBackEnd();
+    // PCM bytes per beEncodeChunk call for the sample count the back-end reported at its
+    // start; 0 makes the start unusable. The MP3 back-ends count 16-bit samples.
+    virtual uint64_t ChunkBytes(uint64_t reportedSamples) const { return reportedSamples * 2; }
+    // After Flush the back-end stream is finished: no further chunk may reach it.
+    bool IsFlushed() const { return _flushed; }
+    void SetTagLevel(int32_t level) { _tag.level = level; }
+
+private:
+    // One beEncodeChunk call; returns the output length, written as WriteEncoded says.
+    uint32_t EncodeChunk(const uint8_t* pcm, uint32_t bytes);
     // Writes back-end output to the file when it is open and writing is on.
     void WriteEncoded(uint32_t length);
 
@@ -87,14 +97,9 @@ protected:
     std::unique_ptr<uint8_t[]> _stagingBuffer;
     std::unique_ptr<uint8_t[]> _outputBuffer;
     uint32_t _outputBufferSize = 0;
-    // After Flush the back-end stream is finished: no further chunk may reach it.
     bool _flushed = false;
     Id3Fields _tag;
     Mp3Settings _settings;
-
-private:
-    // One beEncodeChunk call; returns the output length, written as WriteEncoded says.
-    uint32_t EncodeChunk(const uint8_t* pcm, uint32_t bytes);
 };
 
 } // namespace veltraenc

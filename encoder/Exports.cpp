@@ -2,10 +2,12 @@
 #include "Availability.h"
 #include "HandleTable.h"
 
+#include "include/BoundaryGuard.h"
 #include "include/Veltraenc.h"
 
 #include <cstdio>
 
+using boundary::Guarded;
 using veltraenc::HandleTable;
 using veltraenc::OutputStream;
 
@@ -14,21 +16,11 @@ namespace
 
 // Library-owned result texts that the next call overwrites.
 constexpr size_t kExtensionBufferSize = 128;
-// 260 name characters, the dot, 3 extension characters and the NUL.
+// 260 name characters, the dot, 4 extension characters ("flac") and the NUL.
 constexpr size_t kFilenameBufferSize =
-    veltraenc::kFileNameCapacity + 1 + veltraenc::kExtensionCapacity + 1;
+    veltraenc::kFileNameCapacity + 1 + veltraenc::kLongExtensionCapacity + 1;
 char g_extension[kExtensionBufferSize];
 char g_filename[kFilenameBufferSize];
-
-// No exception may cross the C boundary: anything escaping becomes the failure result.
-template <typename Result, typename Body> Result Guarded(Result failure, Body body)
-{
-    try {
-        return body();
-    } catch (...) {
-        return failure;
-    }
-}
 
 OutputStream* StreamOf(StreamHandle handle)
 {

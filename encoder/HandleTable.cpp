@@ -1,8 +1,10 @@
 #include "HandleTable.h"
 
 #include "BackEndLibrary.h"
+#include "FlacStream.h"
 #include "LameStream.h"
 #include "Mp3Stream.h"
+#include "OpusStream.h"
 #include "RawStream.h"
 #include "VorbisStream.h"
 #include "WavStream.h"
@@ -28,6 +30,10 @@ std::unique_ptr<OutputStream> CreateStream(EncoderType type)
             return std::make_unique<Mp3Stream>(kBladeLibrary);
         case XT_ENCODER_VORB:
             return std::make_unique<VorbisStream>();
+        case XT_ENCODER_FLAC:
+            return std::make_unique<FlacStream>();
+        case XT_ENCODER_OPUS:
+            return std::make_unique<OpusStream>();
         default:
             return nullptr;
         }
@@ -62,7 +68,7 @@ StreamHandle HandleTable::Acquire(EncoderType type)
     }
     // Handles rotate: the cursor moves even when the type turns out to be unknown.
     _cursor = taken;
-    if (type < XT_ENCODER_RAW || type > XT_ENCODER_VORB) return XT_NO_HANDLE;
+    if (type < XT_ENCODER_RAW || type > XT_ENCODER_OPUS) return XT_NO_HANDLE;
 
     // Without memory the slot stays empty but the handle is still given; calls on it give 0.
     _slots[taken] = CreateStream(type);

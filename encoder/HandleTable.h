@@ -12,7 +12,7 @@
 namespace veltraenc
 {
 
-// The stream of an encoder type; null for a type outside 0-5 or when memory runs out.
+// The stream of an encoder type; null for a type outside 0-7 or when memory runs out.
 std::unique_ptr<OutputStream> CreateStream(EncoderType type);
 
 class HandleTable

@@ -1,8 +1,8 @@
 #include "LameStream.h"
 
-#include "CdAudio.h"
 #include "Id3Tag.h"
 
+#include "include/CdAudio.h"
 #include "include/Veltraenc.h"
 #include "platform/DebugTrace.h"
 
@@ -23,7 +23,7 @@ int LameStream::Close()
     // Both steps below reopen the file by its name: only a file this stream has written may be
     // touched (not one the user chose to keep), and only with this stream's own VBR header.
     const bool ownFile = IsOpen();
-    const bool finished = _flushed;
+    const bool finished = IsFlushed();
     if (!IsWriteEnabled()) {
         // Nothing is written, but a file opened before writing was switched off is still
         // closed rather than dropped.
@@ -35,11 +35,11 @@ int LameStream::Close()
 
     char path[kPathBufferSize];
     if (ownFile && ComposeFullPath(path, sizeof path)) {
-        if (_entry.writeVbrHeader && _lame.writeVbrHeader && finished) {
+        if (EntryPoints().writeVbrHeader && _lame.writeVbrHeader && finished) {
             plat::DebugTrace("Writing VBR header to \"%s\"", path);
-            _entry.writeVbrHeader(path);
+            EntryPoints().writeVbrHeader(path);
         }
-        if (_tag.level > 0 && HasId3Texts(_tag)) {
+        if (Tag().level > 0 && HasId3Texts(Tag())) {
             // The tag goes after the VBR header has been written; a file that cannot be
             // opened again loses its tag, which Close reports like any failed write.
             if (OpenOutputPath(path, "ab"))
@@ -73,8 +73,7 @@ int LameStream::SetIntOption(int option, int value)
         _lame.vbrQuality = value;
         return 1;
     case LAME_MODE: // the same field as MP3_MODE
-        _settings.mode = value;
-        return 1;
+        return EncoderStream::SetIntOption(MP3_MODE, value);
     default:
         return EncoderStream::SetIntOption(option, value);
     }
@@ -86,17 +85,17 @@ BEConfigLame LameStream::MakeConfig() const
     config.kind = BE_CONFIG_LAME;
     config.version = BE_LAME_RECORD_VERSION;
     config.size = BE_CONFIG_SIZE;
-    config.inputSampleRate = kCdSampleRate;
+    config.inputSampleRate = CD_SAMPLE_RATE;
     config.outputSampleRate = 0;
-    config.mode = _settings.mode;
-    config.bitrate = _settings.bitrate;
+    config.mode = Settings().mode;
+    config.bitrate = Settings().bitrate;
     config.maxBitrate = _lame.maxBitrate;
     config.preset = _lame.preset;
     config.mpegVersion = static_cast<uint32_t>(_lame.mpegVersion);
-    config.privateFlag = _settings.privateFlag;
-    config.crc = _settings.crc;
-    config.copyright = _settings.copyright;
-    config.original = _settings.original;
+    config.privateFlag = Settings().privateFlag;
+    config.crc = Settings().crc;
+    config.copyright = Settings().copyright;
+    config.original = Settings().original;
     config.writeVbrHeader = _lame.writeVbrHeader;
     config.vbr = _lame.vbr;
     config.vbrQuality = _lame.vbrQuality;

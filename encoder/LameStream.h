@@ -4,15 +4,17 @@
 
 #include "EncoderStream.h"
 
+#include "include/Veltraenc.h"
+
 namespace veltraenc
 {
 
 struct LameSettings {
     int32_t writeVbrHeader = 1; // no option changes it
     uint16_t maxBitrate = 0;    // kbit/s
-    int32_t preset = 2;
-    int32_t mpegVersion = 1;
-    int32_t vbr = 1;
+    int32_t preset = XT_LAME_PRESET_HIGH;
+    int32_t mpegVersion = XT_LAME_MPEG_VERSION_1;
+    int32_t vbr = XT_ON;
     int32_t vbrQuality = 5;
 };
 

@@ -1,6 +1,6 @@
 #include "Mp3Stream.h"
 
-#include "CdAudio.h"
+#include "include/CdAudio.h"
 
 namespace veltraenc
 {
@@ -18,13 +18,13 @@ BEConfigMp3 Mp3Stream::MakeConfig() const
 {
     BEConfigMp3 config{};
     config.kind = BE_CONFIG_MP3;
-    config.sampleRate = kCdSampleRate;
-    config.mode = static_cast<uint8_t>(_settings.mode);
-    config.bitrate = _settings.bitrate;
-    config.privateFlag = _settings.privateFlag;
-    config.crc = _settings.crc;
-    config.copyright = _settings.copyright;
-    config.original = _settings.original;
+    config.sampleRate = CD_SAMPLE_RATE;
+    config.mode = static_cast<uint8_t>(Settings().mode);
+    config.bitrate = Settings().bitrate;
+    config.privateFlag = Settings().privateFlag;
+    config.crc = Settings().crc;
+    config.copyright = Settings().copyright;
+    config.original = Settings().original;
     return config;
 }
 

@@ -6,8 +6,10 @@
 #include "platform/DebugTrace.h"
 #include "platform/Folders.h"
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
+#include <new>
 #include <string>
 #include <sys/stat.h>
 
@@ -32,7 +34,8 @@ void Join(char* buffer, std::initializer_list<const char*> parts)
 
 OutputStream::OutputStream(const char* extension, const char* openMode)
 {
-    CopyCut(_extension, extension);
+    _extensionCapacity = std::max(kExtensionCapacity, std::strlen(extension));
+    CopyCut(_extension, extension, _extensionCapacity);
     CopyCut(_openMode, openMode);
 }
 
@@ -66,7 +69,7 @@ int OutputStream::SetAsciiOption(int option, const char* text)
         SanitizeName(_fileName.data(), CharTable::Name);
         return 1;
     case FILE_EXT:
-        CopyCut(_extension, text);
+        CopyCut(_extension, text, _extensionCapacity);
         return 1;
     case OPEN_MODE:
         CopyCut(_openMode, text);
@@ -97,7 +100,7 @@ int OutputStream::OpenOutputFile()
     char path[kPathBufferSize];
     if (!ComposeFullPath(path, sizeof path)) return 0;
     plat::DebugTrace("szFname: \"%s\"", path);
-    _fpOut.reset(std::fopen(path, _openMode.data()));
+    OpenFile(path, _openMode.data());
     return _fpOut ? 1 : 0;
 }
 
@@ -201,16 +204,34 @@ bool OutputStream::ComposeFullPath(char* buffer, size_t size) const
 
 size_t OutputStream::WriteOutput(const void* data, size_t size)
 {
-    if (!_fpOut) return 0;
+    if (!_fpOut || _fileFailed) return 0;
     const size_t written = std::fwrite(data, 1, size, _fpOut.get());
-    if (written != size) NoteWriteFailure();
+    bool failed = written != size;
+    if (!_firstPieceWritten) {
+        _firstPieceWritten = true;
+        failed = std::fflush(_fpOut.get()) != 0 || failed;
+    }
+    if (failed) {
+        _fileFailed = true;
+        NoteWriteFailure();
+    }
     return written;
+}
+
+void OutputStream::OpenFile(const char* path, const char* mode)
+{
+    _fpOut.reset(std::fopen(path, mode));
+    _firstPieceWritten = false;
+    _fileFailed = false;
+    if (!_fpOut) return;
+    if (!_fileBuffer) _fileBuffer.reset(new (std::nothrow) char[kFileBufferSize]);
+    if (_fileBuffer) std::setvbuf(_fpOut.get(), _fileBuffer.get(), _IOFBF, kFileBufferSize);
 }
 
 bool OutputStream::OpenOutputPath(const char* path, const char* mode)
 {
     CloseOutputFile();
-    _fpOut.reset(std::fopen(path, mode));
+    OpenFile(path, mode);
     return _fpOut != nullptr;
 }
 

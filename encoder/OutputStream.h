@@ -20,7 +20,11 @@ constexpr size_t kOutputDirCapacity = 260;
 constexpr size_t kFileNameCapacity = 260;
 constexpr size_t kFileDirCapacity = 259; // plus the appended separator
 constexpr size_t kExtensionCapacity = 3;
+// "flac" and "opus": the streams whose own extension is longer take FILE_EXT up to its length.
+constexpr size_t kLongExtensionCapacity = 4;
 constexpr size_t kOpenModeCapacity = 4;
+// The output file's buffer: a rip hands over 4 KiB pieces, one write call each without it.
+constexpr size_t kFileBufferSize = 256 * 1024;
 
 // The platform's path separator, "/" on Linux: option 0 drops one trailing separator, option 28
 // appends one, and the compositions join the parts with it.
@@ -65,7 +69,9 @@ protected:
     FILE* OutputFile() const { return _fpOut.get(); }
     // Opens a path as the output file (after closing one still open); false when it fails.
     bool OpenOutputPath(const char* path, const char* mode);
-    // fwrite to the output file; a short write is remembered.
+    // fwrite to the output file; a short write is remembered, and after one the file takes
+    // nothing more (0). The first piece is flushed at once, so that a file that takes nothing
+    // (a full disk, a size limit) shows in the next piece's result, as with a small buffer.
     size_t WriteOutput(const void* data, size_t size);
     // Closes the output file if open; a failing close (buffered data lost) is remembered.
     void CloseOutputFile();
@@ -76,12 +82,20 @@ private:
         void operator()(FILE* file) const { std::fclose(file); }
     };
 
+    // Opens the output file with the large buffer (the default one when memory is short).
+    void OpenFile(const char* path, const char* mode);
+
     std::array<char, kOutputDirCapacity + 1> _outputDir{};
     std::array<char, kFileNameCapacity + 1> _fileName{};
     std::array<char, kFileDirCapacity + 2> _filedir{};
-    std::array<char, kExtensionCapacity + 1> _extension{};
+    std::array<char, kLongExtensionCapacity + 1> _extension{};
+    size_t _extensionCapacity = kExtensionCapacity;
     std::array<char, kOpenModeCapacity + 1> _openMode{};
+    // Declared before the file: it must outlive the FILE that uses it.
+    std::unique_ptr<char[]> _fileBuffer;
     std::unique_ptr<FILE, FileCloser> _fpOut;
+    bool _firstPieceWritten = false;
+    bool _fileFailed = false; // a write to the open file failed
     int _writeSwitch = 1;
     // A failed write must not end as a "complete" file: Close reports it with 0.
     bool _writeFailed = false;

@@ -26,6 +26,9 @@ public:
 
     const VorbisParameters& Parameters() const { return _parameters; }
 
+protected:
+    uint64_t ChunkBytes(uint64_t reportedSamples) const override;
+
 private:
     // The record with the stream's parameters and the given UTF-8 texts (null for none).
     BEConfigVorbis MakeConfig(const char* title, const char* album, const char* artist,

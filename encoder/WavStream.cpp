@@ -1,7 +1,6 @@
 #include "WavStream.h"
 
-#include "CdAudio.h"
-
+#include "include/CdAudio.h"
 #include "platform/DebugTrace.h"
 
 #include <array>
@@ -14,11 +13,6 @@ namespace
 {
 
 constexpr uint16_t kFormatPcm = 1;
-constexpr uint16_t kChannels = kCdChannels;
-constexpr uint32_t kSampleRate = kCdSampleRate;
-constexpr uint16_t kBitsPerSample = kCdBitsPerSample;
-constexpr uint16_t kBlockAlign = kChannels * kBitsPerSample / 8;
-constexpr uint32_t kBytesPerSecond = kSampleRate * kBlockAlign;
 constexpr uint32_t kFormatChunkSize = 16;
 // Header bytes after the RIFF size field: the RIFF size is data size + 36.
 constexpr uint32_t kRiffOverhead = kWavHeaderSize - 8;
@@ -44,11 +38,11 @@ std::array<unsigned char, kWavHeaderSize> MakeHeader(uint32_t dataSize)
     std::memcpy(&h[12], "fmt ", 4);
     Put32(&h[16], kFormatChunkSize);
     Put16(&h[20], kFormatPcm);
-    Put16(&h[22], kChannels);
-    Put32(&h[24], kSampleRate);
-    Put32(&h[28], kBytesPerSecond);
-    Put16(&h[32], kBlockAlign);
-    Put16(&h[34], kBitsPerSample);
+    Put16(&h[22], CD_CHANNELS);
+    Put32(&h[24], CD_SAMPLE_RATE);
+    Put32(&h[28], CD_SAMPLE_RATE * CD_SAMPLE_FRAME_BYTES);
+    Put16(&h[32], CD_SAMPLE_FRAME_BYTES);
+    Put16(&h[34], CD_BITS_PER_SAMPLE);
     std::memcpy(&h[36], "data", 4);
     Put32(&h[40], dataSize);
     return h;

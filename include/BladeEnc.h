@@ -218,3 +218,94 @@ BE_VORBIS_ASSERT(offsetof(BEConfigVorbis, parameter5) == 112, "BEConfigVorbis.pa
 #undef BE_VORBIS_ASSERT
 
 #endif
+
+/* The FLAC and Ogg Opus configuration records, kept apart like the Vorbis record. */
+#ifndef BLADEENC_FLAC_OPUS_H
+#define BLADEENC_FLAC_OPUS_H
+
+#define BE_CONFIG_FLAC 768
+#define BE_CONFIG_OPUS 1024
+#define BE_FLAC_RECORD_VERSION 1
+#define BE_OPUS_RECORD_VERSION 1
+
+/* The FLAC compression levels of libFLAC and of the flac program (-0 to -8). */
+#define BE_FLAC_LEVEL_MIN 0
+#define BE_FLAC_LEVEL_MAX 8
+#define BE_FLAC_LEVEL_DEFAULT 5
+
+/* Opus bitrates in kbit/s for a stereo stream. */
+#define BE_OPUS_KBPS_MIN 6
+#define BE_OPUS_KBPS_MAX 510
+#define BE_OPUS_KBPS_DEFAULT 160
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#pragma pack(push, 1)
+
+/* Both records put their 32-byte block of integers first and the four text pointers after it.
+ * Offset 32 is a multiple of every pointer size, so unlike the Vorbis record (whose pointer
+ * slots begin at 16) one table of offsets holds for 32- and 64-bit builds and every pointer is
+ * naturally aligned. The texts are UTF-8, null for none, and belong to the caller only during
+ * beInitStream: a back-end keeps copies. The records are BE_CONFIG_SIZE bytes, the rest zero.
+ *
+ * Offsets: kind 0, version 4, channels 8, sample rate 12, then
+ *   FLAC: bits per sample 16, compression level 20, verify 24, track number 28;
+ *   Opus: bitrate 16, VBR 20, track number 24, reserved 28;
+ * then title 32, album 32 + p, artist 32 + 2p, year 32 + 3p (p the size of a pointer). */
+
+/* Configuration kind BE_CONFIG_FLAC: lossless, the input as it is. */
+typedef struct BEConfigFlac {
+    uint32_t kind;            /* BE_CONFIG_FLAC */
+    uint32_t version;         /* BE_FLAC_RECORD_VERSION */
+    uint32_t channels;        /* 2: interleaved stereo */
+    uint32_t sampleRate;      /* 44100 */
+    uint32_t bitsPerSample;   /* 16 */
+    int32_t compressionLevel; /* BE_FLAC_LEVEL_MIN to BE_FLAC_LEVEL_MAX */
+    int32_t verify;           /* non-zero: every frame is decoded again and compared */
+    uint32_t trackNumber;     /* TRACKNUMBER comment; 0 for none */
+    const char* title;        /* TITLE comment */
+    const char* album;        /* ALBUM comment */
+    const char* artist;       /* ARTIST comment */
+    const char* year;         /* DATE comment */
+    uint8_t reserved[BE_CONFIG_SIZE - 32 - 4 * sizeof(void*)];
+} BEConfigFlac;
+
+/* Configuration kind BE_CONFIG_OPUS: Ogg Opus, 48 kHz inside, the input rate in the header. */
+typedef struct BEConfigOpus {
+    uint32_t kind;        /* BE_CONFIG_OPUS */
+    uint32_t version;     /* BE_OPUS_RECORD_VERSION */
+    uint32_t channels;    /* 2: interleaved stereo */
+    uint32_t sampleRate;  /* 44100 */
+    uint32_t bitrate;     /* kbit/s, BE_OPUS_KBPS_MIN to BE_OPUS_KBPS_MAX */
+    int32_t vbr;          /* non-zero: variable bitrate; 0: constant */
+    uint32_t trackNumber; /* TRACKNUMBER comment; 0 for none */
+    uint32_t reserved28;  /* 0 */
+    const char* title;
+    const char* album;
+    const char* artist;
+    const char* year;
+    uint8_t reserved[BE_CONFIG_SIZE - 32 - 4 * sizeof(void*)];
+} BEConfigOpus;
+
+#pragma pack(pop)
+
+#ifdef __cplusplus
+}
+#define BE_FLAC_OPUS_ASSERT(condition, text) static_assert(condition, text)
+#else
+#define BE_FLAC_OPUS_ASSERT(condition, text) _Static_assert(condition, text)
+#endif
+
+BE_FLAC_OPUS_ASSERT(sizeof(BEConfigFlac) == BE_CONFIG_SIZE, "FLAC record");
+BE_FLAC_OPUS_ASSERT(sizeof(BEConfigOpus) == BE_CONFIG_SIZE, "Opus record");
+BE_FLAC_OPUS_ASSERT(offsetof(BEConfigFlac, trackNumber) == 28, "BEConfigFlac.trackNumber");
+BE_FLAC_OPUS_ASSERT(offsetof(BEConfigFlac, title) == 32, "BEConfigFlac.title");
+BE_FLAC_OPUS_ASSERT(offsetof(BEConfigFlac, year) == 32 + 3 * sizeof(void*), "BEConfigFlac.year");
+BE_FLAC_OPUS_ASSERT(offsetof(BEConfigOpus, trackNumber) == 24, "BEConfigOpus.trackNumber");
+BE_FLAC_OPUS_ASSERT(offsetof(BEConfigOpus, title) == 32, "BEConfigOpus.title");
+BE_FLAC_OPUS_ASSERT(offsetof(BEConfigOpus, year) == 32 + 3 * sizeof(void*), "BEConfigOpus.year");
+#undef BE_FLAC_OPUS_ASSERT
+
+#endif

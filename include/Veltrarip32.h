@@ -1,9 +1,12 @@
-/* The CD-access library: its exports and the byte-packed records that cross it.
+/* The CD-access library: its seven drive exports, the disc-image refusal text, the drive
+ * identification, and the byte-packed records that cross it.
  * Numbers are 32-bit little-endian unless a field says otherwise. */
 #ifndef VELTRARIP32_H
 #define VELTRARIP32_H
 
 #include <stdint.h>
+
+#include "CdAudio.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -16,8 +19,6 @@ extern "C" {
 #endif
 
 #define CD_MAX_DRIVES 8
-#define CD_FRAME_BYTES 2352
-#define CD_FRAMES_PER_SECOND 75
 #define CD_TOC_MAX_DESCRIPTORS 100
 #define CD_TOC_LEADOUT 0xAA
 #define CD_TOC_CONTROL_DATA 0x04 /* bit of the ADR/control byte: data track */
@@ -135,6 +136,13 @@ RIP32_API uint32_t ReadCDAudioLBAC2(CDHANDLE handle, CDSectorHeader* buffer, uin
  * its fault file). 1 = filled; 0 = no such handle, a null record, or a drive that does not
  * identify itself (info is zeroed then). */
 RIP32_API uint32_t GetCDDriveInquiry(CDHANDLE handle, CDDriveInquiry* info);
+
+/* Why the last disc image was refused, for people: the file, for a cue sheet the line, and what
+ * is wrong (for example "/music/disc.cue, line 7: track 03 has no INDEX 01"). An image refused
+ * by GetCDHandle sets it; GetCDList clears it. Copies the text into `text`, NUL-terminated and
+ * cut to `size` bytes (text may be NULL when size is 0). Returns the full text's length in bytes
+ * without the NUL: 0 when no image has been refused since the last GetCDList. */
+RIP32_API uint32_t GetImageError(char* text, uint32_t size);
 
 #ifdef __cplusplus
 }

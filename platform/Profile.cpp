@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -101,23 +102,59 @@ uint32_t CopyOut(const std::string& value, char* buffer, uint32_t size)
     return static_cast<uint32_t>(n);
 }
 
+// The file a name stands for: a symbolic link is followed to its target (also one that does
+// not exist yet), so the link itself survives the write.
+std::string ResolveLinks(const std::string& fileName)
+{
+    std::string path = fileName;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {
+        };
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+        std::vector<char> target(static_cast<size_t>(info.st_size > 0 ? info.st_size : 255) + 1);
+        const ssize_t n = readlink(path.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<size_t>(n) >= target.size()) return path;
+        std::string next(target.data(), static_cast<size_t>(n));
+        if (next.front() != '/') {
+            const size_t slash = path.rfind('/');
+            if (slash != std::string::npos) next = path.substr(0, slash + 1) + next;
+        }
+        path = next;
+    }
+    return path;
+}
+
 bool WriteLines(const char* fileName, const std::vector<Line>& lines)
 {
+    const std::string target = ResolveLinks(fileName);
+    struct stat info {
+    };
+    const bool exists = stat(target.c_str(), &info) == 0;
+    // A file without its owner's write bit is read-only, as on Windows, also for root.
+    if (exists && !(info.st_mode & S_IWUSR)) {
+        SetLastError(kErrorAccessDenied);
+        return false;
+    }
     // Written beside the file and renamed over it, so a failed write never leaves half a file.
-    std::string tmp = std::string(fileName) + ".tmp" + std::to_string(getpid());
+    std::string tmp = target + ".tmp" + std::to_string(getpid());
     FILE* f = std::fopen(tmp.c_str(), "wb");
     if (!f) {
         SetLastErrorFromErrno(errno);
         return false;
     }
     bool ok = true;
+    if (exists) {
+        // The replacement keeps the file's mode; its owner only where we may give it away.
+        ok = fchmod(fileno(f), info.st_mode & 07777) == 0;
+        [[maybe_unused]] const int owned = fchown(fileno(f), info.st_uid, info.st_gid);
+    }
     for (const Line& l : lines) {
         ok = ok && std::fwrite(l.text.data(), 1, l.text.size(), f) == l.text.size();
         ok = ok && std::fwrite(l.end.data(), 1, l.end.size(), f) == l.end.size();
     }
     ok = (std::fflush(f) == 0) && ok;
     ok = (std::fclose(f) == 0) && ok;
-    if (!ok || std::rename(tmp.c_str(), fileName) != 0) {
+    if (!ok || std::rename(tmp.c_str(), target.c_str()) != 0) {
         SetLastErrorFromErrno(errno);
         std::remove(tmp.c_str());
         return false;

@@ -13,13 +13,21 @@ void Usage(FILE* out)
 {
     std::fputs(
         "usage: mkdiscimage [options] OUTPUT\n"
-        "Writes OUTPUT.cue (or OUTPUT.toc) and OUTPUT.bin.\n"
+        "Writes OUTPUT.cue (or OUTPUT.toc) and OUTPUT.bin (or the files --files names).\n"
         "  --tracks L1,L2,...  audio track lengths: frames (75 a second) or minutes:seconds\n"
         "  --first N           number of the first track (default 1)\n"
         "  --data LENGTH       add a data track after the audio, placed as on an Enhanced CD\n"
         "  --tones             pleasant tones instead of the self-describing test pattern\n"
         "  --silence           silent audio\n"
+        "  --pcm FILE          audio from FILE, raw 16-bit little-endian stereo at 44.1 kHz,\n"
+        "                      taken by the tracks in order; a FILE shorter than the tracks\n"
+        "                      is refused, and what is left after them is not used\n"
         "  --toc               write a cdrdao toc file instead of a cue sheet (audio only)\n"
+        "  --files bin|wav|flac  the cue sheet's data: one BINARY file OUTPUT.bin (default);\n"
+        "                      one WAVE file per track, \"OUTPUT - NN.wav\", each track's pregap\n"
+        "                      at the end of the file before (EAC's layout); or one OUTPUT.flac\n"
+        "  --hidden LENGTH     audio before track 1 (INDEX 00 at 00:00:00, INDEX 01 after it)\n"
+        "  --pregap LENGTH     an INDEX 00 this long before every later track's INDEX 01\n"
         "The test pattern stores in every sample its frame number and its index in the frame,\n"
         "so a rip can be compared byte for byte.\n",
         out);
@@ -48,9 +56,26 @@ int main(int argc, char** argv)
                 layout.audio = discimage::Audio::Tones;
             else if (arg == "--silence")
                 layout.audio = discimage::Audio::Silence;
-            else if (arg == "--toc")
+            else if (arg == "--pcm") {
+                layout.audio = discimage::Audio::Pcm;
+                layout.pcmPath = value();
+            } else if (arg == "--toc")
                 layout.format = discimage::Format::Toc;
-            else if (arg == "--help" || arg == "-h") {
+            else if (arg == "--hidden")
+                layout.hidden = discimage::ParseLength(value());
+            else if (arg == "--pregap")
+                layout.pregap = discimage::ParseLength(value());
+            else if (arg == "--files") {
+                const std::string files = value();
+                if (files == "bin")
+                    layout.files = discimage::Files::Binary;
+                else if (files == "wav")
+                    layout.files = discimage::Files::WavePerTrack;
+                else if (files == "flac")
+                    layout.files = discimage::Files::Flac;
+                else
+                    throw std::runtime_error("--files takes bin, wav or flac");
+            } else if (arg == "--help" || arg == "-h") {
                 Usage(stdout);
                 return 0;
             } else if (!arg.empty() && arg[0] == '-')

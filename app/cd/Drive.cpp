@@ -52,3 +52,23 @@ void RefreshTrackList(TrackList& list)
     for (const TrackRecord& record : BuildTrackRecords(g_drive.tocA))
         list.Append(record, TimeText(record.length));
 }
+
+std::string ImageRefusal()
+{
+    std::string text(GetImageError(nullptr, 0), '\0');
+    if (!text.empty()) {
+        GetImageError(text.data(), static_cast<uint32_t>(text.size() + 1));
+        text.resize(std::strlen(text.c_str()));
+    }
+    return text;
+}
+
+void DriveIdentity(CDHANDLE handle, std::string& vendor, std::string& model)
+{
+    CDDriveInquiry inquiry{};
+    vendor.clear();
+    model.clear();
+    if (GetCDDriveInquiry(handle, &inquiry) != 1) return;
+    vendor.assign(inquiry.vendor, strnlen(inquiry.vendor, sizeof inquiry.vendor));
+    model.assign(inquiry.model, strnlen(inquiry.model, sizeof inquiry.model));
+}

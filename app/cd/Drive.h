@@ -6,6 +6,8 @@
 
 #include "Veltrarip32.h"
 
+#include <string>
+
 struct DriveState {
     CDDriveList driveList{};
     CDHANDLE handle = 0;
@@ -20,5 +22,10 @@ extern DriveState g_drive;
 void ReadDriveList();
 // Closes an open drive, then opens the first drive of the list that answers; 0 when none does.
 CDHANDLE OpenDrive();
+// The drive's vendor and model from its INQUIRY data; empty when it does not say.
+void DriveIdentity(CDHANDLE handle, std::string& vendor, std::string& model);
 // Rebuilds the rows from the disc's table of contents; an unreadable TOC leaves them empty.
 void RefreshTrackList(TrackList& list);
+// Why the CD-access library refused the last disc image (file, line, reason); empty when it
+// refused none since the drive list was read.
+std::string ImageRefusal();

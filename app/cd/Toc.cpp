@@ -29,15 +29,17 @@ std::vector<TrackRecord> BuildTrackRecords(const CDTocRecord& toc)
         TrackRecord record{};
         std::snprintf(record.name, sizeof record.name, "Track %02d", t);
         record.startFrame = Address(d);
-        if (d.adrControl & CD_TOC_CONTROL_DATA)
+        if (d.adrControl & CD_TOC_CONTROL_DATA) {
             std::snprintf(record.name, sizeof record.name, "Data Track");
+            record.dataTrack = 1;
+        }
         // A next address before this one is a damaged TOC, not a track of four billion frames.
         record.length = Address(n) >= record.startFrame ? Address(n) - record.startFrame : 0;
 
         if (n.adrControl & CD_TOC_CONTROL_DATA) {
             // The gap before an Enhanced CD's data track is no audio: a drive refuses it or
             // returns noise.
-            if (record.length > kDataTrackGap) record.length -= kDataTrackGap;
+            if (record.length > CD_ENHANCED_CD_GAP) record.length -= CD_ENHANCED_CD_GAP;
             plat::DebugTrace("Set lastAudioFrame to %d",
                              static_cast<int>(record.startFrame + record.length - 1));
         } else if (n.trackNumber == CD_TOC_LEADOUT) {
@@ -52,7 +54,7 @@ std::vector<TrackRecord> BuildTrackRecords(const CDTocRecord& toc)
 
 std::string TimeText(uint32_t frames)
 {
-    const uint32_t s = frames / 75;
+    const uint32_t s = frames / CD_FRAMES_PER_SECOND;
     char text[16];
     std::snprintf(text, sizeof text, "%02u:%02u", (s % 3600) / 60, s % 60);
     return text;

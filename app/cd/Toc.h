@@ -9,10 +9,6 @@
 #include <string>
 #include <vector>
 
-// Frames between an Enhanced CD's last audio frame and its data track's first frame: the first
-// session's lead-out (6750), the second session's lead-in (4500) and the data pregap (150).
-constexpr uint32_t kDataTrackGap = 11400;
-
 // The records of every listed track of a TOC read with frame addresses, in TOC order; tracks of
 // length 0 are left out. Writes the "Set lastAudioFrame to %d" trace lines.
 std::vector<TrackRecord> BuildTrackRecords(const CDTocRecord& toc);

@@ -11,4 +11,5 @@ struct TrackRecord {
     uint32_t length;   // frames
     int32_t ripFlag;   // set by the rip command; the job then names the file after the track
     int32_t rowNumber; // 1-based row position, set by the rip command
+    int32_t dataTrack; // 1 for a data track (no audio), from the TOC
 };

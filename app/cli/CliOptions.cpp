@@ -1,20 +1,26 @@
 #include "CliOptions.h"
 
+#include "app/shell/CurrentSettings.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <thread>
 
 const char kCliUsage[] =
-    "usage: veltracdrip-cli [options]\n"
+    "Usage: veltracdrip-cli [options]\n"
     "Rips the audio tracks of the disc in the first CD drive that answers, one file per track.\n"
     "\n"
     "  --list               only list the tracks\n"
     "  --tracks LIST        rip only these rows of the list, e.g. 1,3-5 (default: every audio\n"
-    "                       track; a data track is ripped only when named here)\n"
-    "  --image PATH         use a disc image (cue/bin or cdrdao toc) instead of a drive\n"
+    "                       track; a data track is ripped only when named here, as a raw\n"
+    "                       image of its sectors, \"Data Track.dat\"); 0 is the audio before\n"
+    "                       the first track (a hidden track), as \"Track 00\"\n"
+    "  --image PATH         use a disc image (a cue sheet with its data files, or a cdrdao\n"
+    "                       toc file) instead of a drive\n"
     "  --out DIR            output folder (default: Path in VeltraCDRipper.ini, else the\n"
     "                       program's folder); not saved\n"
-    "  --format wav|mp3|ogg output format (default: Encode in VeltraCDRipper.ini)\n"
+    "  --format FORMAT      output format: wav, mp3, ogg, flac or opus (default: Encode in\n"
+    "                       VeltraCDRipper.ini)\n"
     "  --jobs N             encode up to N tracks at once, 1 to 16 (default: the processor\n"
     "                       cores, at most 4); the disc is still read one track after another\n"
     "  --secure             read every stretch of the disc at least twice (up to 16 times) until\n"
@@ -48,7 +54,29 @@ const char kCliUsage[] =
     "                       http://www.accuraterip.com/accuraterip)\n"
     "  --verify-only        read the tracks and report their checksums (and, with --accuraterip,\n"
     "                       whether they are accurate) without writing audio files\n"
+    "  --offset N           the drive's read offset in samples, -5880 to 5880, as the\n"
+    "                       AccurateRip drive-offset table counts it (+667: the drive delivers\n"
+    "                       667 samples early); default: ReadOffset in [Drive] of\n"
+    "                       VeltraCDRipper.ini, else the drive's entry in the table, else 0\n"
+    "  --offset-table FILE  look the drive up in this AccurateRip drive-offset table\n"
+    "                       (DriveOffsets.bin; default: OffsetTable in [Drive])\n"
+    "  --overread           with an offset, ask the drive for the lead-in and lead-out samples\n"
+    "                       a track reaches into, instead of filling zeros there\n"
+    "  --find-offset        with --accuraterip, find the drive's read offset from the disc's\n"
+    "                       AccurateRip response and list every candidate; rips nothing\n"
+    "  --save               with --find-offset, store the offset as ReadOffset when exactly\n"
+    "                       one candidate was found\n"
+    "  --lookup             look the disc up (MusicBrainz, then gnudb) and name and tag the\n"
+    "                       files after what is found\n"
+    "  --release N          with --lookup: take the Nth release found (default 1)\n"
+    "  --name TEMPLATE      with --lookup: file names from %t (track number), %n (title), %a\n"
+    "                       (track artist), %A (album artist), %d (album), %y (year); \"/\"\n"
+    "                       makes folders (default: NameFormat in [Lookup], else \"%A/%d/%t %n\")\n"
+    "  --musicbrainz-url URL, --gnudb-url URL\n"
+    "                       the servers asked (default: MusicBrainzUrl and GnudbUrl in [Lookup])\n"
+    "  --cover              with --lookup: embed the release's front cover and write cover.jpg\n"
     "  --help               show this text\n"
+    "  --version            show the version\n"
     "\n"
     "Files are named after the tracks (\"Track 05.wav\"). Ctrl-C cancels the tracks being ripped;\n"
     "their files keep what was ripped so far. Disc images named in VELTRARIP32_IMAGES (a\n"
@@ -64,7 +92,8 @@ constexpr int kMaxJobs = 16;
 constexpr int kMaxDefaultJobs = 4;
 constexpr int kMaxRow = 99;
 
-// Parses "1,3-5" into row numbers; false on anything else.
+// Parses "1,3-5" into row numbers (0: the audio before the first track); false on anything
+// else.
 bool ParseRows(const std::string& text, std::set<int>& rows)
 {
     if (text.empty() || text.back() == ',') return false;
@@ -81,7 +110,7 @@ bool ParseRows(const std::string& text, std::set<int>& rows)
         } else {
             return false;
         }
-        if (a < 1 || b < a || b > kMaxRow) return false;
+        if (a < 0 || b < a || b > kMaxRow) return false;
         for (int r = a; r <= b; ++r)
             rows.insert(r);
         pos = comma + 1;
@@ -121,6 +150,9 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
         if (arg == "--help" || arg == "-h") {
             options.help = true;
             return true;
+        } else if (arg == "--version") {
+            options.version = true;
+            return true;
         } else if (arg == "--list") {
             options.listOnly = true;
         } else if (arg == "--verify") {
@@ -149,12 +181,42 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
             options.verify.log = true;
         } else if (arg == "--verify-only") {
             options.verify.verifyOnly = true;
+        } else if (arg == "--offset") {
+            std::string text;
+            ok = value(text);
+            if (ok && !(options.offset = ParseReadOffset(text))) {
+                error = "bad read offset \"" + text + "\" (samples, -5880 to 5880)";
+                return false;
+            }
+        } else if (arg == "--overread") {
+            options.overread = true;
+        } else if (arg == "--offset-table") {
+            ok = value(options.offsetTable) && !options.offsetTable.empty();
+        } else if (arg == "--find-offset") {
+            options.findOffset = true;
+        } else if (arg == "--save") {
+            options.save = true;
         } else if (arg == "--accuraterip-lookup") {
             options.verify.lookup = true;
         } else if (arg == "--accuraterip-url") {
             ok = value(options.verify.lookupUrl) && !options.verify.lookupUrl.empty();
         } else if (arg == "--accuraterip") {
             ok = value(options.verify.response) && !options.verify.response.empty();
+        } else if (arg == "--lookup") {
+            options.lookup.lookup = true;
+        } else if (arg == "--cover") {
+            options.lookup.cover = true;
+        } else if (arg == "--release") {
+            std::string n;
+            char extra = 0;
+            ok = value(n) && std::sscanf(n.c_str(), "%d%c", &options.lookup.release, &extra) == 1 &&
+                 options.lookup.release >= 1;
+        } else if (arg == "--name" || arg == "--musicbrainz-url" || arg == "--gnudb-url") {
+            std::string v;
+            ok = value(v);
+            (arg == "--name"        ? options.lookup.name
+             : arg == "--gnudb-url" ? options.lookup.gnudbUrl
+                                    : options.lookup.musicBrainzUrl) = v;
         } else {
             ok = false;
         }
@@ -163,8 +225,17 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
             return false;
         }
     }
-    if (!tracks.empty() && !ParseRows(tracks, options.rows)) {
+    options.tracksGiven = !tracks.empty();
+    if (options.tracksGiven && !ParseRows(tracks, options.rows)) {
         error = "bad track list \"" + tracks + "\" (rows, e.g. 1,3-5)";
+        return false;
+    }
+    if (options.findOffset && options.verify.response.empty()) {
+        error = "--find-offset needs the disc's AccurateRip response (--accuraterip FILE)";
+        return false;
+    }
+    if (options.save && !options.findOffset) {
+        error = "--save stores the offset --find-offset finds";
         return false;
     }
     if (options.verify.lookup && !options.verify.response.empty()) {

@@ -3,21 +3,38 @@
 
 #include "VerifiedRip.h"
 
+#include <optional>
 #include <set>
 #include <string>
+
+// The look-up options; unset ones take their value from [Lookup] of the settings file.
+struct LookupCommandLine {
+    bool lookup = false; // --lookup
+    bool cover = false;  // --cover
+    int release = 1;     // --release N
+    std::optional<std::string> name, musicBrainzUrl, gnudbUrl;
+};
 
 struct CliOptions {
     std::string image;  // --image
     std::string out;    // --out
     std::string format; // --format, empty for the settings file's
-    std::set<int> rows; // --tracks, empty for every audio track
+    std::set<int> rows; // --tracks; 0 is the audio before the first track
+    bool tracksGiven = false;
     bool listOnly = false;
     bool overwrite = false;
     bool help = false;
+    bool version = false;
     int jobs = 1;        // --jobs: tracks encoded at once
     bool secure = false; // --secure, else Secure in [Drive]
     bool burst = false;  // --verify, else Verify in [Drive]
     VerifyOptions verify;
+    std::optional<int> offset; // --offset: the drive's read offset in samples
+    bool overread = false;     // --overread: ask the drive for the lead-in and lead-out
+    std::string offsetTable;   // --offset-table: the AccurateRip drive-offset table
+    bool findOffset = false;   // --find-offset (with --accuraterip)
+    bool save = false;         // --save: store the offset found as ReadOffset
+    LookupCommandLine lookup;
 };
 
 // The usage text of --help.
@@ -27,5 +44,5 @@ extern const char kCliUsage[];
 int DefaultJobs();
 
 // Parses argv; false with `error` (one line, without the program's name) for a bad command
-// line. `--help` sets help and stops there.
+// line. `--help` and `--version` set their flag and stop there.
 bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& error);

@@ -20,10 +20,11 @@ std::string OutputFileOf(const TrackRecord& record, const RipSettings& settings)
     const int h = xtGetEncoder(settings.encoderType);
     if (h == 0) return {};
     char fileName[261] = {};
-    std::snprintf(fileName, sizeof fileName, "%.260s", record.name);
+    std::snprintf(fileName, sizeof fileName, "%.260s",
+                  settings.fileName.empty() ? record.name : settings.fileName.c_str());
     xtSetAsciiOption(h, OUTPUT_DIR, settings.outputFolder.c_str());
     xtSetAsciiOption(h, FILE_NAME, fileName);
-    xtSetAsciiOption(h, FILE_DIR, "");
+    xtSetAsciiOption(h, FILE_DIR, settings.fileDir.c_str());
     char path[1024] = {};
     const bool ok = xtGetOutputFileName(h, path, sizeof path) != 0;
     xtClose(h);
@@ -40,7 +41,8 @@ struct ConsoleRip::Track {
         progress.SetLengthFrames(record.length);
     }
     size_t row;
-    ConsoleProgress progress; // outlives the job: its threads use it until they end
+    const RowName* named = nullptr; // the look-up's name, null for the plain one
+    ConsoleProgress progress;       // outlives the job: its threads use it until they end
     RipJob job;
     std::string file;
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
@@ -59,19 +61,22 @@ ConsoleRip::~ConsoleRip()
     CancelAll();
 }
 
-void ConsoleRip::Run(TrackList& list)
+void ConsoleRip::Run(TrackList& list, int firstRow)
 {
+    firstRow_ = firstRow;
     bool any = false;
     for (size_t i = 0; i < list.size(); ++i) {
         if (!list.row(i).checked) continue;
         any = true;
         PrepareRow(list, i);
+        const int number = static_cast<int>(i) + firstRow;
+        list.row(i).record.rowNumber = number;
         while (inFlight_.size() >= jobs_)
             FinishOldest(list);
         WaitForDrive();
         if (cancelled_ || (interrupted_ && interrupted_())) {
             CancelAll();
-            reasons_[static_cast<int>(i + 1)] = "not started: interrupted";
+            reasons_[number] = "not started: interrupted";
             continue;
         }
         Start(list, i);
@@ -87,10 +92,18 @@ void ConsoleRip::Start(TrackList& list, size_t index)
     inFlight_.push_back(std::make_unique<Track>(index, record, overwrite_, showBar_, drive_));
     Track& track = *inFlight_.back();
     RipSettings settings = settings_;
-    if (verified_) {
-        settings.tap = verified_->BeginTrack(record);
-        if (!settings.noWrite) track.file = OutputFileOf(record, settings);
+    // A named data track is kept as a raw image of its sectors (.dat), not as audio.
+    if (record.dataTrack) settings.encoderType = XT_ENCODER_RAW;
+    if (naming_) {
+        if (auto it = naming_->rows.find(static_cast<int>(index + 1)); it != naming_->rows.end()) {
+            track.named = &it->second;
+            settings.fileDir = track.named->folder;
+            settings.fileName = track.named->name;
+        }
     }
+    if (verified_) settings.tap = verified_->BeginTrack(record);
+    if ((verified_ || track.named) && !settings.noWrite)
+        track.file = OutputFileOf(record, settings);
     StartRipJob(track.job, &track.progress, record, settings);
 }
 
@@ -137,18 +150,31 @@ void ConsoleRip::FinishOldest(TrackList& list)
         std::chrono::duration<double>(std::chrono::steady_clock::now() - track.start).count();
 
     TrackRow& row = list.row(track.row);
-    const int number = static_cast<int>(track.row + 1);
+    const int number = static_cast<int>(track.row) + firstRow_;
     std::string reason;
     if (track.progress.declined())
         reason = "skipped: the output file already exists";
     else if (track.progress.openFailed())
         reason = "the output file could not be opened";
+    else if (report.encoderFailed)
+        reason = "the encoder could not be started";
     else if (report.readFailed)
         reason = "read error";
     else if (report.writeFailed)
         reason = "write error (disk full?)";
     else if (result != RipResult::Finished)
         reason = "cancelled";
+    // Outside the disc the drive gave nothing: the log says so, and so does the terminal.
+    if (report.zeroSamples > 0)
+        std::printf("%s: %llu samples outside the disc filled with zeros%s\n", row.record.name,
+                    static_cast<unsigned long long>(report.zeroSamples),
+                    report.overreadRefused ? " (the drive would not overread)" : "");
+    if (result == RipResult::Finished && track.named && !track.file.empty()) {
+        // The encoder has closed the file: the tags go in now.
+        TagRippedFile(track.file, naming_->disc, track.named->trackNumber, naming_->firstTrack,
+                      naming_->cover, stderr);
+        naming_->folders.insert(track.file.substr(0, track.file.rfind('/')));
+    }
     if (result == RipResult::Finished) {
         row.status = kCompleteStatus;
         if (!showBar_)
@@ -173,6 +199,8 @@ void ConsoleRip::FinishOldest(TrackList& list)
         // A declined or unopened file was never written.
         if (!track.progress.declined() && !track.progress.openFailed()) outcome.file = track.file;
         outcome.retries = report.retries;
+        outcome.zeroSamples = report.zeroSamples;
+        outcome.overreadRefused = report.overreadRefused;
         outcome.secure = settings_.secure;
         outcome.inexact = !inexact.empty();
         verified_->EndTrack(row.record, outcome);

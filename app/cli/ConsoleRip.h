@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ConsoleProgress.h"
+#include "MetadataStep.h"
 #include "VerifiedRip.h"
 
 #include "app/cd/TrackList.h"
@@ -22,11 +23,15 @@ public:
                CDHANDLE drive, int jobs, bool (*interrupted)());
     ~ConsoleRip();
 
-    // Rips every ticked row, top to bottom, and marks the finished ones "complete". With no
-    // ticked row it prints the rip command's message.
-    void Run(TrackList& list);
+    // Names and tags the files after a look-up; null (the default) keeps the plain names.
+    void SetNaming(Naming* naming) { naming_ = naming; }
 
-    // Why a row (1-based) was not ripped.
+    // Rips every ticked row, top to bottom, and marks the finished ones "complete". With no
+    // ticked row it prints the rip command's message. Rows are numbered from `firstRow` (0 for
+    // the hidden track before track 1).
+    void Run(TrackList& list, int firstRow = 1);
+
+    // Why a row (by its number) was not ripped.
     const std::map<int, std::string>& reasons() const { return reasons_; }
     // Rows (1-based) ripped whole in secure mode with suspicious samples, and where they are.
     const std::map<int, std::string>& inexact() const { return inexact_; }
@@ -36,6 +41,7 @@ private:
     void Start(TrackList& list, size_t index);
     // Waits for the oldest track in flight to end, then reports it.
     void FinishOldest(TrackList& list);
+    int firstRow_ = 1;
     // Waits until the newest track's reader is done with the drive.
     void WaitForDrive();
     // One wait step: true once `track` has closed; draws the progress, passes a Ctrl-C on.
@@ -46,6 +52,7 @@ private:
     ConsoleProgress::Overwrite overwrite_;
     bool showBar_;
     VerifiedRip* verified_;
+    Naming* naming_ = nullptr;
     CDHANDLE drive_;
     size_t jobs_;
     bool (*interrupted_)();

@@ -2,12 +2,17 @@
 
 #include "CliOptions.h"
 #include "ConsoleRip.h"
+#include "FindOffset.h"
+#include "MetadataStep.h"
 #include "VerifiedRip.h"
 
 #include "app/cd/Drive.h"
+#include "app/cd/Toc.h"
 #include "app/rip/RipCommand.h"
 #include "app/shell/CurrentSettings.h"
-#include "app/shell/Settings.h"
+#include "app/shell/LookupSettingsFile.h"
+#include "app/verify/DiscToc.h"
+#include "app/verify/ReadOffsetChoice.h"
 
 #include "Veltraenc.h"
 
@@ -58,8 +63,12 @@ int EncoderTypeFor(const std::string& format)
             if (xtEncoderAvail(type)) return type;
         return 0;
     }
-    if (format == "ogg") return xtEncoderAvail(XT_ENCODER_VORB) ? XT_ENCODER_VORB : 0;
-    return -1;
+    const int type = format == "ogg"    ? XT_ENCODER_VORB
+                     : format == "flac" ? XT_ENCODER_FLAC
+                     : format == "opus" ? XT_ENCODER_OPUS
+                                        : -1;
+    if (type < 0) return -1;
+    return xtEncoderAvail(type) ? type : 0;
 }
 
 const char* FormatName(int type)
@@ -69,6 +78,10 @@ const char* FormatName(int type)
         return "WAV";
     case XT_ENCODER_VORB:
         return "Ogg Vorbis";
+    case XT_ENCODER_FLAC:
+        return "FLAC";
+    case XT_ENCODER_OPUS:
+        return "Opus";
     case XT_ENCODER_RAW:
         return "raw PCM";
     default:
@@ -94,6 +107,38 @@ std::string Now()
     return text;
 }
 
+// The look-up's options: [Lookup] of the settings file, then the command line's.
+MetadataOptions MetadataOptionsOf(const LookupCommandLine& line)
+{
+    MetadataOptions meta = MetadataOptionsFromSettings();
+    meta.lookup = line.lookup;
+    meta.cover = line.cover;
+    meta.release = line.release;
+    if (line.name) meta.nameTemplate = *line.name;
+    if (line.musicBrainzUrl) meta.urls.musicBrainzUrl = *line.musicBrainzUrl;
+    if (line.gnudbUrl) meta.urls.gnudbUrl = *line.gnudbUrl;
+    return meta;
+}
+
+// The look-up before the rip; null when it was not asked for or found nothing.
+std::unique_ptr<Naming> LookUp(const CliOptions& options, const TrackList& list,
+                               const RipSettings& settings, VerifiedRip* verified)
+{
+    if (!options.lookup.lookup) return nullptr;
+    const MetadataOptions meta = MetadataOptionsOf(options.lookup);
+    const std::optional<verify::DiscToc> toc = verify::DiscTocFromRecord(g_drive.tocA);
+    std::optional<lookup::DiscMetadata> disc;
+    if (toc) disc = LookUpForConsole(*toc, meta, stdout, stderr);
+    if (!disc) return nullptr;
+    auto naming = std::make_unique<Naming>();
+    naming->firstTrack = QueryOf(*toc).firstTrack;
+    naming->rows = PlanNames(list, *toc, *disc, meta.nameTemplate, settings.outputFolder);
+    if (meta.cover && !settings.noWrite) naming->cover = FetchFrontCover(*disc, meta, stderr);
+    if (verified) verified->SetMetadata(*disc, naming->firstTrack);
+    naming->disc = std::move(*disc);
+    return naming;
+}
+
 int Fail(int status, const std::string& message)
 {
     std::fprintf(stderr, "veltracdrip-cli: %s\n", message.c_str());
@@ -107,7 +152,8 @@ int ChooseSettings(const CliOptions& options, RipSettings& settings)
     if (!options.format.empty()) {
         encoderType = EncoderTypeFor(options.format);
         if (encoderType < 0)
-            return Fail(2, "unknown format \"" + options.format + "\" (wav, mp3 or ogg)");
+            return Fail(2,
+                        "unknown format \"" + options.format + "\" (wav, mp3, ogg, flac or opus)");
         if (encoderType == 0 && !options.verify.verifyOnly)
             return Fail(2, "no " + options.format + " encoder is available on this machine");
     }
@@ -125,19 +171,57 @@ int ChooseSettings(const CliOptions& options, RipSettings& settings)
     return 0;
 }
 
-// Ticks the rows to rip: the named ones, or every audio track; 0 or an exit status.
-int TickRows(const std::set<int>& rows, TrackList& list)
+// The read offset of the rip, from the command line, the settings file or a drive-offset table.
+verify::ReadOffsetChoice ChooseOffset(const CliOptions& options)
 {
-    for (int r : rows)
+    verify::ReadOffsetSources sources;
+    sources.option = options.offset;
+    sources.optionTable = options.offsetTable;
+    sources.setting = g_settings.readOffset;
+    sources.settingTable = g_settings.offsetTable;
+    DriveIdentity(g_drive.handle, sources.vendor, sources.model);
+    verify::ReadOffsetChoice choice = verify::ChooseReadOffset(sources);
+    for (const auto& warning : choice.warnings)
+        std::fprintf(stderr, "veltracdrip-cli: %s\n", warning.c_str());
+    return choice;
+}
+
+// Ticks the rows to rip: the named ones, or every audio track; 0 or an exit status.
+int TickRows(const CliOptions& options, TrackList& list)
+{
+    for (int r : options.rows)
         if (r > static_cast<int>(list.size()))
             return Fail(2, "there is no row " + std::to_string(r) + " (the disc lists " +
                                std::to_string(list.size()) + ")");
+    if (options.rows.count(0) && list.row(0).record.startFrame == 0)
+        return Fail(2, "there is no track 0: the first track starts at the beginning of the disc");
     for (size_t i = 0; i < list.size(); ++i) {
         TrackRow& row = list.row(i);
-        row.checked =
-            rows.empty() ? row.name != "Data Track" : rows.count(static_cast<int>(i + 1)) > 0;
+        row.checked = options.tracksGiven ? options.rows.count(static_cast<int>(i + 1)) > 0
+                                          : !row.record.dataTrack;
     }
     return 0;
+}
+
+// Row 0: the audio before the first track, as "Track 00", outside the disc's checksums (no
+// AccurateRip entry or CUE row describes it). The number of tracks not ripped (0 or 1).
+int RipHiddenTrack(const TrackList& list, const RipSettings& settings,
+                   ConsoleProgress::Overwrite overwrite, int jobs)
+{
+    const uint32_t length = list.row(0).record.startFrame;
+    TrackRecord record{};
+    std::snprintf(record.name, sizeof record.name, "Track 00");
+    record.length = length;
+    TrackList hidden;
+    hidden.Append(record, TimeText(length));
+    hidden.row(0).checked = true;
+    ConsoleRip rip(settings, overwrite, nullptr, g_drive.handle, jobs, &Interrupted);
+    rip.Run(hidden, 0);
+    if (hidden.row(0).status == kCompleteStatus) return 0;
+    auto it = rip.reasons().find(0);
+    std::fprintf(stderr, "Track 00: not ripped: %s\n",
+                 it != rip.reasons().end() ? it->second.c_str() : "unknown");
+    return 1;
 }
 
 // One line per ticked row that was not ripped; the number of them.
@@ -156,33 +240,11 @@ int ReportFailures(const TrackList& list, const ConsoleRip& rip)
 }
 
 // The [Lookup] settings of the online AccurateRip lookup; the command line's URL wins.
-void ReadLookupSettings(VerifyOptions& verify)
+void ApplyLookupSettings(VerifyOptions& verify)
 {
-    Settings file;
-    file.Open(kSettingsFileName);
-    char text[512];
-    if (verify.lookupUrl.empty()) {
-        file.Read("Lookup", "AccurateRipUrl", "", text, sizeof text);
-        verify.lookupUrl = text;
-    }
-    file.Read("Lookup", "TimeoutSeconds", "", text, sizeof text);
-    int seconds = 0;
-    char extra = 0;
-    if (std::sscanf(text, "%d%c", &seconds, &extra) == 1 && seconds >= 1 && seconds <= 300)
-        verify.timeoutSeconds = seconds;
-}
-
-// A switch of [Drive]: "1", "true" or "yes" turn it on.
-bool DriveSwitch(const char* key)
-{
-    Settings file;
-    file.Open(kSettingsFileName);
-    char text[16];
-    file.Read("Drive", key, "", text, sizeof text);
-    std::string value = text;
-    for (char& c : value)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return value == "1" || value == "true" || value == "yes";
+    const LookupFileSettings file = ReadLookupSettings();
+    if (verify.lookupUrl.empty()) verify.lookupUrl = file.accurateRipUrl;
+    verify.timeoutSeconds = file.timeoutSeconds;
 }
 
 // --verify: reads the tracks of the burst rip that did not match again in secure mode; the
@@ -230,6 +292,10 @@ int RunConsoleRipper(int argc, char** argv)
         std::fputs(kCliUsage, stdout);
         return 0;
     }
+    if (options.version) {
+        std::puts("veltracdrip-cli (VeltraCDRip) " VELTRA_VERSION);
+        return 0;
+    }
     RipSettings settings;
     // The format is checked before anything is opened; the settings file's after loading it.
     if (!options.format.empty())
@@ -240,29 +306,52 @@ int RunConsoleRipper(int argc, char** argv)
     LoadSettings();
     TrackList list;
     RefreshTrackList(list);
+    // A refused image is named with the reason, and never has another drive stand in for it.
+    const std::string refusal = ImageRefusal();
+    const bool imageRefused = !options.image.empty() && g_drive.openedIndex != 0;
+    if (!refusal.empty() && (g_drive.handle == 0 || imageRefused))
+        std::fprintf(stderr, "veltracdrip-cli: %s\n", refusal.c_str());
     if (g_drive.handle == 0) return Fail(1, "no drive or disc image could be opened");
+    if (imageRefused) return 1;
     if (list.empty()) return Fail(1, "no audio disc in the drive");
     if (options.listOnly) {
         PrintTrackList(list);
         return 0;
     }
+    if (options.findOffset) return RunFindOffset(options, g_drive.handle, g_drive.tocA, stdout);
     if (const int status = ChooseSettings(options, settings)) return status;
-    if (const int status = TickRows(options.rows, list)) return status;
-    settings.secure = options.secure || DriveSwitch("Secure");
+    if (const int status = TickRows(options, list)) return status;
+    const verify::ReadOffsetChoice offset = ChooseOffset(options);
+    if (offset.offset != 0) {
+        const auto toc = verify::DiscTocFromRecord(g_drive.tocA);
+        settings.readOffset.offset = offset.offset;
+        settings.readOffset.discEnd = toc ? toc->AudioLeadout() : 0;
+        for (size_t i = 0; !toc && i < list.size(); ++i)
+            settings.readOffset.discEnd =
+                std::max(settings.readOffset.discEnd,
+                         list.row(i).record.startFrame + list.row(i).record.length);
+        settings.readOffset.overread = options.overread;
+    }
+    std::string offsetText = verify::ReadOffsetText(offset);
+    if (offset.offset != 0 && options.overread)
+        offsetText += ", overreading into lead-in and lead-out";
+    settings.secure = options.secure || g_settings.secure;
     // Burst then verify: the first pass is a plain one; secure mode is its re-read.
-    options.verify.burst = options.burst || DriveSwitch("Verify");
+    options.verify.burst = options.burst || g_settings.verify;
     if (options.verify.burst) {
         settings.secure = false;
         if (options.verify.response.empty()) options.verify.lookup = true;
     }
 
     std::unique_ptr<VerifiedRip> verified;
-    if (options.verify.lookup) ReadLookupSettings(options.verify);
+    if (options.verify.lookup) ApplyLookupSettings(options.verify);
     if (options.verify.Active()) {
         verified = std::make_unique<VerifiedRip>(options.verify);
         if (!verified->Prepare(g_drive.tocA, error)) return Fail(2, error);
         verified->PrintDisc(stdout);
     }
+
+    const std::unique_ptr<Naming> naming = LookUp(options, list, settings, verified.get());
 
     std::signal(SIGINT, OnInterrupt);
     if (options.verify.verifyOnly)
@@ -270,23 +359,29 @@ int RunConsoleRipper(int argc, char** argv)
     else
         std::printf("Ripping to %s as %s%s\n", settings.outputFolder.c_str(),
                     FormatName(settings.encoderType), settings.secure ? " in secure mode" : "");
+    if (offset.offset != 0) std::printf("Read offset: %s\n", offsetText.c_str());
     std::fflush(stdout);
-    ConsoleRip rip(settings,
-                   options.overwrite ? ConsoleProgress::Overwrite::Yes
-                                     : ConsoleProgress::Overwrite::Ask,
-                   verified.get(), g_drive.handle, options.jobs, &Interrupted);
-    rip.Run(list);
-    int failed = ReportFailures(list, rip) + static_cast<int>(rip.inexact().size());
+    const auto overwrite =
+        options.overwrite ? ConsoleProgress::Overwrite::Yes : ConsoleProgress::Overwrite::Ask;
+    int failed = 0;
+    if (options.rows.count(0)) failed += RipHiddenTrack(list, settings, overwrite, options.jobs);
+    ConsoleRip rip(settings, overwrite, verified.get(), g_drive.handle, options.jobs, &Interrupted);
+    rip.SetNaming(naming.get());
+    // Only the hidden track named: nothing else to rip.
+    if (options.rows != std::set<int>{0}) rip.Run(list);
+    std::signal(SIGINT, SIG_DFL);
+    if (naming) WriteCoverFiles(*naming, stderr);
+
+    failed += ReportFailures(list, rip) + static_cast<int>(rip.inexact().size());
     if (verified && options.verify.burst && !Interrupted())
         failed += Reread(list, settings, *verified, options);
-    std::signal(SIGINT, SIG_DFL);
-
     if (verified) {
         RipContext context;
         context.drive = OpenedDriveName(g_drive);
         context.format = FormatName(settings.encoderType);
         context.outputFolder = settings.outputFolder;
         context.date = Now();
+        context.readOffset = offsetText;
         if (!verified->Finish(context, stdout, error)) return Fail(1, error);
         if (!failed && !verified->AllAccurate()) return 3;
     }

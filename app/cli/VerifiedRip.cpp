@@ -244,9 +244,16 @@ std::string VerifiedRip::LogName() const
     return name;
 }
 
-std::string VerifiedRip::CueText() const
+std::string VerifiedRip::CueText(const std::string& folder) const
 {
     verify::CueSheet sheet;
+    if (metadata_) {
+        sheet.title = metadata_->title;
+        sheet.performer = metadata_->artist;
+        // A UPC is an EAN with a leading zero, the form of the disc's MCN.
+        sheet.catalog =
+            metadata_->catalogue.size() == 12 ? "0" + metadata_->catalogue : metadata_->catalogue;
+    }
     sheet.remarks.push_back("DISCID " + Hex(freedb_));
     if (accurateRip_) sheet.remarks.push_back("ACCURATERIPID " + accurateRip_->Name().substr(5));
     sheet.remarks.push_back("COMMENT \"VeltraCDRip " VELTRA_VERSION "\"");
@@ -254,7 +261,18 @@ std::string VerifiedRip::CueText() const
         if (!t->Audio() || !t->outcome.finished || t->outcome.file.empty()) continue;
         verify::CueTrack c;
         c.number = t->toc.number;
-        c.file = BaseName(t->outcome.file);
+        // Files in folders of a name template are named from the sheet's folder.
+        const std::string prefix = folder + "/";
+        c.file = t->outcome.file.compare(0, prefix.size(), prefix) == 0
+                     ? t->outcome.file.substr(prefix.size())
+                     : BaseName(t->outcome.file);
+        if (metadata_) {
+            if (const lookup::TrackMetadata* m = metadata_->Track(c.number, metadataFirst_)) {
+                c.title = m->title;
+                c.performer = m->artist;
+                c.isrc = m->isrc;
+            }
+        }
         c.fileType = verify::CueFileType(Extension(t->outcome.file));
         // Audio before track 1 that no file holds (the hidden track, or a longer pregap).
         if (t->toc.number == toc_->tracks.front().number) c.pregap = t->toc.start;
@@ -276,7 +294,8 @@ std::string VerifiedRip::LogText(const RipContext& context) const
         kFramesPerRead, kOverlapFrames, kCheckFrames, kJitterMode);
     info.settings = {{"Drive", context.drive},
                      {"Read settings", read},
-                     {"Read offset correction", "none (0 samples)"},
+                     {"Read offset correction",
+                      context.readOffset.empty() ? "none (0 samples)" : context.readOffset},
                      {"Output format", options_.verifyOnly ? "none (verify only)" : context.format},
                      {"Output folder", context.outputFolder}};
     char freedb[16];
@@ -301,6 +320,8 @@ std::string VerifiedRip::LogText(const RipContext& context) const
         l.data = t->known && t->toc.data;
         l.status = t->ended ? t->outcome.status : "not ripped";
         l.retries = t->outcome.retries;
+        l.zeroSamples = t->outcome.zeroSamples;
+        l.overreadRefused = t->outcome.overreadRefused;
         l.checksums = t->Checked();
         l.crc32 = t->sums.crc32();
         l.crc32WithoutNullSamples = t->sums.crc32WithoutNullSamples();
@@ -353,7 +374,7 @@ void VerifiedRip::PrintReport(std::FILE* out) const
 bool VerifiedRip::WriteCueSheet(const std::string& folder, std::FILE* out, std::string& error) const
 {
     const std::string path = folder + "/" + CueName();
-    const std::string text = CueText();
+    const std::string text = CueText(folder);
     if (text.find("\nFILE ") == std::string::npos) {
         std::fprintf(out, "No CUE sheet: no audio track was ripped\n");
         return true;

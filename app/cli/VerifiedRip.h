@@ -3,6 +3,7 @@
 // CUE sheet and the rip log.
 #pragma once
 
+#include "app/lookup/DiscMetadata.h"
 #include "app/rip/RipJob.h"
 #include "app/verify/DbarResponse.h"
 #include "app/verify/DiscIds.h"
@@ -34,6 +35,7 @@ struct RipContext {
     std::string format;
     std::string outputFolder;
     std::string date;
+    std::string readOffset; // the offset and where it came from
 };
 
 // How one track's rip ended.
@@ -44,6 +46,8 @@ struct TrackOutcome {
     uint32_t retries = 0;
     bool secure = false;  // read in secure mode
     bool inexact = false; // secure mode left suspicious samples
+    uint64_t zeroSamples = 0; // outside the disc, filled with zeros
+    bool overreadRefused = false;
 };
 
 class VerifiedRip
@@ -51,6 +55,13 @@ class VerifiedRip
 public:
     explicit VerifiedRip(VerifyOptions options);
     ~VerifiedRip();
+
+    // What a look-up found: titles, performers, ISRCs and the catalogue go into the CUE sheet.
+    void SetMetadata(const lookup::DiscMetadata& disc, int firstTrack)
+    {
+        metadata_ = disc;
+        metadataFirst_ = firstTrack;
+    }
 
     // Computes the identifiers and loads the response, which must be for this disc. A response
     // looked up online that is missing or refused leaves the rip unverified, not failed.
@@ -83,7 +94,9 @@ public:
 private:
     struct Track;
     class Tap;
-    std::string CueText() const;
+    std::optional<lookup::DiscMetadata> metadata_;
+    int metadataFirst_ = 1;
+    std::string CueText(const std::string& folder) const;
     std::string LogText(const RipContext& context) const;
     void PrintReport(std::FILE* out) const;
     void LookUp();

@@ -8,7 +8,9 @@
 #include "Veltraenc.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <new>
+#include <sys/stat.h>
 #include <vector>
 
 unsigned EncoderThread(void* argument)
@@ -26,7 +28,13 @@ unsigned EncoderThread(void* argument)
         job.aborted.store(1, std::memory_order_release);
     }
 
-    xtInit(job.encoder);
+    if (ok && xtInit(job.encoder) == 0) {
+        // No back-end, or one that refused the stream's record: the track fails, and the
+        // reader is stopped as on a cancel.
+        ok = false;
+        job.initFailed.store(1);
+        CancelRipJob(job);
+    }
     const uint32_t total = job.lengthFrames * kFrameBytes;
     uint32_t done = 0;
     int shown = -1;
@@ -49,21 +57,29 @@ unsigned EncoderThread(void* argument)
             xtEncode(job.encoder, piece.data(), static_cast<int>(got));
         }
         done += got;
-        const int percent = total ? static_cast<int>(done * 100.0 / total) : 100;
+        const int percent = total ? static_cast<int>(uint64_t{done} * 100 / total) : 100;
         if (percent != shown && job.dialog) {
             job.dialog->SetPosition(percent);
             shown = percent;
         }
     }
-    xtFlush(job.encoder);
+    const bool initFailed = job.initFailed.load() != 0;
+    if (!initFailed) xtFlush(job.encoder);
     // A stream that could not write everything is no finished track.
     const bool closed = xtClose(job.encoder) != 0;
-    if (!closed) job.writeFailed.store(1);
+    if (!closed && !initFailed) job.writeFailed.store(1);
+    // The empty file of a stream that never started is no output.
+    if (initFailed && !job.outputFile.empty()) {
+        struct stat info {
+        };
+        if (stat(job.outputFile.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0)
+            std::remove(job.outputFile.c_str());
+    }
     piece = {};
 
     if (job.dialog) {
         plat::Sleep(job.dialog->ClosePauseMs());
-        const bool finished = closed && !job.aborted.load(std::memory_order_acquire);
+        const bool finished = closed && !initFailed && !job.aborted.load(std::memory_order_acquire);
         job.dialog->Close(finished ? RipResult::Finished : RipResult::Cancelled);
     }
     return 0;

@@ -1,11 +1,13 @@
 #include "OffsetReader.h"
 
+#include "CdAudio.h"
+
 #include <algorithm>
 
 namespace
 {
 
-constexpr int64_t kSamples = 588;
+constexpr int64_t kSamples = CD_SAMPLES_PER_FRAME;
 
 int64_t FloorDiv(int64_t a, int64_t b)
 {

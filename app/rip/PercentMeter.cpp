@@ -4,11 +4,19 @@
 #include <QResizeEvent>
 
 #include <algorithm>
+#include <cstdint>
 
 int MeterBarWidth(int position, int lower, int upper, int clientWidth)
 {
     if (lower >= upper) return 0;
     return static_cast<int>(static_cast<double>(position - lower) / (upper - lower) * clientWidth);
+}
+
+int MeterPercent(int position, int lower, int upper)
+{
+    if (lower >= upper) return 0;
+    // In integers: a fraction like 0.29 is 0.28999... in floating point.
+    return static_cast<int>(int64_t{position - lower} * 100 / (upper - lower));
 }
 
 QImage RenderPercentMeter(const MeterLook& look)
@@ -26,7 +34,9 @@ QImage RenderPercentMeter(const MeterLook& look)
     p.fillRect(rest, look.backgroundColor);
     if (look.showText) {
         const QString text =
-            !look.text.isEmpty() ? look.text : QStringLiteral("%1%").arg(static_cast<int>(f * 100));
+            !look.text.isEmpty()
+                ? look.text
+                : QStringLiteral("%1%").arg(MeterPercent(look.position, look.lower, look.upper));
         constexpr int flags = Qt::AlignCenter | Qt::TextSingleLine;
         p.setFont(look.font);
         p.setClipRect(bar);

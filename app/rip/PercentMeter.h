@@ -27,6 +27,9 @@ struct MeterLook {
 // The client area; a null image (nothing to draw) when lower >= upper.
 QImage RenderPercentMeter(const MeterLook& look);
 
+// The percentage the meter shows for a position, truncated; 0 for an empty range.
+int MeterPercent(int position, int lower, int upper);
+
 // Pixel width of the bar for a position.
 int MeterBarWidth(int position, int lower, int upper, int clientWidth);
 

@@ -1,5 +1,7 @@
 // The producing half of a rip: reads the track in requests of 27 frames into the ring, pacing
-// itself on the ring's free space, with the jitter-corrected re-read on status 4.
+// itself on the ring's free space, with the jitter-corrected re-read on status 4, and with the
+// drive's read offset corrected when one is set.
+#include "OffsetReader.h"
 #include "RipJob.h"
 #include "SecureReader.h"
 
@@ -58,13 +60,12 @@ bool Consistent(CDSectorHeader* h, uint32_t requested)
            static_cast<uint64_t>(h->dataOffset) + h->bytesReturned <= h->bufferLength;
 }
 
-uint32_t Read(RipJob& job, SectorBuffer& current, SectorBuffer& reference, uint32_t frames)
+// Reads `frames` frames from `start` (a frame before 0 lies in the lead-in).
+uint32_t Read(RipJob& job, SectorBuffer& current, SectorBuffer& reference, int64_t start,
+              uint32_t frames)
 {
     CDSectorHeader* cur = current.header();
-    {
-        plat::CriticalSectionLock guard(job.lock);
-        cur->startFrame = job.nextFrame;
-    }
+    cur->startFrame = static_cast<uint32_t>(start);
     cur->frameCount = frames;
     cur->bytesReturned = 0;
     cur->dataOffset = 0;
@@ -102,7 +103,8 @@ uint32_t Read(RipJob& job, SectorBuffer& current, SectorBuffer& reference, uint3
 }
 
 // Waits, bounded, until the ring holds fewer than kDrainedBytes: the encoder thread has taken
-// nearly everything.
+// nearly everything. A cancel (also the encoder thread's, when its stream cannot start and
+// nothing will drain) ends the wait.
 void WaitForDrain(RipJob& job, plat::EventHandle own)
 {
     plat::ResetEvent(own);
@@ -110,12 +112,13 @@ void WaitForDrain(RipJob& job, plat::EventHandle own)
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(kEndOfTrackWaitMs);
     // Armed after the ring had already drained, nothing would signal: look before waiting.
-    while (ringCount(&job.ring) >= kDrainedBytes) {
+    while (ringCount(&job.ring) >= kDrainedBytes && !Cancelled(job)) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                               deadline - std::chrono::steady_clock::now())
                               .count();
         if (left <= 0) break;
-        plat::WaitForEvent(own, static_cast<uint32_t>(left));
+        plat::EventHandle events[2] = {own, job.wakeEvent};
+        plat::WaitForAnyEvent(events, 2, static_cast<uint32_t>(left));
     }
 }
 
@@ -159,7 +162,7 @@ void ReadTrack(RipJob& job, plat::EventHandle own, SectorBuffer& first, SectorBu
         }
         SectorBuffer& current = alternate ? first : second;
         SectorBuffer& reference = alternate ? second : first;
-        const uint32_t status = Read(job, current, reference, d);
+        const uint32_t status = Read(job, current, reference, next, d);
         alternate = !alternate;
         if (status != CD_STATUS_OK) {
             job.readFailed.store(1);
@@ -171,6 +174,62 @@ void ReadTrack(RipJob& job, plat::EventHandle own, SectorBuffer& first, SectorBu
         plat::CriticalSectionLock guard(job.lock);
         job.nextFrame += cur->frameCount;
     }
+}
+
+// Reads the drive's frames that hold the track's samples at the job's read offset and writes
+// only the track's samples into the ring; outside the disc zeros stand in, unless the drive
+// is asked to overread and does.
+void ReadTrackWithOffset(RipJob& job, plat::EventHandle own, SectorBuffer& first,
+                         SectorBuffer& second)
+{
+    uint32_t start, end;
+    {
+        plat::CriticalSectionLock guard(job.lock);
+        start = job.nextFrame;
+        end = job.endFrame;
+    }
+    OffsetReader reader(start, end - start, job.readOffset.discEnd, job.readOffset.offset);
+    SectorBuffer silence; // calloc'd: zeros
+    if (!silence.memory) {
+        job.readFailed.store(1);
+        job.aborted.store(1, std::memory_order_release);
+        return;
+    }
+    bool alternate = false;
+    while (!reader.done()) {
+        const OffsetRequest request = reader.Next(kFramesPerRead);
+        if (Cancelled(job) || !WaitForRoom(job, own, request.count * kFrameBytes)) {
+            job.aborted.store(1, std::memory_order_release);
+            return;
+        }
+        const uint8_t* data = silence.data();
+        bool zeros = request.outside && !job.readOffset.overread;
+        if (!zeros) {
+            SectorBuffer& current = alternate ? first : second;
+            SectorBuffer& reference = alternate ? second : first;
+            const uint32_t status = Read(job, current, reference, request.frame, request.count);
+            alternate = !alternate;
+            if (status == CD_STATUS_OK && current.header()->frameCount == request.count) {
+                data = current.data() + current.header()->dataOffset;
+            } else if (request.outside) {
+                // A drive that cannot overread: zeros, as without asking.
+                job.overreadRefused.store(1);
+                zeros = true;
+            } else {
+                job.readFailed.store(1);
+                job.aborted.store(1, std::memory_order_release);
+                return;
+            }
+        }
+        const KeptBytes kept = reader.Keep(request, zeros);
+        ringWrite(&job.ring, data + kept.from, static_cast<uint32_t>(kept.length));
+    }
+    job.zeroSamples.store(reader.zeroSamplesFront() + reader.zeroSamplesBack());
+    {
+        plat::CriticalSectionLock guard(job.lock);
+        job.nextFrame = end;
+    }
+    job.readDone.store(1, std::memory_order_release);
 }
 
 // After a cancel the job is released only once the encoder thread has ended too.
@@ -197,6 +256,8 @@ unsigned ReaderThread(void* argument)
     if (!own.handle || !first.memory || !second.memory) {
         job.readFailed.store(1);
         job.aborted.store(1, std::memory_order_release);
+    } else if (job.readOffset.offset != 0) {
+        ReadTrackWithOffset(job, own.handle, first, second);
     } else {
         ReadTrack(job, own.handle, first, second);
     }

@@ -14,6 +14,10 @@ void RipCommand(TrackList& list, RipFrontEnd& frontEnd, CDHANDLE drive)
         TrackRow& row = list.row(i);
         if (!row.checked) continue;
         any = true;
+        if (row.record.dataTrack && !frontEnd.RipsDataTracks()) {
+            row.status = kDataTrackStatus;
+            continue;
+        }
         PrepareRow(list, i);
         // Released (after both its threads have ended) before the next row starts.
         RipJob job(drive);

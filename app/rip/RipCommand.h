@@ -9,6 +9,7 @@
 
 constexpr const char kNoSelectionText[] = "You must select one Item to operate it!";
 constexpr const char kCompleteStatus[] = "complete";
+constexpr const char kDataTrackStatus[] = "data track";
 
 // What the rip command needs from the program around it.
 class RipFrontEnd
@@ -22,6 +23,9 @@ public:
     virtual RipResult RunTrack(TrackRecord& record, RipJob& job) = 0;
     // The message box shown when no row is ticked.
     virtual void ShowMessage(const char* text) = 0;
+    // Whether ticked data tracks are handed to RunTrack; otherwise they are passed over (their
+    // sectors are no audio) and their status says so.
+    virtual bool RipsDataTracks() const { return false; }
 };
 
 // Rips from `drive`; the rip command creates and releases every job.

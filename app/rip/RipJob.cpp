@@ -65,6 +65,10 @@ bool OpenOutput(RipJob& job, RipProgress* dialog, const RipSettings& settings)
         if (dialog) dialog->ShowError(kOpenErrorCaption, kOpenErrorText);
         return false;
     }
+    if (!settings.noWrite) {
+        char path[1024] = {};
+        if (xtGetOutputFileName(job.encoder, path, sizeof path)) job.outputFile = path;
+    }
     return true;
 }
 
@@ -110,17 +114,20 @@ void StartRipJob(RipJob& job, RipProgress* dialog, const TrackRecord& track,
     job.readEnded = plat::CreateEvent(true, false);
     job.encoder = xtGetEncoder(settings.encoderType);
     if (job.encoder == 0) {
+        // Every stream handle is taken: no output can be opened.
+        if (dialog) dialog->ShowError(kOpenErrorCaption, kOpenErrorText);
         EndEarly(job, dialog);
         return;
     }
     ConfigureDrive(job.drive);
-    if (settings.secure) job.secure = std::make_unique<SecureReader>(job.drive);
+    if (settings.secure) job.secure = std::make_unique<SecureReader>(job.drive, settings.readOffset.offset);
     {
         plat::CriticalSectionLock guard(job.lock);
         job.nextFrame = track.startFrame;
         job.lengthFrames = track.length;
         job.endFrame = track.startFrame + track.length;
     }
+    job.readOffset = settings.readOffset;
     job.dialog = dialog;
     job.tap = settings.tap;
     job.wakeEvent = plat::CreateEvent(false, false);
@@ -128,7 +135,9 @@ void StartRipJob(RipJob& job, RipProgress* dialog, const TrackRecord& track,
         EndEarly(job, dialog);
         return;
     }
-    ApplyStreamOptions(job.encoder, track, StreamTarget{settings.outputFolder, settings.noWrite});
+    ApplyStreamOptions(
+        job.encoder, track,
+        StreamTarget{settings.outputFolder, settings.noWrite, settings.fileDir, settings.fileName});
     if (!OpenOutput(job, dialog, settings)) {
         EndEarly(job, dialog);
         return;
@@ -161,6 +170,9 @@ RipReport FinishRipJob(RipJob& job)
     report.retries = job.retries.load();
     report.readFailed = job.readFailed.load() != 0;
     report.writeFailed = job.writeFailed.load() != 0;
+    report.encoderFailed = job.initFailed.load() != 0;
+    report.zeroSamples = job.zeroSamples.load();
+    report.overreadRefused = job.overreadRefused.load() != 0;
     // The reader has ended: its secure reader is no longer written.
     if (job.secure) {
         report.suspicious = job.secure->suspicious();

@@ -29,6 +29,15 @@ public:
     virtual void Pcm(const uint8_t* bytes, uint32_t count) = 0;
 };
 
+// Read-offset correction: the drive's read offset in samples (as the AccurateRip drive-offset
+// table counts it), the first frame after the disc's audio, and whether to ask the drive for
+// the lead-in and lead-out instead of filling zeros there. Off with offset 0.
+struct ReadOffsetSetup {
+    int32_t offset = 0;
+    uint32_t discEnd = 0;
+    bool overread = false;
+};
+
 struct RipJob {
     RipJob() = default;
     explicit RipJob(CDHANDLE readFrom) : drive(readFrom) {}
@@ -63,6 +72,15 @@ struct RipJob {
     std::atomic<uint32_t> retries{0};
     std::atomic<int32_t> readFailed{0};
     std::atomic<int32_t> writeFailed{0};
+    // The stream's xtInit failed (no back-end, or one refusing the record): nothing encoded.
+    std::atomic<int32_t> initFailed{0};
+    // The file opened for the track; empty when none is written.
+    std::string outputFile;
+    ReadOffsetSetup readOffset; // set before the threads start
+    // Samples of the track outside the disc that were filled with zeros, and whether the
+    // drive refused to read there when asked to overread.
+    std::atomic<uint64_t> zeroSamples{0};
+    std::atomic<int32_t> overreadRefused{0};
     // Secure mode: the reader reads through it; null for a plain rip.
     std::unique_ptr<SecureReader> secure;
 };
@@ -72,14 +90,20 @@ struct RipSettings {
     std::string outputFolder;
     PcmTap* tap = nullptr; // optional
     bool noWrite = false;  // encode and tap, but write no file (and ask nothing)
+    ReadOffsetSetup readOffset;
+    std::string fileDir{};  // folders below the output folder ("a/b"); empty: none
+    std::string fileName{}; // the file's name when not the track's; the library cleans both
     bool secure = false;   // read every stretch until two reads agree (SecureReader)
 };
 
 // How a job went, once both its threads have ended.
 struct RipReport {
-    uint32_t retries = 0;     // re-reads the reader needed
-    bool readFailed = false;  // the reader gave up on a read
-    bool writeFailed = false; // the stream could not write everything
+    uint32_t retries = 0;         // re-reads the reader needed
+    bool readFailed = false;      // the reader gave up on a read
+    bool writeFailed = false;     // the stream could not write everything
+    bool encoderFailed = false;   // the stream could not be started
+    uint64_t zeroSamples = 0;     // samples outside the disc, filled with zeros
+    bool overreadRefused = false; // the drive would not read into the lead-in or lead-out
     // Secure mode: runs of disc samples no two reads agreed on (the first
     // SecureReader::kMaxRuns), their count in samples, and the drive's reads of audio.
     std::vector<SecureReader::Run> suspicious;

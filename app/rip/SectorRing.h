@@ -2,6 +2,7 @@
 // reader), with a one-shot wake-up for the writer once the reader has drained it far enough.
 #pragma once
 
+#include "CdAudio.h"
 #include "platform/CriticalSection.h"
 #include "platform/Event.h"
 #include "platform/MemoryStatus.h"
@@ -35,7 +36,7 @@ uint32_t ringRead(SectorRing* ring, uint8_t* destination, uint32_t maximum);
 // Arms (or with a null event, disarms) the one-shot wake-up; replaces any earlier arming.
 void ringArmWake(SectorRing* ring, plat::EventHandle event, int32_t threshold);
 
-constexpr uint32_t kFrameBytes = 2352;
+constexpr uint32_t kFrameBytes = CD_FRAME_BYTES;
 constexpr uint32_t kFramesPerRead = 27;
 
 // The ring capacity for a track: the whole track when physical memory allows, less when memory

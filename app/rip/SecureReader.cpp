@@ -21,7 +21,10 @@ bool Flagged(const std::vector<uint8_t>& c2, size_t sample)
 
 } // namespace
 
-SecureReader::SecureReader(CDHANDLE drive) : drive_(drive) {}
+SecureReader::SecureReader(CDHANDLE drive, int32_t readOffset)
+    : drive_(drive), readOffset_(readOffset)
+{
+}
 
 void SecureReader::DefeatCache(uint32_t start, uint32_t count)
 {
@@ -99,7 +102,10 @@ uint32_t SecureReader::Read(uint32_t start, uint32_t count, uint8_t* out)
     }
     if (open == 0) return CD_STATUS_OK;
     // The most frequent value of each unsettled sample; among equals the first read's.
-    const uint64_t base = uint64_t{start} * kSamplesPerFrame;
+    // Drive frame F holds the disc's samples from 588 F - offset on; a frame before 0 (asked
+    // for when overreading) comes as a wrapped start.
+    const int64_t base =
+        int64_t{static_cast<int32_t>(start)} * kSamplesPerFrame - int64_t{readOffset_};
     for (size_t i = 0; i < samples; ++i) {
         if (settled[i]) continue;
         std::map<uint32_t, int> votes;
@@ -114,7 +120,7 @@ uint32_t SecureReader::Read(uint32_t start, uint32_t count, uint8_t* out)
         }
         std::memcpy(out + i * 4, &best, 4);
         ++suspiciousCount_;
-        const uint64_t at = base + i;
+        const uint64_t at = static_cast<uint64_t>(std::max<int64_t>(0, base + int64_t(i)));
         if (!suspicious_.empty() && suspicious_.back().last + 1 == at)
             suspicious_.back().last = at;
         else if (suspicious_.size() < kMaxRuns)

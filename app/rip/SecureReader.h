@@ -20,7 +20,9 @@ public:
         uint64_t last = 0;
     };
 
-    explicit SecureReader(CDHANDLE drive);
+    // readOffset: the drive's read offset in samples, so suspicious runs are named in the disc's
+    // samples and not the drive's.
+    explicit SecureReader(CDHANDLE drive, int32_t readOffset = 0);
 
     // Reads frames [start, start + count) into out (count x 2352 bytes); CD_STATUS_OK, or the
     // status of a read the drive failed.
@@ -39,6 +41,7 @@ private:
     void DefeatCache(uint32_t start, uint32_t count);
 
     CDHANDLE drive_;
+    int32_t readOffset_;
     std::vector<std::vector<uint8_t>> data_; // one per read of the current stretch
     std::vector<std::vector<uint8_t>> c2_;
     std::vector<uint8_t> hasC2_;

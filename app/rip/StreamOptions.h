@@ -10,6 +10,8 @@
 struct StreamTarget {
     std::string outputFolder;
     bool noWrite = false;
+    std::string fileDir{};  // folders below the output folder, "" for none
+    std::string fileName{}; // "" for the track's name
 };
 
 void ApplyStreamOptions(int stream, const TrackRecord& track, const StreamTarget& target);

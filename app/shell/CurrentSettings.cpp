@@ -6,6 +6,7 @@
 #include "platform/DebugTrace.h"
 #include "platform/ModulePath.h"
 
+#include <cctype>
 #include <cstring>
 
 CurrentSettings g_settings;
@@ -13,6 +14,15 @@ CurrentSettings g_settings;
 bool MeansMp3(const std::string& encode)
 {
     return encode.find("MP3") != std::string::npos;
+}
+
+int EncoderTypeOf(const std::string& encode, int mp3Type)
+{
+    if (MeansMp3(encode)) return mp3Type;
+    if (encode == "FLAC") return XT_ENCODER_FLAC;
+    if (encode == "OGG") return XT_ENCODER_VORB;
+    if (encode == "OPUS") return XT_ENCODER_OPUS;
+    return XT_ENCODER_WAV;
 }
 
 void LoadSettings()
@@ -29,7 +39,8 @@ void LoadSettings()
     settings.Read(kSectionOutput, kKeyEncode, "", encode, sizeof encode);
 
     std::string folder = path;
-    if (folder.size() > kMaxOutputFolder) {
+    g_settings.pathTooLong = folder.size() > kMaxOutputFolder;
+    if (g_settings.pathTooLong) {
         plat::DebugTrace(
             "Path in the settings file is longer than %d characters, using the default",
             static_cast<int>(kMaxOutputFolder));
@@ -40,10 +51,76 @@ void LoadSettings()
         settings.Write(kSectionOutput, kKeyEncode, "MP3");
         std::strcpy(encode, "MP3");
     }
-    g_settings.encoderType = MeansMp3(encode) ? kEncoderTypeLame : kEncoderTypeWav;
+    g_settings.encoderType = EncoderTypeOf(encode, XT_ENCODER_LAME2);
     g_settings.outputFolder = folder;
 
+    char offset[64] = {};
+    char table[1024] = {};
+    settings.Read(kSectionDrive, kKeyReadOffset, "", offset, sizeof offset);
+    settings.Read(kSectionDrive, kKeyOffsetTable, "", table, sizeof table);
+    g_settings.readOffset = ParseReadOffset(offset);
+    if (offset[0] && !g_settings.readOffset)
+        plat::DebugTrace("ReadOffset in the settings file is not a read offset: %s", offset);
+    g_settings.offsetTable = table;
+    char secure[16] = {};
+    char verify[16] = {};
+    settings.Read(kSectionDrive, kKeySecure, "", secure, sizeof secure);
+    settings.Read(kSectionDrive, kKeyVerify, "", verify, sizeof verify);
+    g_settings.secure = ParseSwitch(secure);
+    g_settings.verify = ParseSwitch(verify);
+
     OpenDrive();
+}
+
+std::optional<int> ParseReadOffset(const std::string& text)
+{
+    size_t from = text.find_first_not_of(" \t"), to = text.find_last_not_of(" \t");
+    if (from == std::string::npos) return std::nullopt;
+    const std::string t = text.substr(from, to - from + 1);
+    size_t i = (t[0] == '+' || t[0] == '-') ? 1 : 0;
+    if (i == t.size() || t.size() - i > 5) return std::nullopt;
+    int value = 0;
+    for (; i < t.size(); ++i) {
+        if (t[i] < '0' || t[i] > '9') return std::nullopt;
+        value = value * 10 + (t[i] - '0');
+    }
+    if (t[0] == '-') value = -value;
+    if (value > kMaxReadOffset || value < -kMaxReadOffset) return std::nullopt;
+    return value;
+}
+
+void SaveReadOffset(int offset)
+{
+    Settings settings;
+    settings.Open(kSettingsFileName);
+    settings.Write(kSectionDrive, kKeyReadOffset, std::to_string(offset).c_str());
+    g_settings.readOffset = offset;
+}
+
+void SaveOffsetTable(const std::string& path)
+{
+    Settings settings;
+    settings.Open(kSettingsFileName);
+    settings.Write(kSectionDrive, kKeyOffsetTable, path.c_str());
+    g_settings.offsetTable = path;
+}
+
+bool ParseSwitch(const std::string& text)
+{
+    std::string value = text;
+    for (char& c : value)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return value == "1" || value == "true" || value == "yes";
+}
+
+void SaveDriveChecks(bool secure, bool verify)
+{
+    Settings settings;
+    settings.Open(kSettingsFileName);
+    settings.Write(kSectionDrive, kKeySecure, secure ? "1" : "0");
+    settings.Write(kSectionDrive, kKeyVerify, verify ? "1" : "0");
+    g_settings.secure = secure;
+    g_settings.verify = verify;
 }
 
 void SaveSettings(const std::string& folder, const std::string& encode)
@@ -53,5 +130,5 @@ void SaveSettings(const std::string& folder, const std::string& encode)
     settings.Write(kSectionOutput, kKeyPath, folder.c_str());
     settings.Write(kSectionOutput, kKeyEncode, encode.c_str());
     g_settings.outputFolder = folder;
-    g_settings.encoderType = MeansMp3(encode) ? kEncoderTypeBlade : kEncoderTypeWav;
+    g_settings.encoderType = EncoderTypeOf(encode, XT_ENCODER_BLADE);
 }

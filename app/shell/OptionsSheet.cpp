@@ -2,6 +2,7 @@
 
 #include "CommandIds.h"
 #include "CurrentSettings.h"
+#include "DriveDlg.h"
 #include "OutputDlg.h"
 
 #include "app/controls/DialogUnits.h"
@@ -26,6 +27,8 @@ COptionsSheet::COptionsSheet(QWidget* parent)
     tabs_ = new QTabWidget(this);
     page_ = new COutputDlg;
     tabs_->addTab(page_, QStringLiteral("Output"));
+    drive_ = new CDriveDlg;
+    tabs_->addTab(drive_, QStringLiteral("Drive"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     const QSize buttonSize = MapDialogSize(QSize(50, 14), base);
     for (QAbstractButton* b : buttons->buttons())
@@ -41,6 +44,7 @@ COptionsSheet::COptionsSheet(QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     page_->OnInitDialog();
+    drive_->OnInitDialog();
 }
 
 void COptionsSheet::accept()
@@ -51,6 +55,13 @@ void COptionsSheet::accept()
         QMessageBox::warning(this, QString::fromLatin1(kAppTitle), problem);
         page_->folderEdit()->setFocus();
         page_->folderEdit()->selectAll();
+        return;
+    }
+    const QString driveProblem = DrivePageProblem(drive_->offsetText(), drive_->tableText());
+    if (!driveProblem.isEmpty()) {
+        QMessageBox::warning(this, QString::fromLatin1(kAppTitle), driveProblem);
+        tabs_->setCurrentWidget(drive_);
+        drive_->offsetEdit()->setFocus();
         return;
     }
     QDialog::accept();
@@ -64,5 +75,6 @@ bool RunOptionsCommand(QWidget* parent)
     if (page->folderText().isEmpty()) return false;
     SaveSettings(QFile::encodeName(page->folderText()).toStdString(),
                  page->encodeText().toStdString());
+    sheet.drivePage()->Save();
     return true;
 }

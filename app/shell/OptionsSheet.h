@@ -1,8 +1,9 @@
-// The modal "Options" sheet: one tab, the Output page, with OK and Cancel (no Apply).
+// The modal "Options" sheet: the Output page and the Drive page, with OK and Cancel (no Apply).
 #pragma once
 
 #include <QDialog>
 
+class CDriveDlg;
 class COutputDlg;
 class QTabWidget;
 
@@ -14,6 +15,7 @@ public:
     // Builds the sheet and starts its page (which reads, and may write, the settings file).
     explicit COptionsSheet(QWidget* parent = nullptr);
     COutputDlg* outputPage() const { return page_; }
+    CDriveDlg* drivePage() const { return drive_; }
 
 public slots:
     // Takes the folder box's text; a folder the settings cannot hold keeps the sheet open.
@@ -22,8 +24,9 @@ public slots:
 private:
     QTabWidget* tabs_ = nullptr;
     COutputDlg* page_ = nullptr;
+    CDriveDlg* drive_ = nullptr;
 };
 
 // The Options command: runs the sheet; on OK with a folder, writes both keys and makes them the
-// current settings. Returns whether it saved.
+// current settings, and writes the Drive page's keys the user changed. Returns whether it saved.
 bool RunOptionsCommand(QWidget* parent);

@@ -1,6 +1,8 @@
 // The settings file VeltraCDRipper.ini in the program's folder, one key per call.
 #pragma once
 
+#include "include/CdAudio.h"
+
 #include <cstdint>
 #include <string>
 
@@ -10,6 +12,14 @@ constexpr const char kKeyPath[] = "Path";
 constexpr const char kKeyEncode[] = "Encode";
 // The output folder holds at most this many characters.
 constexpr size_t kMaxOutputFolder = 127;
+// The drive: its read offset in samples, and the AccurateRip drive-offset table to look it up.
+constexpr const char kSectionDrive[] = "Drive";
+constexpr const char kKeyReadOffset[] = "ReadOffset";
+constexpr const char kKeyOffsetTable[] = "OffsetTable";
+constexpr const char kKeySecure[] = "Secure";
+constexpr const char kKeyVerify[] = "Verify";
+// No drive is off by more than ten frames.
+constexpr int kMaxReadOffset = 10 * CD_SAMPLES_PER_FRAME;
 
 // Where the settings file lives: the program's folder when it is writable (a build tree, a
 // portable copy), else $XDG_CONFIG_HOME/veltracdrip (an installed program).

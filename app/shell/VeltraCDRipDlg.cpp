@@ -6,6 +6,7 @@
 #include "CurrentSettings.h"
 #include "MainMenus.h"
 #include "OptionsSheet.h"
+#include "Settings.h"
 
 #include "app/cd/Drive.h"
 #include "app/controls/DialogUnits.h"
@@ -13,7 +14,12 @@
 #include "app/res/ResourceIds.h"
 #include "app/rip/RipCommand.h"
 #include "app/rip/RipDlg.h"
+#include "app/verify/DiscToc.h"
+#include "app/verify/ReadOffsetChoice.h"
+#include "platform/DebugTrace.h"
 #include "platform/ModulePath.h"
+
+#include "Veltraenc.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -25,15 +31,37 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProcess>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QWindow>
 
 #include <algorithm>
 #include <memory>
+#include <string>
 
 namespace
 {
+
+// The drive's read offset from the settings file, or from the drive's entry in the
+// drive-offset table it names; corrected up to the disc's last audio frame.
+ReadOffsetSetup WindowReadOffset()
+{
+    verify::ReadOffsetSources sources;
+    sources.setting = g_settings.readOffset;
+    sources.settingTable = g_settings.offsetTable;
+    DriveIdentity(g_drive.handle, sources.vendor, sources.model);
+    const verify::ReadOffsetChoice choice = verify::ChooseReadOffset(sources);
+    for (const auto& warning : choice.warnings)
+        plat::DebugTrace("%s", warning.c_str());
+    ReadOffsetSetup setup;
+    const auto toc = verify::DiscTocFromRecord(g_drive.tocA);
+    if (choice.offset == 0 || !toc) return setup;
+    setup.offset = choice.offset;
+    setup.discEnd = toc->AudioLeadout();
+    return setup;
+}
 
 // Dialog 102, in dialog units of "MS Sans Serif" 8.
 constexpr QSize kWindowSize(329, 221);
@@ -70,6 +98,37 @@ bool IsMenuButton(int id)
 
 constexpr const char kHelpFileName[] = "veltracdripper.chm";
 
+std::string EncoderMissingText(int encoderType)
+{
+    const char* format = encoderType == XT_ENCODER_WAV    ? "WAV"
+                         : encoderType == XT_ENCODER_VORB ? "Ogg Vorbis"
+                                                          : "MP3";
+    return std::string("The ") + format +
+           " encoder is not available on this machine: the tracks were not ripped.";
+}
+
+// Whether the desktop has an application for the compiled help. No xdg-mime, or an empty
+// answer, means none: the desktop's opener would start and then find nothing.
+bool DesktopOpensChm()
+{
+    for (const char* type : {"application/vnd.ms-htmlhelp", "application/x-chm"}) {
+        QProcess query;
+        query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
+                                                 QString::fromLatin1(type)});
+        if (!query.waitForStarted(5000)) return false;
+        query.closeWriteChannel();
+        if (!query.waitForFinished(10000)) {
+            query.kill();
+            query.waitForFinished();
+            continue;
+        }
+        if (query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0 &&
+            !query.readAllStandardOutput().trimmed().isEmpty())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 // Runs each ticked track's progress dialog. The track's threads use the dialog until they have
@@ -82,10 +141,18 @@ public:
     RipResult RunTrack(TrackRecord& record, RipJob& job) override
     {
         window_.ShowStatuses();
-        const RipSettings settings{g_settings.encoderType, g_settings.outputFolder};
+        RipSettings settings;
+        settings.encoderType = g_settings.encoderType;
+        settings.outputFolder = g_settings.outputFolder;
+        settings.readOffset = WindowReadOffset();
         CRipDlg dialog(record, settings, &window_, &job);
         const int code = dialog.exec();
-        FinishRipJob(job);
+        const RipReport report = FinishRipJob(job);
+        // Once per rip: every later track of the format fails the same way.
+        if (report.encoderFailed && !toldNoEncoder_) {
+            toldNoEncoder_ = true;
+            ShowMessage(EncoderMissingText(settings.encoderType).c_str());
+        }
         return CRipDlg::ResultOf(code);
     }
 
@@ -98,6 +165,7 @@ public:
 
 private:
     CVeltraCDRipDlg& window_;
+    bool toldNoEncoder_ = false;
 };
 
 CVeltraCDRipDlg::CVeltraCDRipDlg(QWidget* parent)
@@ -160,6 +228,22 @@ void CVeltraCDRipDlg::OnInitDialog()
     RefreshTrackList(tracks_);
     tracks_.CheckAll(true);
     FillTrackView();
+    // Once the window is up, so the message has it for its owner; at start-up also when
+    // another drive took the refused image's place.
+    QTimer::singleShot(0, this, [this] { ReportImageRefusal(true); });
+    if (g_settings.pathTooLong) {
+        // Told once the window is up, not before it shows.
+        const QString text =
+            QStringLiteral("The output folder in the settings file is longer than %1 characters, "
+                           "so the default folder is used:\n%2")
+                .arg(kMaxOutputFolder)
+                .arg(QFile::decodeName(QByteArray::fromStdString(g_settings.outputFolder)));
+        QTimer::singleShot(0, this, [this, text] {
+            QMessageBox box(QMessageBox::Information, QString::fromLatin1(kAppTitle), text,
+                            QMessageBox::Ok, this);
+            box.exec();
+        });
+    }
 }
 
 void CVeltraCDRipDlg::CreateButtons(const QSize& base)
@@ -255,6 +339,17 @@ void CVeltraCDRipDlg::OnRefresh()
     // A refresh lists the disc anew, every row unticked.
     RefreshTrackList(tracks_);
     FillTrackView();
+    ReportImageRefusal(false);
+}
+
+void CVeltraCDRipDlg::ReportImageRefusal(bool evenWithTracks)
+{
+    if (!tracks_.empty() && !evenWithTracks) return;
+    const std::string refusal = ImageRefusal();
+    if (refusal.empty()) return;
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kAppTitle),
+                    QString::fromStdString(refusal), QMessageBox::Ok, this);
+    box.exec();
 }
 
 void CVeltraCDRipDlg::CheckAll(bool checked)
@@ -268,11 +363,15 @@ void CVeltraCDRipDlg::CheckAll(bool checked)
 
 void CVeltraCDRipDlg::OnHelp()
 {
-    // A missing help file fails silently; where nothing opens the compiled help, the same
-    // guide in HTML beside it is tried.
+    // A missing help file fails silently. Where nothing opens the compiled help, the same
+    // guide in HTML beside it is opened instead.
     const QString chm = HelpFilePath();
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(chm))) return;
     const QString html = QFileInfo(chm).path() + QStringLiteral("/help/index.html");
+    if (QFileInfo::exists(html) && !DesktopOpensChm()) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(html));
+        return;
+    }
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(chm))) return;
     if (QFileInfo::exists(html)) QDesktopServices::openUrl(QUrl::fromLocalFile(html));
 }
 

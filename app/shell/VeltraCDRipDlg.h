@@ -56,6 +56,9 @@ private:
     void OnHelp();
     void OnAbout();
     void FillTrackView();
+    // A disc image was refused (and the list is empty, unless evenWithTracks): says which
+    // file, line and why.
+    void ReportImageRefusal(bool evenWithTracks);
     void ShowStatuses();
     void OnItemChanged(QTreeWidgetItem* item, int column);
 

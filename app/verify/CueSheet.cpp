@@ -20,6 +20,13 @@ std::string Quoted(std::string text)
     return "\"" + text + "\"";
 }
 
+bool IsIsrc(const std::string& isrc)
+{
+    return isrc.size() == 12 && std::all_of(isrc.begin(), isrc.end(), [](char c) {
+               return std::isdigit(static_cast<unsigned char>(c)) || (c >= 'A' && c <= 'Z');
+           });
+}
+
 } // namespace
 
 std::string CueFileType(const std::string& extension)
@@ -42,11 +49,20 @@ std::string CueSheetText(const CueSheet& sheet)
         std::replace(line.begin(), line.end(), '\r', ' ');
         text += "REM " + line + "\n";
     }
+    if (sheet.catalog.size() == 13 &&
+        std::all_of(sheet.catalog.begin(), sheet.catalog.end(),
+                    [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+        text += "CATALOG " + sheet.catalog + "\n";
+    if (!sheet.performer.empty()) text += "PERFORMER " + Quoted(sheet.performer) + "\n";
+    if (!sheet.title.empty()) text += "TITLE " + Quoted(sheet.title) + "\n";
     for (const CueTrack& t : sheet.tracks) {
         char number[16];
         std::snprintf(number, sizeof number, "%02d", t.number);
         text += "FILE " + Quoted(t.file) + " " + t.fileType + "\n";
         text += std::string("  TRACK ") + number + " AUDIO\n";
+        if (!t.title.empty()) text += "    TITLE " + Quoted(t.title) + "\n";
+        if (!t.performer.empty()) text += "    PERFORMER " + Quoted(t.performer) + "\n";
+        if (IsIsrc(t.isrc)) text += "    ISRC " + t.isrc + "\n";
         if (t.copyPermitted || t.preEmphasis) {
             text += "    FLAGS";
             if (t.copyPermitted) text += " DCP";

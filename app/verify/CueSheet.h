@@ -16,10 +16,16 @@ struct CueTrack {
     uint32_t pregap = 0;  // frames of silence before INDEX 01 that no file holds
     bool copyPermitted = false;
     bool preEmphasis = false;
+    std::string title; // TITLE, PERFORMER and ISRC lines when not empty
+    std::string performer;
+    std::string isrc; // twelve letters and digits; anything else is left out
 };
 
 struct CueSheet {
     std::vector<std::string> remarks; // "REM " lines, e.g. "DISCID 5A038407"
+    std::string catalog;              // the disc's 13-digit MCN; anything else is left out
+    std::string title;
+    std::string performer;
     std::vector<CueTrack> tracks;
 };
 

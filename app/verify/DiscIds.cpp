@@ -30,10 +30,10 @@ uint32_t FreedbDiscId(const DiscToc& toc)
     if (toc.tracks.empty()) return 0;
     uint32_t n = 0;
     for (const TocTrack& t : toc.tracks)
-        n += DigitSum((t.start + kLeadInFrames) / 75);
+        n += DigitSum((t.start + CD_LEAD_IN_FRAMES) / CD_FRAMES_PER_SECOND);
     // Whole seconds of both ends, rounded down before the difference.
-    const uint32_t seconds =
-        (toc.leadout + kLeadInFrames) / 75 - (toc.tracks.front().start + kLeadInFrames) / 75;
+    const uint32_t seconds = (toc.leadout + CD_LEAD_IN_FRAMES) / CD_FRAMES_PER_SECOND -
+                             (toc.tracks.front().start + CD_LEAD_IN_FRAMES) / CD_FRAMES_PER_SECOND;
     return ((n % 0xFF) << 24) | ((seconds & 0xFFFF) << 8) |
            static_cast<uint32_t>(toc.tracks.size() & 0xFF);
 }
@@ -49,10 +49,10 @@ std::string MusicBrainzDiscId(const DiscToc& toc)
         if (t.start >= audioEnd) break;
         if (first == 0) first = t.number;
         last = t.number;
-        offsets[last] = static_cast<int>(t.start + kLeadInFrames);
+        offsets[last] = static_cast<int>(t.start + CD_LEAD_IN_FRAMES);
     }
     if (first == 0) return {};
-    offsets[0] = static_cast<int>(audioEnd + kLeadInFrames);
+    offsets[0] = static_cast<int>(audioEnd + CD_LEAD_IN_FRAMES);
     std::unique_ptr<DiscId, DiscIdDeleter> disc(discid_new());
     if (!disc || !discid_put(disc.get(), first, last, offsets)) return {};
     const char* id = discid_get_id(disc.get());

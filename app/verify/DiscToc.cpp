@@ -54,8 +54,8 @@ uint32_t DiscToc::AudioLeadout() const
         --i;
     const uint32_t dataStart = tracks[i].start;
     // A layout that leaves no room for the gap has its data track right after the audio.
-    return dataStart > kEnhancedCdGap && dataStart - kEnhancedCdGap > tracks[i - 1].start
-               ? dataStart - kEnhancedCdGap
+    return dataStart > CD_ENHANCED_CD_GAP && dataStart - CD_ENHANCED_CD_GAP > tracks[i - 1].start
+               ? dataStart - CD_ENHANCED_CD_GAP
                : dataStart;
 }
 
@@ -101,11 +101,12 @@ std::optional<DiscToc> DiscTocFromRecord(const CDTocRecord& record)
     return MakeDiscToc(std::move(tracks), address(leadout));
 }
 
-std::string MsfText(uint32_t frames)
+std::string MsfText(uint32_t frames, char frameSeparator)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%02u:%02u:%02u", frames / 4500, (frames / 75) % 60,
-                  frames % 75);
+    std::snprintf(text, sizeof text, "%02u:%02u%c%02u", frames / CD_FRAMES_PER_MINUTE,
+                  (frames / CD_FRAMES_PER_SECOND) % 60, frameSeparator,
+                  frames % CD_FRAMES_PER_SECOND);
     return text;
 }
 

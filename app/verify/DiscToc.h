@@ -12,12 +12,8 @@
 namespace verify
 {
 
-// Frames before frame address 0: the disc identifiers count from the start of the lead-in.
-constexpr uint32_t kLeadInFrames = 150;
-// Frames between an Enhanced CD's last audio frame and its data track (first session's
-// lead-out, second session's lead-in, data pregap).
-constexpr uint32_t kEnhancedCdGap = 11400;
-constexpr uint32_t kSamplesPerFrame = 588;
+// Typed for the console ripper's sample counts.
+constexpr uint32_t kSamplesPerFrame = CD_SAMPLES_PER_FRAME;
 
 struct TocTrack {
     int number = 0;
@@ -51,7 +47,8 @@ std::optional<DiscToc> MakeDiscToc(std::vector<TocTrack> tracks, uint32_t leadou
 // The TOC record of the CD-access library, read with frame addresses (ModifyCDParms 36 = 0).
 std::optional<DiscToc> DiscTocFromRecord(const CDTocRecord& record);
 
-// "mm:ss:ff" of a frame count (minutes may pass 99 only on impossible discs).
-std::string MsfText(uint32_t frames);
+// "mm:ss:ff" of a frame count, or "mm:ss.ff" with '.' as the separator before the frames
+// (minutes may pass 99 only on impossible discs).
+std::string MsfText(uint32_t frames, char frameSeparator = ':');
 
 } // namespace verify

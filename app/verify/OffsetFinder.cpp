@@ -10,7 +10,7 @@ namespace verify
 uint32_t Frame450Checksum(const uint8_t* frame)
 {
     uint32_t sum = 0;
-    for (uint32_t i = 0; i < 588; ++i) {
+    for (uint32_t i = 0; i < CD_SAMPLES_PER_FRAME; ++i) {
         const uint8_t* s = frame + i * 4;
         const uint32_t sample =
             uint32_t{s[0]} | uint32_t{s[1]} << 8 | uint32_t{s[2]} << 16 | uint32_t{s[3]} << 24;
@@ -24,7 +24,7 @@ std::vector<OffsetCandidate> FindReadOffsets(const std::vector<OffsetProbe>& pro
 {
     std::map<int, OffsetCandidate> found;
     for (const auto& probe : probes) {
-        if (probe.pcm.size() != static_cast<size_t>(kOffsetWindowFrames) * 2352) continue;
+        if (probe.pcm.size() != static_cast<size_t>(kOffsetWindowFrames) * CD_FRAME_BYTES) continue;
         // The track's entries of highest confidence, from every block.
         uint32_t best = 0;
         for (const auto& block : response.blocks)

@@ -5,19 +5,21 @@
 
 #include "DbarResponse.h"
 
+#include "CdAudio.h"
+
 #include <cstdint>
 #include <vector>
 
 namespace verify
 {
 
-constexpr int kMaxOffsetSearch = 5 * 588; // samples either way
-constexpr uint32_t kOffsetFrame = 450;    // counted from the track's INDEX 01
+constexpr int kMaxOffsetSearch = 5 * CD_SAMPLES_PER_FRAME; // samples either way
+constexpr uint32_t kOffsetFrame = 450;                     // counted from the track's INDEX 01
 // Tracks shorter than this are skipped: their frame 450 would reach into the disc's end.
 constexpr uint32_t kMinOffsetTrackFrames = 456;
 // The frames read around frame 450 cover it at every offset tried.
-constexpr uint32_t kOffsetWindowFirst = kOffsetFrame - kMaxOffsetSearch / 588;
-constexpr uint32_t kOffsetWindowFrames = 2 * kMaxOffsetSearch / 588 + 1;
+constexpr uint32_t kOffsetWindowFirst = kOffsetFrame - kMaxOffsetSearch / CD_SAMPLES_PER_FRAME;
+constexpr uint32_t kOffsetWindowFrames = 2 * kMaxOffsetSearch / CD_SAMPLES_PER_FRAME + 1;
 // An offset counts once it matches on this many tracks.
 constexpr int kOffsetConfirmingTracks = 2;
 

@@ -3,6 +3,8 @@
 // not zero (the "copy CRC without null samples").
 #pragma once
 
+#include "CdAudio.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -11,8 +13,8 @@ namespace verify
 
 // AccurateRip leaves out the disc's first 5 frames less one sample and its last 5 frames,
 // where drives with different read offsets see different audio.
-constexpr int64_t kAccurateRipSkipFront = 5 * 588 - 1;
-constexpr int64_t kAccurateRipSkipBack = 5 * 588;
+constexpr int64_t kAccurateRipSkipFront = 5 * CD_SAMPLES_PER_FRAME - 1;
+constexpr int64_t kAccurateRipSkipBack = 5 * CD_SAMPLES_PER_FRAME;
 
 class PcmChecksums
 {

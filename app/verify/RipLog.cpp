@@ -1,5 +1,7 @@
 #include "RipLog.h"
 
+#include "DiscToc.h"
+
 #include <cstdio>
 
 namespace verify
@@ -25,14 +27,6 @@ std::string Hex(uint32_t value)
 
 } // namespace
 
-std::string LengthText(uint32_t frames)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%02u:%02u.%02u", frames / 4500, (frames / 75) % 60,
-                  frames % 75);
-    return text;
-}
-
 std::string RipLogText(const RipLogInfo& info)
 {
     std::string text = info.heading + "\n\n";
@@ -48,12 +42,16 @@ std::string RipLogText(const RipLogInfo& info)
         std::snprintf(number, sizeof number, "Track %02d", t.number);
         text += "\n" + std::string(number) + (t.name != number ? " (" + t.name + ")" : "") + "\n";
         Field(text, "  ", "File", t.file.empty() ? "(none written)" : t.file);
-        Field(text, "  ", "Start", std::to_string(t.start) + " (" + LengthText(t.start) + ")");
+        Field(text, "  ", "Start", std::to_string(t.start) + " (" + MsfText(t.start, '.') + ")");
         Field(text, "  ", "Length",
-              LengthText(t.length) + " (" + std::to_string(t.length) + " frames)");
+              MsfText(t.length, '.') + " (" + std::to_string(t.length) + " frames)");
         Field(text, "  ", "Read",
               t.status + ", " + std::to_string(t.retries) +
                   (t.retries == 1 ? " re-read" : " re-reads"));
+        if (t.zeroSamples > 0)
+            Field(text, "  ", "Outside the disc",
+                  std::to_string(t.zeroSamples) + " samples filled with zeros" +
+                      (t.overreadRefused ? " (the drive would not overread)" : ""));
         if (t.status == "complete") ++complete;
         if (t.checksums) {
             Field(text, "  ", "CRC32", Hex(t.crc32));

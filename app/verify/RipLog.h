@@ -19,7 +19,9 @@ struct LogTrack {
     bool data = false;
     std::string status; // "complete", "read error", ...
     uint32_t retries = 0;
-    bool checksums = false; // the values below cover the whole track
+    uint64_t zeroSamples = 0;     // samples outside the disc, filled with zeros
+    bool overreadRefused = false; // the drive was asked to overread and would not
+    bool checksums = false;       // the values below cover the whole track
     uint32_t crc32 = 0;
     uint32_t crc32WithoutNullSamples = 0;
     uint32_t accurateRipV1 = 0;
@@ -36,9 +38,6 @@ struct RipLogInfo {
     LogFields disc;      // identifiers, response
     std::vector<LogTrack> tracks;
 };
-
-// "mm:ss.ff" of a frame count.
-std::string LengthText(uint32_t frames);
 
 std::string RipLogText(const RipLogInfo& info);
 

@@ -73,7 +73,9 @@ uint32_t beDeinitStream(BEStream stream, uint8_t* output, uint32_t* outputLength
 
 uint32_t beCloseStream(BEStream stream)
 {
-    return g_streams.Remove(stream) ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE;
+    return Guarded([&]() -> uint32_t {
+        return g_streams.Remove(stream) ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE;
+    });
 }
 
 } // extern "C"

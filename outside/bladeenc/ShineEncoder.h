@@ -3,6 +3,7 @@
 #pragma once
 
 #include "BladeEnc.h"
+#include "CdAudio.h"
 
 #include <cstdint>
 #include <memory>
@@ -16,7 +17,7 @@ namespace bladeenc
 {
 
 struct ShineSettings {
-    int sampleRate = 44100;
+    int sampleRate = CD_SAMPLE_RATE;
     int mode = BE_MP3_MODE_STEREO;
     int bitrate = 128;
     bool copyright = false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "BladeEnc.h"
+#include "CdAudio.h"
 
 #include <cstdint>
 #include <lame/lame.h>
@@ -11,8 +12,8 @@ namespace lameenc
 {
 
 struct LameSettings {
-    int inputRate = 44100;
-    int outputRate = 44100;
+    int inputRate = CD_SAMPLE_RATE;
+    int outputRate = CD_SAMPLE_RATE;
     int mode = BE_MP3_MODE_STEREO;
     bool vbr = false;
     int vbrQuality = 5;

@@ -1,5 +1,7 @@
 #include "Disc.h"
 
+#include "ImageRefusal.h"
+
 #include <algorithm>
 #include <cdio/logging.h>
 #include <cdio/mmc_ll_cmds.h>
@@ -8,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -43,11 +46,11 @@ void PutBigEndian(uint8_t* out, uint32_t v)
 void PutAddress(uint8_t* out, lsn_t lsn, uint32_t form)
 {
     if (form == 1) {
-        const uint32_t abs = static_cast<uint32_t>(lsn) + 150;
+        const uint32_t abs = static_cast<uint32_t>(lsn) + CD_LEAD_IN_FRAMES;
         out[0] = 0;
-        out[1] = static_cast<uint8_t>(abs / 4500);
-        out[2] = static_cast<uint8_t>((abs / 75) % 60);
-        out[3] = static_cast<uint8_t>(abs % 75);
+        out[1] = static_cast<uint8_t>(abs / CD_FRAMES_PER_MINUTE);
+        out[2] = static_cast<uint8_t>((abs / CD_FRAMES_PER_SECOND) % 60);
+        out[3] = static_cast<uint8_t>(abs % CD_FRAMES_PER_SECOND);
     } else {
         PutBigEndian(out, static_cast<uint32_t>(lsn));
     }
@@ -100,29 +103,71 @@ std::unique_ptr<Disc> Disc::Open(const std::string& source, bool image)
     if (image) {
         struct stat st {
         };
-        if (stat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
-        if (!ImageSurvivesProbe(source)) return nullptr;
+        if (stat(source.c_str(), &st) != 0) {
+            SetImageRefusal(source + ": " +
+                            (errno == ENOENT ? "no such file" : std::strerror(errno)));
+            return nullptr;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            SetImageRefusal(source + ": not a file");
+            return nullptr;
+        }
+        if (IsCueSheetPath(source)) {
+            std::string refusal;
+            auto cue = CueImage::Open(source, refusal);
+            if (!cue) {
+                SetImageRefusal(refusal);
+                return nullptr;
+            }
+            std::unique_ptr<Disc> disc(new Disc);
+            disc->cue_ = std::move(cue);
+            disc->image_ = true;
+            disc->source_ = source;
+            disc->faults_.Load(source + ".faults");
+            std::vector<std::string> files{source, source + ".faults"};
+            for (const std::string& data : disc->cue_->dataPaths())
+                files.push_back(data);
+            disc->stamp_.Take(std::move(files));
+            disc->Seed(source);
+            return disc;
+        }
+        if (!ImageSurvivesProbe(source)) {
+            SetImageRefusal(source + ": not a disc image that can be read");
+            return nullptr;
+        }
     }
     CdIo_t* cdio = cdio_open(source.c_str(), image ? DRIVER_UNKNOWN : DRIVER_DEVICE);
-    if (!cdio) return nullptr;
+    if (!cdio) {
+        if (image) SetImageRefusal(source + ": not a disc image that can be read");
+        return nullptr;
+    }
     std::unique_ptr<Disc> disc(new Disc);
     disc->cdio_ = cdio;
     disc->image_ = image;
     disc->source_ = source;
     if (!image) return disc;
     disc->faults_.Load(source + ".faults");
-    // A cue image keeps every frame at frame number x 2352 in one data file.
-    if (cdio_get_driver_id(cdio) == DRIVER_BINCUE)
-        if (const char* bin = cdio_get_arg(cdio, "source")) disc->dataFile_ = bin;
+    // A cue image keeps every frame at frame number x CD_FRAME_BYTES in one data file.
+    if (cdio_get_driver_id(cdio) == DRIVER_BINCUE) {
+        if (const char* bin = cdio_get_arg(cdio, "source")) {
+            disc->dataFile_ = bin;
+            disc->dataFd_ = ::open(bin, O_RDONLY | O_CLOEXEC);
+        }
+    }
     std::vector<std::string> files{source, source + ".faults"};
     if (!disc->dataFile_.empty()) files.push_back(disc->dataFile_);
     disc->stamp_.Take(std::move(files));
+    disc->Seed(source);
+    return disc;
+}
+
+void Disc::Seed(const std::string& source)
+{
     // FNV-1a of the image's name.
     const size_t slash = source.find_last_of('/');
-    disc->seed_ = 14695981039346656037ull;
+    seed_ = 14695981039346656037ull;
     for (char c : source.substr(slash == std::string::npos ? 0 : slash + 1))
-        disc->seed_ = (disc->seed_ ^ static_cast<uint8_t>(c)) * 1099511628211ull;
-    return disc;
+        seed_ = (seed_ ^ static_cast<uint8_t>(c)) * 1099511628211ull;
 }
 
 bool Disc::Refresh()
@@ -133,7 +178,7 @@ bool Disc::Refresh()
         retry_.Succeeded();
         return cdio_ != nullptr;
     }
-    if (!stamp_.Changed()) return cdio_ != nullptr;
+    if (!stamp_.Changed()) return cdio_ != nullptr || cue_ != nullptr;
     std::unique_ptr<Disc> fresh = Open(source_, true);
     if (cdio_) cdio_destroy(cdio_);
     cdio_ = nullptr;
@@ -143,9 +188,11 @@ bool Disc::Refresh()
         return false;
     }
     std::swap(cdio_, fresh->cdio_);
+    std::swap(cue_, fresh->cue_);
     // The fault file is read again only when it changed: an eject stays spent.
     if (fresh->faults_.text() != faults_.text()) faults_ = std::move(fresh->faults_);
     dataFile_ = fresh->dataFile_;
+    std::swap(dataFd_, fresh->dataFd_);
     stamp_ = fresh->stamp_;
     return true;
 }
@@ -179,7 +226,17 @@ bool Disc::Identify(CDDriveInquiry& out)
 
 Disc::~Disc()
 {
+    if (dataFd_ >= 0) ::close(dataFd_);
     if (cdio_) cdio_destroy(cdio_);
+}
+
+int64_t Disc::DataFileSize() const
+{
+    struct stat st {
+    };
+    // The descriptor sees the file shrink just as libcdio's own reads do.
+    const int result = dataFd_ >= 0 ? fstat(dataFd_, &st) : stat(dataFile_.c_str(), &st);
+    return result == 0 ? static_cast<int64_t>(st.st_size) : -1;
 }
 
 void Disc::SetParameter(uint32_t parameter, uint32_t value)
@@ -212,6 +269,10 @@ uint32_t Disc::ReadToc(CDTocRecord& toc)
 
 bool Disc::ReadTocLocked(CDTocRecord& toc)
 {
+    if (cue_) {
+        cue_->ReadToc(toc, addressForm_);
+        return true;
+    }
     const track_t first = cdio_get_first_track_num(cdio_);
     const track_t last = cdio_get_last_track_num(cdio_);
     if (first == CDIO_INVALID_TRACK || last == CDIO_INVALID_TRACK || first == 0 || last < first ||
@@ -266,8 +327,8 @@ bool Disc::WithinOverread(int64_t first, uint32_t count, int64_t leadout)
 bool Disc::OnDisc(int64_t first, uint32_t count)
 {
     // No drive reads past the lead-out, unless the simulated one overreads.
-    const lsn_t leadout = cdio_get_track_lsn(cdio_, CDIO_CDROM_LEADOUT_TRACK);
-    if (leadout == CDIO_INVALID_LSN) return false;
+    const int64_t leadout = Leadout();
+    if (leadout < 0) return false;
     if (first < 0 || first + count > leadout) {
         if (!image_ || !faults_.overread() || !WithinOverread(first, count, leadout)) return false;
         if (first + count <= 0 || first >= leadout) return true;
@@ -275,21 +336,28 @@ bool Disc::OnDisc(int64_t first, uint32_t count)
         count = static_cast<uint32_t>(std::min<int64_t>(first + count, leadout) - from);
         first = from;
     }
+    // The cue-sheet reader checks its data files itself.
+    if (cue_) return true;
     // An image file that lost its end after it was opened: libcdio fills what is gone from its
     // buffers and reports success, so look at the file itself.
     if (!dataFile_.empty()) {
-        struct stat st {
-        };
-        if (stat(dataFile_.c_str(), &st) != 0) return false;
-        return (first + count) * CD_FRAME_BYTES <= st.st_size;
+        const int64_t size = DataFileSize();
+        return size >= 0 && (first + count) * CD_FRAME_BYTES <= size;
     }
     return true;
 }
 
+int64_t Disc::Leadout()
+{
+    if (cue_) return cue_->leadout();
+    const lsn_t leadout = cdio_get_track_lsn(cdio_, CDIO_CDROM_LEADOUT_TRACK);
+    return leadout == CDIO_INVALID_LSN ? -1 : leadout;
+}
+
 driver_return_code_t Disc::ReadFrames(int64_t first, uint32_t count, uint8_t* out)
 {
-    const lsn_t leadout = cdio_get_track_lsn(cdio_, CDIO_CDROM_LEADOUT_TRACK);
-    if (leadout == CDIO_INVALID_LSN) return DRIVER_OP_ERROR;
+    const int64_t leadout = Leadout();
+    if (leadout < 0) return DRIVER_OP_ERROR;
     int64_t begin = std::max<int64_t>(first, 0);
     int64_t end = std::min<int64_t>(first + count, leadout);
     if (begin > first || end < first + static_cast<int64_t>(count)) {
@@ -305,6 +373,11 @@ driver_return_code_t Disc::ReadFrames(int64_t first, uint32_t count, uint8_t* ou
     }
     // Callers only ask for frames on the disc (OnDisc); the overlapped read's slack may reach
     // beyond it, where a drive gives nothing.
+    if (cue_ && begin < end)
+        return cue_->ReadFrames(begin, static_cast<uint32_t>(end - begin),
+                                out + (begin - first) * CD_FRAME_BYTES)
+                   ? DRIVER_OP_SUCCESS
+                   : DRIVER_OP_ERROR;
     while (begin < end) {
         const uint32_t n = static_cast<uint32_t>(std::min<int64_t>(end - begin, 64));
         uint8_t* dest = out + (begin - first) * CD_FRAME_BYTES;
@@ -406,7 +479,7 @@ FaultPlan::Outcome Disc::Faults(int64_t first, uint32_t count)
 uint32_t Disc::ReadPlain(CDSectorHeader& buffer)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!cdio_ || !present_) return CD_STATUS_NO_DISC;
+    if ((!cdio_ && !cue_) || !present_) return CD_STATUS_NO_DISC;
     const int64_t start = static_cast<int32_t>(buffer.startFrame);
     if (!Fits(buffer)) return CD_STATUS_ERROR;
     if (!OnDisc(start, buffer.frameCount))
@@ -428,7 +501,7 @@ uint32_t Disc::ReadPlain(CDSectorHeader& buffer)
 uint32_t Disc::ReadWithC2(CDSectorHeader& buffer, uint8_t* c2)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!cdio_ || !present_) return CD_STATUS_NO_DISC;
+    if ((!cdio_ && !cue_) || !present_) return CD_STATUS_NO_DISC;
     const int64_t start = static_cast<int32_t>(buffer.startFrame);
     if (!Fits(buffer)) return CD_STATUS_ERROR;
     std::memset(c2, 0, static_cast<size_t>(buffer.frameCount) * CD_C2_BYTES);
@@ -466,7 +539,7 @@ uint32_t Disc::ReadWithC2(CDSectorHeader& buffer, uint8_t* c2)
 uint32_t Disc::ReadOverlapped(CDSectorHeader& buffer, const CDSectorHeader* reference)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!cdio_ || !present_) return CD_STATUS_NO_DISC;
+    if ((!cdio_ && !cue_) || !present_) return CD_STATUS_NO_DISC;
     const int64_t start = static_cast<int32_t>(buffer.startFrame);
     const uint32_t count = buffer.frameCount;
     if (!Fits(buffer)) return CD_STATUS_ERROR;

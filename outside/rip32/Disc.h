@@ -3,6 +3,7 @@
 // data on a reference frame.
 #pragma once
 
+#include "CueImage.h"
 #include "FaultPlan.h"
 #include "FileStamp.h"
 #include "ReadRetry.h"
@@ -40,6 +41,8 @@ public:
 
 private:
     Disc() = default;
+    // The data file's size in bytes; -1 when it cannot be told.
+    int64_t DataFileSize() const;
     // A device is opened again (libcdio keeps the table of contents of the open); an image
     // that changed on disk is opened afresh. False: no disc.
     bool Refresh();
@@ -62,6 +65,10 @@ private:
     FaultPlan::Outcome Faults(int64_t first, uint32_t count);
     static bool Fits(const CDSectorHeader& buffer);
     bool OnDisc(int64_t first, uint32_t count);
+    // The flaky faults' random seed, from the image's name.
+    void Seed(const std::string& source);
+    // The lead-out frame; -1 when the disc gives none.
+    int64_t Leadout();
     static bool WithinOverread(int64_t first, uint32_t count, int64_t leadout);
     static void Delay(const FaultPlan::Outcome& fault);
 
@@ -73,6 +80,7 @@ private:
     uint64_t reads_ = 0;  // reads of the simulated drive so far
     bool present_ = true; // the last table of contents found a disc
     CdIo_t* cdio_ = nullptr;
+    std::unique_ptr<CueImage> cue_; // a cue image: read by our own reader, not libcdio
     FaultPlan faults_;
     uint32_t addressForm_ = 0;
     uint32_t checkFrames_ = 3;
@@ -80,6 +88,7 @@ private:
     uint32_t jitterMode_ = 2;
     bool image_ = false;
     std::string dataFile_; // the data file of a cue image, for its size
+    int dataFd_ = -1;      // dataFile_ opened once, so a read looks up no path
     std::vector<uint8_t> scratch_;
     std::vector<uint8_t> frames_;
 };

@@ -142,7 +142,8 @@ void FaultPlan::Parse(const std::string& text)
             if (!ParseNumber(a, f.value) || f.value <= 0 || f.value > 60000) continue;
         } else if (kind == "flaky") {
             f.kind = Kind::Flaky;
-            if (!ParseNumber(a, f.value) || f.value <= 0 || f.value > 588) continue;
+            if (!ParseNumber(a, f.value) || f.value <= 0 || f.value > CD_SAMPLES_PER_FRAME)
+                continue;
             if (!b.empty() && b != "c2") continue;
             f.c2 = b == "c2";
         } else {
@@ -205,7 +206,8 @@ uint64_t Mix(uint64_t x)
 bool FaultPlan::Corrupt(int64_t first, uint32_t count, uint8_t* data, uint64_t seed,
                         uint64_t readNumber, uint8_t* c2) const
 {
-    constexpr size_t kFrameBytes = 2352, kSamples = 588, kC2Bytes = kFrameBytes / 8;
+    constexpr size_t kFrameBytes = CD_FRAME_BYTES, kSamples = CD_SAMPLES_PER_FRAME,
+                     kC2Bytes = kFrameBytes / 8;
     bool changed = false;
     for (const Fault& f : faults_) {
         if (f.kind != Kind::Flaky && f.kind != Kind::Bad) continue;

@@ -12,6 +12,8 @@
 // FRAMES is a frame, a range A-B, or * for every frame. "#" starts a comment.
 #pragma once
 
+#include "CdAudio.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -27,7 +29,7 @@ constexpr uint8_t kLeadOutSample[4] = {'O', 'U', 'T', '!'};
 // Samples a "bad" frame gets wrong.
 constexpr uint32_t kBadFrameSamples = 16;
 // Drive read offsets beyond five frames are not real drives.
-constexpr int64_t kMaxDriveOffset = 5 * 588;
+constexpr int64_t kMaxDriveOffset = 5 * CD_SAMPLES_PER_FRAME;
 // How far an overreading drive reads into the lead-in and the lead-out, in frames.
 constexpr int64_t kOverreadFrames = 75;
 

@@ -1,9 +1,12 @@
 // The exports of the CD-access library: drives (disc images named in VELTRARIP32_IMAGES
 // first, then the CD drives libcdio finds) behind small integer handles.
 #include "Disc.h"
+#include "ImageRefusal.h"
 
+#include "BoundaryGuard.h"
 #include "Veltrarip32.h"
 
+#include <algorithm>
 #include <cdio/cdio.h>
 #include <cstdarg>
 #include <cstdio>
@@ -13,6 +16,8 @@
 #include <mutex>
 #include <string>
 #include <vector>
+
+using boundary::Guarded;
 
 namespace
 {
@@ -65,8 +70,9 @@ extern "C" {
 RIP32_API uint32_t GetCDList(CDDriveList* list)
 {
     if (!list) return 0;
-    try {
+    const uint32_t listed = Guarded(0u, [&] {
         std::lock_guard<std::mutex> lock(g_mutex);
+        rip32::ClearImageRefusal();
         g_drives = Discover();
         const size_t capacity = std::min<size_t>(list->capacity, CD_MAX_DRIVES);
         const size_t n = std::min(capacity, g_drives.size());
@@ -79,17 +85,16 @@ RIP32_API uint32_t GetCDList(CDDriveList* list)
             std::snprintf(e.description, sizeof e.description, "%s%s",
                           g_drives[i].image ? "image " : "", g_drives[i].source.c_str());
         }
-        return 1;
-    } catch (...) {
-        list->found = 0;
-        return 0;
-    }
+        return 1u;
+    });
+    if (!listed) list->found = 0;
+    return listed;
 }
 
 RIP32_API CDHANDLE GetCDHandle(const CDOpenRequest* request)
 {
     if (!request) return 0;
-    try {
+    return Guarded(CDHANDLE{0}, [&]() -> CDHANDLE {
         DriveInfo drive;
         {
             std::lock_guard<std::mutex> lock(g_mutex);
@@ -111,59 +116,71 @@ RIP32_API CDHANDLE GetCDHandle(const CDOpenRequest* request)
             }
         }
         return 0;
-    } catch (...) {
-        return 0;
-    }
+    });
 }
 
 RIP32_API uint32_t CloseCDHandle(CDHANDLE handle)
 {
-    std::shared_ptr<rip32::Disc> released;
-    std::lock_guard<std::mutex> lock(g_mutex);
-    if (handle == 0 || handle > kMaxHandles || !g_handles[handle - 1]) return 0;
-    released = std::move(g_handles[handle - 1]);
-    return 1;
+    return Guarded(0u, [&]() -> uint32_t {
+        std::shared_ptr<rip32::Disc> released;
+        std::lock_guard<std::mutex> lock(g_mutex);
+        if (handle == 0 || handle > kMaxHandles || !g_handles[handle - 1]) return 0;
+        released = std::move(g_handles[handle - 1]);
+        return 1;
+    });
 }
 
 RIP32_API uint32_t ModifyCDParms(CDHANDLE handle, uint32_t parameter, uint32_t value)
 {
-    auto disc = Lookup(handle);
-    if (!disc) return 0;
-    disc->SetParameter(parameter, value);
-    return 1;
+    return Guarded(0u, [&]() -> uint32_t {
+        auto disc = Lookup(handle);
+        if (!disc) return 0;
+        disc->SetParameter(parameter, value);
+        return 1;
+    });
 }
 
 RIP32_API uint32_t ReadTOC(CDHANDLE handle, CDTocRecord* toc)
 {
-    auto disc = Lookup(handle);
-    if (!disc || !toc) return CD_STATUS_NO_DISC;
-    try {
+    return Guarded(uint32_t{CD_STATUS_ERROR}, [&]() -> uint32_t {
+        auto disc = Lookup(handle);
+        if (!disc || !toc) return CD_STATUS_NO_DISC;
         return disc->ReadToc(*toc);
-    } catch (...) {
-        return CD_STATUS_ERROR;
-    }
+    });
 }
 
 RIP32_API uint32_t ReadCDAudioLBA(CDHANDLE handle, CDSectorHeader* buffer)
 {
-    auto disc = Lookup(handle);
-    if (!disc || !buffer) return CD_STATUS_ERROR;
-    try {
+    return Guarded(uint32_t{CD_STATUS_ERROR}, [&]() -> uint32_t {
+        auto disc = Lookup(handle);
+        if (!disc || !buffer) return CD_STATUS_ERROR;
         return disc->ReadPlain(*buffer);
-    } catch (...) {
-        return CD_STATUS_ERROR;
-    }
+    });
 }
 
 RIP32_API uint32_t ReadCDAudioLBAEx(CDHANDLE handle, CDSectorHeader* buffer,
                                     CDSectorHeader* overlap)
 {
-    auto disc = Lookup(handle);
-    if (!disc || !buffer) return CD_STATUS_ERROR;
-    try {
+    return Guarded(uint32_t{CD_STATUS_ERROR}, [&]() -> uint32_t {
+        auto disc = Lookup(handle);
+        if (!disc || !buffer) return CD_STATUS_ERROR;
         return disc->ReadOverlapped(*buffer, overlap);
+    });
+}
+
+RIP32_API uint32_t GetImageError(char* text, uint32_t size)
+{
+    try {
+        const std::string refusal = rip32::ImageRefusal();
+        if (text && size > 0) {
+            const size_t n = std::min<size_t>(refusal.size(), size - 1);
+            std::memcpy(text, refusal.data(), n);
+            text[n] = '\0';
+        }
+        return static_cast<uint32_t>(refusal.size());
     } catch (...) {
-        return CD_STATUS_ERROR;
+        if (text && size > 0) text[0] = '\0';
+        return 0;
     }
 }
 
@@ -185,14 +202,12 @@ RIP32_API uint32_t GetCDDriveInquiry(CDHANDLE handle, CDDriveInquiry* info)
 {
     if (!info) return 0;
     std::memset(info, 0, sizeof *info);
-    auto disc = Lookup(handle);
-    if (!disc) return 0;
-    try {
-        return disc->Identify(*info) ? 1 : 0;
-    } catch (...) {
-        std::memset(info, 0, sizeof *info);
-        return 0;
-    }
+    const uint32_t result = Guarded(0u, [&]() -> uint32_t {
+        auto disc = Lookup(handle);
+        return disc && disc->Identify(*info) ? 1 : 0;
+    });
+    if (result != 1) std::memset(info, 0, sizeof *info);
+    return result;
 }
 
 } // extern "C"

@@ -63,9 +63,9 @@ uint32_t beEncodeChunk(BEStream stream, uint32_t sampleCount, const int16_t* sam
                        uint8_t* output, uint32_t* outputLength)
 {
     if (outputLength) *outputLength = 0;
-    auto encoder = g_streams.Find(stream);
-    if (!encoder) return BE_ERR_INVALID_HANDLE;
-    return Guarded([&] {
+    return Guarded([&]() -> uint32_t {
+        const auto encoder = g_streams.Find(stream);
+        if (!encoder) return BE_ERR_INVALID_HANDLE;
         return encoder->Encode(reinterpret_cast<const uint8_t*>(samples), sampleCount, output,
                                outputLength);
     });
@@ -74,12 +74,16 @@ uint32_t beEncodeChunk(BEStream stream, uint32_t sampleCount, const int16_t* sam
 uint32_t beDeinitStream(BEStream stream, uint8_t* output, uint32_t* outputLength)
 {
     if (outputLength) *outputLength = 0;
-    auto encoder = g_streams.Find(stream);
-    if (!encoder) return BE_ERR_INVALID_HANDLE;
-    return Guarded([&] { return encoder->Finish(output, outputLength); });
+    return Guarded([&]() -> uint32_t {
+        const auto encoder = g_streams.Find(stream);
+        if (!encoder) return BE_ERR_INVALID_HANDLE;
+        return encoder->Finish(output, outputLength);
+    });
 }
 
 uint32_t beCloseStream(BEStream stream)
 {
-    return g_streams.Remove(stream) ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE;
+    return Guarded([&]() -> uint32_t {
+        return g_streams.Remove(stream) ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE;
+    });
 }

@@ -1,5 +1,6 @@
 /* A stand-in back-end for the binding and availability tests: reports the version bytes it is
- * built with and leaves out the entry points named by FAKE_WITHOUT_... definitions. */
+ * built with and leaves out the entry points named by FAKE_WITHOUT_... definitions; with
+ * FAKE_INIT_FAILS it refuses to start a stream. */
 #define BLADEENC_BUILD
 #include "BladeEnc.h"
 
@@ -22,6 +23,11 @@ uint32_t beInitStream(void* config, uint32_t* samplesPerChunk, uint32_t* outputB
                       BEStream* stream)
 {
     (void)config;
+#ifdef FAKE_INIT_FAILS
+    /* A back-end that refuses every record. */
+    (void)samplesPerChunk, (void)outputBufferSize, (void)stream;
+    return BE_ERR_INVALID_PARAMETERS;
+#endif
     *samplesPerChunk = 2304;
     *outputBufferSize = 8640;
     *stream = 1;

@@ -131,15 +131,18 @@ TEST(Library, LoadAndUnloadNoticesFrameTheTrace)
 
 TEST(Library, AvailabilityFollowsTheBackEndsBesideTheLibrary)
 {
-    // Encoder types -1 to 6, then formats -1 to 4.
+    // Encoder types -1 to 8, then formats -1 to 6.
     const std::pair<std::map<std::string, std::string>, std::string> cases[] = {
-        {{}, "01100000 011000"},
-        {{{"liblame_enc.so", "v354_i14"}}, "01101000 011100"},
-        {{{"liblame_enc.so", "v353_i14"}}, "01110000 011100"},
-        {{{"liblame_enc.so", "v354_i13"}}, "01110000 011100"},
-        {{{"liblame_enc.so", "no_version"}}, "01100000 011000"},
-        {{{"libbladeenc.so", "v354_i14"}}, "01100100 011100"},
-        {{{"libvorb_enc.so", "v354_i14"}}, "01100010 011010"},
+        {{}, "0110000000 01100000"},
+        {{{"liblame_enc.so", "v354_i14"}}, "0110100000 01110000"},
+        {{{"liblame_enc.so", "v353_i14"}}, "0111000000 01110000"},
+        {{{"liblame_enc.so", "v354_i13"}}, "0111000000 01110000"},
+        {{{"liblame_enc.so", "no_version"}}, "0110000000 01100000"},
+        {{{"libbladeenc.so", "v354_i14"}}, "0110010000 01110000"},
+        {{{"libvorb_enc.so", "v354_i14"}}, "0110001000 01101000"},
+        {{{"libflac_enc.so", "v354_i14"}}, "0110000100 01100100"},
+        {{{"libopus_enc.so", "v354_i14"}}, "0110000010 01100010"},
+        {{{"libopus_enc.so", "no_version"}}, "0110000000 01100000"},
     };
     for (const auto& [backEnds, expected] : cases) {
         ClientFolder folder(backEnds);
@@ -154,7 +157,7 @@ TEST(Library, AvailabilityFollowsTheBackEndsBesideTheLibrary)
     fs::rename(program / "libVeltraenc.so", library / "libVeltraenc.so");
     fs::copy_file(TestBinDir() + "/libvencfake_v354_i14.so", library / "liblame_enc.so");
     auto r = program.Run({"avail"}, {{"LD_LIBRARY_PATH", library.path()}});
-    EXPECT_EQ(r.out, "01101000 011100\n") << r.err;
+    EXPECT_EQ(r.out, "0110100000 01110000\n") << r.err;
 }
 
 TEST(BindBackEnd, BindsTheSixEntryPointsOrForgetsAnIncompleteLibrary)
@@ -185,7 +188,8 @@ TEST_F(XtTest, EncoderStreamsWithoutTheirLibraryStartNothingButStillCloseTheFile
 {
     TempDir dir;
     const auto pcm = enctest::Pcm(9000);
-    for (int type : {XT_ENCODER_LAME1, XT_ENCODER_LAME2, XT_ENCODER_BLADE, XT_ENCODER_VORB}) {
+    for (int type : {XT_ENCODER_LAME1, XT_ENCODER_LAME2, XT_ENCODER_BLADE, XT_ENCODER_VORB,
+                     XT_ENCODER_FLAC, XT_ENCODER_OPUS}) {
         SCOPED_TRACE(type);
         const StreamHandle h = enctest::OpenStream(type, dir.path(), "t" + std::to_string(type));
         ASSERT_EQ(xtOpenOutputFile(h), 1);
@@ -193,7 +197,10 @@ TEST_F(XtTest, EncoderStreamsWithoutTheirLibraryStartNothingButStillCloseTheFile
         EXPECT_EQ(xtEncode(h, pcm.data(), 9000), 0);
         EXPECT_EQ(xtFlush(h), 0);
         EXPECT_EQ(xtClose(h), 1);
-        const std::string ext = type == XT_ENCODER_VORB ? ".ogg" : ".MP3";
+        const std::string ext = type == XT_ENCODER_VORB   ? ".ogg"
+                                : type == XT_ENCODER_FLAC ? ".flac"
+                                : type == XT_ENCODER_OPUS ? ".opus"
+                                                          : ".MP3";
         EXPECT_EQ(testsupport::FileSize(dir / ("t" + std::to_string(type) + ext)), 0);
     }
 }

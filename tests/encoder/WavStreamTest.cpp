@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <fstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -143,6 +144,55 @@ TEST_F(XtTest, FailedWritesMakeCloseReturn0)
     xtSetAsciiOption(h, OPEN_MODE, "rbbb+");
     ASSERT_EQ(xtOpenOutputFile(h), 1);
     EXPECT_LT(xtEncode(h, pcm.data(), 2352), 2352);
+    EXPECT_EQ(xtClose(h), 0);
+}
+
+// The write calls this process has made so far; -1 where the kernel does not tell.
+long WriteCalls()
+{
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    long value = 0;
+    while (io >> key >> value)
+        if (key == "syscw:") return value;
+    return -1;
+}
+
+TEST_F(XtTest, PiecesReachTheFileInLargeWritesWithTheSameBytes)
+{
+    if (WriteCalls() < 0) GTEST_SKIP() << "no write counts in /proc/self/io";
+    TempDir dir;
+    const auto pcm = enctest::Pcm(4 << 20);
+    for (int type : {XT_ENCODER_RAW, XT_ENCODER_WAV}) {
+        const StreamHandle h = enctest::OpenStream(type, dir.path(), "big");
+        ASSERT_EQ(xtOpenOutputFile(h), 1);
+        const long before = WriteCalls();
+        for (size_t at = 0; at < pcm.size(); at += 4096)
+            ASSERT_EQ(xtEncode(h, pcm.data() + at, 4096), 4096);
+        ASSERT_EQ(xtClose(h), 1);
+        // 1024 pieces: one write each unbuffered, a few dozen with the stream's buffer.
+        EXPECT_LT(WriteCalls() - before, 64) << type;
+        auto bytes = testsupport::ReadBytes(dir / (type == XT_ENCODER_RAW ? "big.dat" : "big.wav"));
+        if (type == XT_ENCODER_WAV) {
+            ASSERT_EQ(std::vector<unsigned char>(bytes.begin(), bytes.begin() + 44),
+                      Header(4 << 20));
+            bytes.erase(bytes.begin(), bytes.begin() + 44);
+        }
+        EXPECT_TRUE(bytes == pcm) << type;
+    }
+}
+
+TEST_F(XtTest, AFileThatFailedTakesNothingMore)
+{
+    if (!testsupport::FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    TempDir dir;
+    const auto pcm = enctest::Pcm(2352);
+    const StreamHandle h = enctest::OpenStream(XT_ENCODER_RAW, dir.path(), "full");
+    ASSERT_EQ(symlink("/dev/full", (dir / "full.dat").c_str()), 0);
+    ASSERT_EQ(xtOpenOutputFile(h), 1);
+    // The first piece is written at once; its failure shows from the next piece on.
+    EXPECT_EQ(xtEncode(h, pcm.data(), 2352), 2352);
+    EXPECT_EQ(xtEncode(h, pcm.data(), 2352), 0);
     EXPECT_EQ(xtClose(h), 0);
 }
 

@@ -34,7 +34,7 @@ TEST_F(XtTest, TableIsFullAt32AndAClosedSlotIsGivenOutAgain)
 
 TEST_F(XtTest, TypeIsCheckedOnlyAfterTheSlotSearch)
 {
-    EXPECT_EQ(xtGetEncoder(6), 0);
+    EXPECT_EQ(xtGetEncoder(8), 0);
     EXPECT_EQ(xtGetEncoder(XT_ENCODER_WAV), 2);
     EXPECT_EQ(xtGetEncoder(-1), 0);
     EXPECT_EQ(xtGetEncoder(XT_ENCODER_RAW), 4);

@@ -1,8 +1,11 @@
 #include "platform/Profile.h"
+#include "platform/LastError.h"
 
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace plat;
 using testsupport::ReadFile;
@@ -85,4 +88,38 @@ TEST(Profile, NullValueDeletesTheKeyNullKeyTheSection)
 TEST(Profile, UnwritableFolderReportsFailure)
 {
     EXPECT_FALSE(WritePrivateProfileString("A", "x", "1", "/nonexistent-folder/a.ini"));
+}
+
+TEST(Profile, AWriteGoesThroughALinkKeepsTheModeAndRefusesAReadOnlyFile)
+{
+    TempDir dir;
+    const std::string target = dir / "real.ini", link = dir / "VeltraCDRipper.ini";
+    WriteFile(target, "[OutPut]\nPath=/old\n");
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    ASSERT_EQ(symlink("real.ini", link.c_str()), 0); // relative, as users make them
+    ASSERT_TRUE(WritePrivateProfileString("OutPut", "Encode", "WAV", link.c_str()));
+    struct stat info {
+    };
+    ASSERT_EQ(lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode)); // still a link
+    EXPECT_EQ(ReadFile(target), "[OutPut]\nPath=/old\nEncode=WAV\n");
+    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+    // No write bit for the owner: refused and untouched, also when root runs the test.
+    ASSERT_EQ(chmod(target.c_str(), 0444), 0);
+    SetLastError(0);
+    EXPECT_FALSE(WritePrivateProfileString("OutPut", "Encode", "MP3", link.c_str()));
+    EXPECT_EQ(GetLastError(), kErrorAccessDenied);
+    EXPECT_EQ(ReadFile(target), "[OutPut]\nPath=/old\nEncode=WAV\n");
+    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0444u);
+
+    // A link to a file not made yet creates the target, not a plain file in the link's place.
+    const std::string later = dir / "later.ini";
+    ASSERT_EQ(symlink(later.c_str(), (dir / "dangling.ini").c_str()), 0);
+    ASSERT_TRUE(WritePrivateProfileString("A", "k", "v", (dir / "dangling.ini").c_str()));
+    EXPECT_EQ(ReadFile(later), "[A]\nk=v\n");
+    EXPECT_EQ(lstat((dir / "dangling.ini").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
 }

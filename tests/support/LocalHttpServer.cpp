@@ -6,10 +6,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +28,10 @@ LocalHttpServer::LocalHttpServer(const std::string& root)
     if (::pipe(fds) != 0) throw std::runtime_error("pipe failed");
     pid_ = ::fork();
     if (pid_ == 0) {
+        // A test that dies (a sanitizer's abort) takes its server with it, and the server never
+        // holds the test's output open, or the test runner would wait on it.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (const int null = ::open("/dev/null", O_WRONLY); null >= 0) ::dup2(null, 2);
         ::dup2(fds[1], 1);
         ::close(fds[0]);
         ::close(fds[1]);

@@ -62,3 +62,49 @@ TEST(DiscImage, ToolRefusesImpossibleLayoutsClearly)
         testsupport::Run({tool, "--toc", "--tracks", "10", "--data", "5", dir / "bad"}).exitCode,
         0);
 }
+
+TEST(DiscImage, WavePerTrackPutsEachPregapAtTheEndOfTheFileBefore)
+{
+    TempDir dir;
+    discimage::DiscLayout layout;
+    layout.audioLengths = {100, 80};
+    layout.hidden = 30;
+    layout.pregap = 20;
+    layout.files = discimage::Files::WavePerTrack;
+    auto image = discimage::WriteDiscImage(layout, dir / "d");
+    EXPECT_EQ(image.trackStarts, (std::vector<uint32_t>{30, 130}));
+    EXPECT_EQ(ReadFile(image.descriptorPath),
+              "FILE \"d - 01.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 00 00:00:00\n"
+              "    INDEX 01 00:00:30\n  TRACK 02 AUDIO\n    INDEX 00 00:01:35\n"
+              "FILE \"d - 02.wav\" WAVE\n    INDEX 01 00:00:00\n");
+    // The first file holds the hidden audio, track 1 and track 2's pregap.
+    EXPECT_EQ(FileSize(image.dataPaths[0]), 44 + 130 * 2352LL);
+    EXPECT_EQ(FileSize(image.dataPaths[1]), 44 + 80 * 2352LL);
+    layout.files = discimage::Files::Flac;
+    layout.dataLength = 10;
+    EXPECT_THROW(discimage::WriteDiscImage(layout, dir / "e"), std::runtime_error);
+}
+
+TEST(DiscImage, ToolTakesTheTracksAudioFromAPcmFileInOrder)
+{
+    TempDir dir;
+    const std::string tool = BinDir() + "/../tools/mkdiscimage";
+    std::string pcm(150 * 2352 + 7, '\0');
+    for (size_t i = 0; i < pcm.size(); ++i)
+        pcm[i] = static_cast<char>((i * 131 + i / 2352) & 0xFF);
+    WriteFile(dir / "in.raw", pcm);
+    auto ok = testsupport::Run({tool, "--tracks", "75,50", "--pcm", dir / "in.raw", dir / "d"});
+    ASSERT_EQ(ok.exitCode, 0) << ok.err;
+    EXPECT_EQ(ReadFile(dir / "d.bin"), pcm.substr(0, 125 * 2352)); // the rest is not used
+
+    auto shortFile =
+        testsupport::Run({tool, "--tracks", "75,100", "--pcm", dir / "in.raw", dir / "e"});
+    EXPECT_NE(shortFile.exitCode, 0);
+    EXPECT_NE(shortFile.err.find("holds 150 frames of audio; the tracks need 175"),
+              std::string::npos)
+        << shortFile.err;
+    EXPECT_FALSE(FileExists(dir / "e.bin"));
+    EXPECT_NE(
+        testsupport::Run({tool, "--tracks", "75", "--pcm", dir / "missing", dir / "f"}).exitCode,
+        0);
+}

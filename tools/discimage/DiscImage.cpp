@@ -1,5 +1,6 @@
 #include "DiscImage.h"
 
+#include <FLAC/stream_encoder.h>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -8,8 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <numeric>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace discimage
@@ -21,8 +24,8 @@ namespace
 std::string Msf(uint32_t frames)
 {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", frames / 4500, (frames / 75) % 60,
-                  frames % 75);
+    std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", frames / CD_FRAMES_PER_MINUTE,
+                  (frames / CD_FRAMES_PER_SECOND) % 60, frames % CD_FRAMES_PER_SECOND);
     return buf;
 }
 
@@ -31,6 +34,45 @@ std::string BaseName(const std::string& path)
     size_t cut = path.find_last_of('/');
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
+
+// The audio of Audio::Pcm layouts, read in order as the tracks are written.
+class PcmReader
+{
+public:
+    PcmReader(const std::string& path, uint64_t needed)
+    {
+        file_ = std::fopen(path.c_str(), "rb");
+        if (!file_) throw std::runtime_error("cannot open " + path + ": " + std::strerror(errno));
+        struct stat st {
+        };
+        if (::fstat(::fileno(file_), &st) != 0 || !S_ISREG(st.st_mode)) {
+            std::fclose(file_);
+            throw std::runtime_error(path + " is not a regular file");
+        }
+        const auto size = static_cast<uint64_t>(st.st_size);
+        if (size < needed) {
+            std::fclose(file_);
+            throw std::runtime_error(path + " holds " + std::to_string(size / CD_FRAME_BYTES) +
+                                     " frames of audio; the tracks need " +
+                                     std::to_string(needed / CD_FRAME_BYTES));
+        }
+    }
+    ~PcmReader() { std::fclose(file_); }
+    PcmReader(const PcmReader&) = delete;
+    PcmReader& operator=(const PcmReader&) = delete;
+
+    // Frame f of the audio: the file's frames in order.
+    void ReadFrame(uint32_t f, uint8_t* out)
+    {
+        if (::pread(::fileno(file_), out, CD_FRAME_BYTES,
+                    static_cast<off_t>(static_cast<uint64_t>(f) * CD_FRAME_BYTES)) !=
+            static_cast<ssize_t>(CD_FRAME_BYTES))
+            throw std::runtime_error("cannot read the PCM file");
+    }
+
+private:
+    FILE* file_ = nullptr;
+};
 
 class BinWriter
 {
@@ -79,11 +121,11 @@ void ToneFrame(uint32_t trackIndex, uint32_t frameInTrack, uint32_t trackLength,
     const double root = kRoots[trackIndex % 8];
     const double partials[3] = {root, root * 1.5, root * 2.0};
     const double weights[3] = {0.5, 0.3, 0.2};
-    const double fade = 75.0; // one second
-    for (uint32_t i = 0; i < kSamplesPerFrame; ++i) {
-        const double n = static_cast<double>(frameInTrack) * kSamplesPerFrame + i;
-        const double t = n / 44100.0;
-        const double pos = n / kSamplesPerFrame;
+    const double fade = CD_FRAMES_PER_SECOND; // one second
+    for (uint32_t i = 0; i < CD_SAMPLES_PER_FRAME; ++i) {
+        const double n = static_cast<double>(frameInTrack) * CD_SAMPLES_PER_FRAME + i;
+        const double t = n / CD_SAMPLE_RATE;
+        const double pos = n / CD_SAMPLES_PER_FRAME;
         double env = std::min(1.0, pos / fade) * std::min(1.0, (trackLength - pos) / fade);
         env = std::max(0.0, env);
         double l = 0, r = 0;
@@ -107,13 +149,13 @@ void ToneFrame(uint32_t trackIndex, uint32_t frameInTrack, uint32_t trackLength,
 // A Mode 1 sector: sync pattern, header with its own address, then zeros.
 void DataFrame(uint32_t frame, uint8_t* out)
 {
-    std::memset(out, 0, kFrameBytes);
+    std::memset(out, 0, CD_FRAME_BYTES);
     std::memset(out + 1, 0xFF, 10);
-    const uint32_t abs = frame + 150;
+    const uint32_t abs = frame + CD_LEAD_IN_FRAMES;
     auto bcd = [](uint32_t v) { return static_cast<uint8_t>(((v / 10) << 4) | (v % 10)); };
-    out[12] = bcd(abs / 4500);
-    out[13] = bcd((abs / 75) % 60);
-    out[14] = bcd(abs % 75);
+    out[12] = bcd(abs / CD_FRAMES_PER_MINUTE);
+    out[13] = bcd((abs / CD_FRAMES_PER_SECOND) % 60);
+    out[14] = bcd(abs % CD_FRAMES_PER_SECOND);
     out[15] = 1;
 }
 
@@ -131,15 +173,15 @@ void PatternSample(uint32_t frame, uint32_t index, uint8_t out[4])
 
 void PatternFrame(uint32_t frame, uint8_t* out)
 {
-    for (uint32_t i = 0; i < kSamplesPerFrame; ++i)
-        PatternSample(frame, i, out + i * 4);
+    for (uint32_t i = 0; i < CD_SAMPLES_PER_FRAME; ++i)
+        PatternSample(frame, i, out + i * CD_SAMPLE_FRAME_BYTES);
 }
 
 std::vector<uint8_t> PatternBytes(uint32_t start, uint32_t length)
 {
-    std::vector<uint8_t> bytes(static_cast<size_t>(length) * kFrameBytes);
+    std::vector<uint8_t> bytes(static_cast<size_t>(length) * CD_FRAME_BYTES);
     for (uint32_t f = 0; f < length; ++f)
-        PatternFrame(start + f, bytes.data() + static_cast<size_t>(f) * kFrameBytes);
+        PatternFrame(start + f, bytes.data() + static_cast<size_t>(f) * CD_FRAME_BYTES);
     return bytes;
 }
 
@@ -158,7 +200,7 @@ uint32_t ParseLength(const std::string& text)
         std::string rest = text.substr(colon + 1);
         unsigned long s = std::stoul(rest, &used);
         if (used != rest.size() || s >= 60) throw std::invalid_argument(text);
-        return static_cast<uint32_t>((m * 60 + s) * 75);
+        return static_cast<uint32_t>((m * 60 + s) * CD_FRAMES_PER_SECOND);
     } catch (const std::logic_error&) {
         throw std::runtime_error("bad length \"" + text + "\" (frames, or minutes:seconds)");
     }
@@ -177,6 +219,67 @@ std::vector<uint32_t> ParseLengths(const std::string& text)
     return lengths;
 }
 
+void WriteWavFile(const std::string& path, uint32_t frames, const FrameSource& frame)
+{
+    const uint64_t dataBytes = uint64_t{frames} * CD_FRAME_BYTES;
+    if (dataBytes + 36 > UINT32_MAX) throw std::runtime_error("too long for a WAV file: " + path);
+    uint8_t header[44];
+    auto le = [&](int at, uint32_t v, int n) {
+        for (int i = 0; i < n; ++i)
+            header[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    std::memcpy(header, "RIFF\0\0\0\0WAVEfmt ", 16);
+    le(4, static_cast<uint32_t>(dataBytes + 36), 4);
+    le(16, 16, 4);
+    le(20, 1, 2);         // PCM
+    le(22, 2, 2);         // channels
+    le(24, 44100, 4);     // samples a second
+    le(28, 44100 * 4, 4); // bytes a second
+    le(32, 4, 2);         // block
+    le(34, 16, 2);        // bits
+    std::memcpy(header + 36, "data", 4);
+    le(40, static_cast<uint32_t>(dataBytes), 4);
+    BinWriter out(path);
+    out.Write(0, header, sizeof header);
+    const uint32_t chunkFrames = 256;
+    std::vector<uint8_t> chunk(static_cast<size_t>(chunkFrames) * CD_FRAME_BYTES);
+    for (uint32_t f = 0; f < frames; f += chunkFrames) {
+        const uint32_t n = std::min(chunkFrames, frames - f);
+        for (uint32_t k = 0; k < n; ++k)
+            frame(f + k, chunk.data() + static_cast<size_t>(k) * CD_FRAME_BYTES);
+        out.Write(44 + uint64_t{f} * CD_FRAME_BYTES, chunk.data(),
+                  static_cast<size_t>(n) * CD_FRAME_BYTES);
+    }
+    out.Close();
+}
+
+void WriteFlacFile(const std::string& path, uint32_t frames, const FrameSource& frame)
+{
+    std::unique_ptr<FLAC__StreamEncoder, void (*)(FLAC__StreamEncoder*)> encoder(
+        FLAC__stream_encoder_new(), FLAC__stream_encoder_delete);
+    if (!encoder) throw std::runtime_error("no FLAC encoder");
+    FLAC__StreamEncoder* e = encoder.get();
+    FLAC__stream_encoder_set_channels(e, 2);
+    FLAC__stream_encoder_set_bits_per_sample(e, 16);
+    FLAC__stream_encoder_set_sample_rate(e, 44100);
+    FLAC__stream_encoder_set_compression_level(e, 1);
+    FLAC__stream_encoder_set_total_samples_estimate(e, uint64_t{frames} * CD_SAMPLES_PER_FRAME);
+    if (FLAC__stream_encoder_init_file(e, path.c_str(), nullptr, nullptr) !=
+        FLAC__STREAM_ENCODER_INIT_STATUS_OK)
+        throw std::runtime_error("cannot create " + path);
+    std::vector<uint8_t> bytes(CD_FRAME_BYTES);
+    std::vector<FLAC__int32> samples(CD_SAMPLES_PER_FRAME * 2);
+    bool ok = true;
+    for (uint32_t f = 0; f < frames && ok; ++f) {
+        frame(f, bytes.data());
+        for (size_t i = 0; i < samples.size(); ++i)
+            samples[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+        ok = FLAC__stream_encoder_process_interleaved(e, samples.data(), CD_SAMPLES_PER_FRAME);
+    }
+    ok = FLAC__stream_encoder_finish(e) && ok;
+    if (!ok) throw std::runtime_error("cannot write " + path);
+}
+
 WrittenImage WriteDiscImage(const DiscLayout& layout, const std::string& basePath)
 {
     const size_t tracks = layout.audioLengths.size() + (layout.dataLength ? 1 : 0);
@@ -188,12 +291,20 @@ WrittenImage WriteDiscImage(const DiscLayout& layout, const std::string& basePat
         if (len == 0) throw std::runtime_error("an audio track needs at least one frame");
     if (layout.format == Format::Toc && (layout.dataLength || layout.firstTrack != 1))
         throw std::runtime_error("toc images are written for audio-only discs starting at track 1");
+    if (layout.format == Format::Toc &&
+        (layout.hidden || layout.pregap || layout.files != Files::Binary))
+        throw std::runtime_error("toc images are written without index 0 and as one bin file");
+    if (layout.files != Files::Binary && layout.dataLength)
+        throw std::runtime_error("WAV and FLAC images are written for audio-only discs");
+    for (size_t t = 0; t + 1 < layout.audioLengths.size(); ++t)
+        if (layout.pregap >= layout.audioLengths[t])
+            throw std::runtime_error("a pregap must be shorter than the track before it");
 
     WrittenImage image;
     image.binPath = basePath + ".bin";
     image.descriptorPath = basePath + (layout.format == Format::Cue ? ".cue" : ".toc");
 
-    uint32_t pos = 0;
+    uint32_t pos = layout.hidden;
     for (uint32_t len : layout.audioLengths) {
         image.trackStarts.push_back(pos);
         pos += len;
@@ -205,46 +316,97 @@ WrittenImage WriteDiscImage(const DiscLayout& layout, const std::string& basePat
     }
     image.leadout = pos;
 
-    BinWriter bin(image.binPath);
-    const uint32_t chunkFrames = 256;
-    std::vector<uint8_t> chunk(static_cast<size_t>(chunkFrames) * kFrameBytes);
-    for (size_t t = 0; t < layout.audioLengths.size(); ++t) {
-        const uint32_t start = image.trackStarts[t], len = layout.audioLengths[t];
-        for (uint32_t f = 0; f < len; f += chunkFrames) {
-            const uint32_t n = std::min(chunkFrames, len - f);
-            for (uint32_t k = 0; k < n; ++k) {
-                uint8_t* out = chunk.data() + static_cast<size_t>(k) * kFrameBytes;
-                if (layout.audio == Audio::Pattern)
-                    PatternFrame(start + f + k, out);
-                else if (layout.audio == Audio::Tones)
-                    ToneFrame(static_cast<uint32_t>(t), f + k, len, out);
-                else
-                    std::memset(out, 0, kFrameBytes);
+    std::unique_ptr<PcmReader> pcm;
+    if (layout.audio == Audio::Pcm)
+        pcm = std::make_unique<PcmReader>(layout.pcmPath,
+                                          static_cast<uint64_t>(audioEnd) * CD_FRAME_BYTES);
+    // Audio frame f of the disc; the hidden audio before track 1 sounds like track 1.
+    const FrameSource audio = [&](uint32_t f, uint8_t* out) {
+        if (pcm) {
+            pcm->ReadFrame(f, out);
+        } else if (layout.audio == Audio::Pattern) {
+            PatternFrame(f, out);
+        } else if (layout.audio == Audio::Silence) {
+            std::memset(out, 0, CD_FRAME_BYTES);
+        } else if (f < layout.hidden) {
+            ToneFrame(0, f, layout.hidden, out);
+        } else {
+            const size_t t = static_cast<size_t>(
+                std::upper_bound(
+                    image.trackStarts.begin(),
+                    image.trackStarts.begin() + static_cast<long>(layout.audioLengths.size()), f) -
+                image.trackStarts.begin() - 1);
+            ToneFrame(static_cast<uint32_t>(t), f - image.trackStarts[t], layout.audioLengths[t],
+                      out);
+        }
+    };
+    // Where each WAV file begins: at its track's INDEX 01, the first one at the disc's start.
+    std::vector<uint32_t> fileStarts;
+    if (layout.files == Files::WavePerTrack) {
+        for (size_t t = 0; t < layout.audioLengths.size(); ++t) {
+            fileStarts.push_back(t == 0 ? 0 : image.trackStarts[t]);
+            char name[32];
+            std::snprintf(name, sizeof name, " - %02d.wav",
+                          layout.firstTrack + static_cast<int>(t));
+            image.dataPaths.push_back(basePath + name);
+        }
+        fileStarts.push_back(audioEnd);
+        for (size_t k = 0; k < image.dataPaths.size(); ++k)
+            WriteWavFile(image.dataPaths[k], fileStarts[k + 1] - fileStarts[k],
+                         [&](uint32_t f, uint8_t* out) { audio(fileStarts[k] + f, out); });
+    } else if (layout.files == Files::Flac) {
+        image.dataPaths.push_back(basePath + ".flac");
+        WriteFlacFile(image.dataPaths[0], audioEnd, audio);
+    } else {
+        image.dataPaths.push_back(image.binPath);
+        BinWriter bin(image.binPath);
+        const uint32_t chunkFrames = 256;
+        std::vector<uint8_t> chunk(static_cast<size_t>(chunkFrames) * CD_FRAME_BYTES);
+        for (uint32_t f = 0; f < audioEnd; f += chunkFrames) {
+            const uint32_t n = std::min(chunkFrames, audioEnd - f);
+            for (uint32_t k = 0; k < n; ++k)
+                audio(f + k, chunk.data() + static_cast<size_t>(k) * CD_FRAME_BYTES);
+            bin.Write(static_cast<uint64_t>(f) * CD_FRAME_BYTES, chunk.data(),
+                      static_cast<size_t>(n) * CD_FRAME_BYTES);
+        }
+        if (layout.dataLength) {
+            const uint32_t start = image.trackStarts.back();
+            for (uint32_t f = 0; f < layout.dataLength; ++f) {
+                DataFrame(start + f, chunk.data());
+                bin.Write(static_cast<uint64_t>(start + f) * CD_FRAME_BYTES, chunk.data(),
+                          CD_FRAME_BYTES);
             }
-            bin.Write(static_cast<uint64_t>(start + f) * kFrameBytes, chunk.data(),
-                      static_cast<size_t>(n) * kFrameBytes);
         }
+        bin.Extend(static_cast<uint64_t>(image.leadout) * CD_FRAME_BYTES);
+        bin.Close();
     }
-    if (layout.dataLength) {
-        const uint32_t start = image.trackStarts.back();
-        for (uint32_t f = 0; f < layout.dataLength; ++f) {
-            DataFrame(start + f, chunk.data());
-            bin.Write(static_cast<uint64_t>(start + f) * kFrameBytes, chunk.data(), kFrameBytes);
-        }
-    }
-    bin.Extend(static_cast<uint64_t>(image.leadout) * kFrameBytes);
-    bin.Close();
+    image.binPath = image.dataPaths[0];
 
     std::string text;
     char line[128];
     if (layout.format == Format::Cue) {
-        text = "FILE \"" + BaseName(image.binPath) + "\" BINARY\n";
+        auto fileLine = [&](size_t k) {
+            return "FILE \"" + BaseName(image.dataPaths[k]) + "\" " +
+                   (layout.files == Files::Binary ? "BINARY" : "WAVE") + "\n";
+        };
+        auto index = [&](int number, uint32_t frame) {
+            std::snprintf(line, sizeof line, "    INDEX %02d %s\n", number, Msf(frame).c_str());
+            return std::string(line);
+        };
+        const bool perTrack = layout.files == Files::WavePerTrack;
         for (size_t t = 0; t < tracks; ++t) {
             const bool data = t == layout.audioLengths.size();
-            std::snprintf(line, sizeof line, "  TRACK %02d %s\n    INDEX 01 %s\n",
-                          layout.firstTrack + static_cast<int>(t), data ? "MODE1/2352" : "AUDIO",
-                          Msf(image.trackStarts[t]).c_str());
+            const uint32_t base = perTrack ? fileStarts[t - (t > 0 ? 1 : 0)] : 0;
+            if (t == 0 || (perTrack && !layout.pregap)) text += fileLine(t);
+            std::snprintf(line, sizeof line, "  TRACK %02d %s\n",
+                          layout.firstTrack + static_cast<int>(t), data ? "MODE1/2352" : "AUDIO");
             text += line;
+            if (t == 0 && layout.hidden) text += index(0, 0);
+            if (t > 0 && layout.pregap)
+                text += index(0, image.trackStarts[t] - layout.pregap - base);
+            // EAC's layout: the pregap ends the file before, the track's own file begins.
+            if (t > 0 && perTrack && layout.pregap) text += fileLine(t);
+            text += index(1, image.trackStarts[t] - (perTrack ? fileStarts[t] : 0));
         }
     } else {
         // cdrdao names files relative to the current folder, not the toc file's.

@@ -1,36 +1,44 @@
-// Writes disc images (cue/bin, or cdrdao toc/bin for audio-only discs) from a short layout,
-// with audio that encodes its own position so that a rip can be checked byte for byte.
+// Writes disc images (cue/bin, cue with one WAV file per track or one FLAC file, or cdrdao
+// toc/bin for audio-only discs) from a short layout, with audio that encodes its own position so
+// that a rip can be checked byte for byte.
 #pragma once
 
+#include "CdAudio.h"
+
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace discimage
 {
 
-constexpr uint32_t kFrameBytes = 2352;
-constexpr uint32_t kSamplesPerFrame = 588;
-// Frames between an Enhanced CD's last audio frame and its data track: the first session's
-// lead-out (6750), the second session's lead-in (4500) and the data track's pregap (150).
-constexpr uint32_t kEnhancedCdGap = 11400;
-
-enum class Audio { Pattern, Tones, Silence };
+enum class Audio { Pattern, Tones, Silence, Pcm };
 enum class Format { Cue, Toc };
+// The data files of a cue image: one BINARY file; one WAVE file per track with each track's
+// pregap at the end of the file before (as EAC writes "one file per track"); one FLAC file.
+enum class Files { Binary, WavePerTrack, Flac };
 
 struct DiscLayout {
     int firstTrack = 1;
-    std::vector<uint32_t> audioLengths; // frames, one per audio track
-    uint32_t dataLength = 0;            // frames of a data track after the audio; 0 for none
-    uint32_t dataGap = kEnhancedCdGap;  // frames between the last audio frame and the data track
+    std::vector<uint32_t> audioLengths;    // frames, one per audio track
+    uint32_t dataLength = 0;               // frames of a data track after the audio; 0 for none
+    uint32_t dataGap = CD_ENHANCED_CD_GAP; // frames between the last audio frame and the data track
+    uint32_t hidden = 0; // frames of audio before track 1 (its INDEX 00 at 00:00:00)
+    uint32_t pregap = 0; // frames of INDEX 00 before every later track's INDEX 01
     Audio audio = Audio::Pattern;
+    // With Audio::Pcm: raw 16-bit little-endian stereo 44.1 kHz samples that the audio tracks
+    // take in order. A file shorter than the tracks is refused; bytes past them are unused.
+    std::string pcmPath;
     Format format = Format::Cue;
+    Files files = Files::Binary;
 };
 
 struct WrittenImage {
-    std::string descriptorPath; // the .cue or .toc file
-    std::string binPath;
-    std::vector<uint32_t> trackStarts; // frame of every track, data track included
+    std::string descriptorPath;         // the .cue or .toc file
+    std::string binPath;                // the (first) data file
+    std::vector<std::string> dataPaths; // every data file, in the sheet's order
+    std::vector<uint32_t> trackStarts;  // frame of every track, data track included
     uint32_t leadout = 0;
 };
 
@@ -45,6 +53,12 @@ void PatternSample(uint32_t frame, uint32_t index, uint8_t out[4]);
 void PatternFrame(uint32_t frame, uint8_t* out);
 // The bytes a faithful rip of frames [start, start + length) gives for the pattern.
 std::vector<uint8_t> PatternBytes(uint32_t start, uint32_t length);
+
+// Writes frames [0, frames) of 44.1 kHz 16-bit stereo audio, each got from `frame`, as a WAV
+// file (canonical 44-byte header) or a FLAC file. Throw std::runtime_error on failures.
+using FrameSource = std::function<void(uint32_t frame, uint8_t* out)>;
+void WriteWavFile(const std::string& path, uint32_t frames, const FrameSource& frame);
+void WriteFlacFile(const std::string& path, uint32_t frames, const FrameSource& frame);
 
 // Parses "L1,L2,..." where each length is frames ("1234") or minutes:seconds ("2:30").
 std::vector<uint32_t> ParseLengths(const std::string& text);

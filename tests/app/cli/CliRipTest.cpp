@@ -116,7 +116,8 @@ TEST(CliRip, BadCommandLinesAndMissingEncodersAreRefusedBeforeAnythingIsWritten)
     ProgramFolder folder;
     TempDir dir, out;
     Disc disc = MakeDisc(dir, {30});
-    for (const char* lib : {"liblame_enc.so", "libbladeenc.so", "libvorb_enc.so"})
+    for (const char* lib :
+         {"liblame_enc.so", "libbladeenc.so", "libvorb_enc.so", "libflac_enc.so", "libopus_enc.so"})
         std::remove((folder / lib).c_str());
     const std::string cli = folder.program("veltracdrip-cli");
     auto mp3 = testsupport::Run(
@@ -124,8 +125,16 @@ TEST(CliRip, BadCommandLinesAndMissingEncodersAreRefusedBeforeAnythingIsWritten)
     EXPECT_EQ(mp3.exitCode, 2);
     EXPECT_NE(mp3.err.find("no mp3 encoder is available on this machine"), std::string::npos)
         << mp3.err;
-    auto flac = testsupport::Run({cli, "--image", disc.image.descriptorPath, "--format", "flac"});
-    EXPECT_EQ(flac.exitCode, 2);
+    for (const char* format : {"flac", "opus"}) {
+        auto missing = testsupport::Run(
+            {cli, "--image", disc.image.descriptorPath, "--out", out.path(), "--format", format});
+        EXPECT_EQ(missing.exitCode, 2) << format;
+        EXPECT_NE(missing.err.find(std::string("no ") + format + " encoder is available"),
+                  std::string::npos)
+            << missing.err;
+    }
+    auto unknown = testsupport::Run({cli, "--image", disc.image.descriptorPath, "--format", "aac"});
+    EXPECT_EQ(unknown.exitCode, 2);
     // The settings file asks for MP3 by default: without an MP3 encoder that is refused too.
     auto byDefault =
         testsupport::Run({cli, "--image", disc.image.descriptorPath, "--out", out.path()});
@@ -141,6 +150,9 @@ TEST(CliRip, BadCommandLinesAndMissingEncodersAreRefusedBeforeAnythingIsWritten)
     auto help = testsupport::Run({cli, "--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("--overwrite"), std::string::npos);
+    auto version = testsupport::Run({cli, "--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "veltracdrip-cli (VeltraCDRip) " VELTRA_PROJECT_VERSION "\n");
 }
 
 TEST(CliRip, DataTracksAreRippedOnlyWhenNamed)
@@ -156,4 +168,42 @@ TEST(CliRip, DataTracksAreRippedOnlyWhenNamed)
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(FileExists(out / "Track 01.wav"));
     EXPECT_FALSE(FileExists(out / "Data Track.wav"));
+
+    // Named, it is kept as the raw image of its sectors, not as audio.
+    auto named =
+        testsupport::Run({folder.program("veltracdrip-cli"), "--image", image.descriptorPath,
+                          "--out", out.path(), "--format", "wav", "--tracks", "2"});
+    EXPECT_EQ(named.exitCode, 0) << named.err;
+    EXPECT_FALSE(FileExists(out / "Data Track.wav"));
+    const auto dat = ReadBytes(out / "Data Track.dat");
+    ASSERT_EQ(dat.size(), 30u * 2352);
+    for (size_t frame = 0; frame < 30; ++frame) {
+        const uint8_t* sector = dat.data() + frame * 2352;
+        const uint8_t sync[12] = {0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0};
+        ASSERT_TRUE(std::equal(sync, sync + 12, sector)) << frame;
+        EXPECT_EQ(sector[15], 1); // Mode 1
+    }
+}
+
+TEST(CliRip, AnEncoderThatCannotStartFailsEveryTrackWithItsReason)
+{
+    ProgramFolder folder;
+    TempDir dir, out;
+    Disc disc = MakeDisc(dir, {30, 30});
+    // An MP3 back-end that loads and answers its version, then refuses every stream. The
+    // folder's files are links to bin/'s: removed first, never written through.
+    std::remove((folder / "liblame_enc.so").c_str());
+    std::remove((folder / "libbladeenc.so").c_str());
+    std::filesystem::copy_file(BinDir() + "/../tests/libvencfake_init_fails.so",
+                               folder / "liblame_enc.so");
+    auto run =
+        testsupport::Run({folder.program("veltracdrip-cli"), "--image", disc.image.descriptorPath,
+                          "--out", out.path(), "--format", "mp3"});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    for (const char* track : {"Track 01", "Track 02"})
+        EXPECT_NE(
+            run.err.find(std::string(track) + ": not ripped: the encoder could not be started"),
+            std::string::npos)
+            << run.err;
+    EXPECT_TRUE(std::filesystem::is_empty(out.path())); // no empty MP3 files left behind
 }

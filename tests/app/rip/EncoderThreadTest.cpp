@@ -128,3 +128,25 @@ TEST(Encoder, AStreamThatCouldNotWriteEverythingIsNoFinishedTrack)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
+
+TEST(Encoder, AStreamThatCannotStartFailsTheTrackStopsTheReaderAndLeavesNoEmptyFile)
+{
+    TempDir dir;
+    for (const std::string contents : {"", "older"}) {
+        EncoderRun run(dir, 100, 50);
+        // A handle whose xtInit fails, as a stream without its back-end does.
+        xtClose(run.job.encoder);
+        testsupport::WriteFile(run.path, contents);
+        run.job.outputFile = run.path;
+        run.job.wakeEvent = plat::CreateEvent(false, false);
+        EncoderThread(&run.job);
+        EXPECT_EQ(run.job.initFailed.load(), 1);
+        EXPECT_EQ(run.job.cancelRequested.load(), 1);
+        EXPECT_EQ(plat::WaitForEvent(run.job.wakeEvent, 0), plat::kWaitObject0);
+        EXPECT_EQ(run.job.writeFailed.load(), 0);
+        EXPECT_TRUE(run.progress.positions.empty());
+        EXPECT_EQ(run.progress.closes, std::vector<RipResult>{RipResult::Cancelled});
+        // Only an empty file is ours to remove.
+        EXPECT_EQ(testsupport::FileExists(run.path), !contents.empty()) << contents;
+    }
+}

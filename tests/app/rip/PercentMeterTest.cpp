@@ -123,6 +123,21 @@ TEST(RenderPercentMeter, ItsOwnTextReplacesThePercentage)
     EXPECT_TRUE(RenderPercentMeter(empty).isNull()); // lower >= upper: nothing drawn
 }
 
+TEST(RenderPercentMeter, TheTextIsThePositionsPercentageEvenWhereFloatingPointFallsShort)
+{
+    for (int p = 0; p <= 100; ++p)
+        ASSERT_EQ(MeterPercent(p, 0, 100), p);
+    EXPECT_EQ(MeterPercent(57, 0, 200), 28);
+    EXPECT_EQ(MeterPercent(3, 2, 3), 100);
+    EXPECT_EQ(MeterPercent(5, 5, 5), 0);
+    // 0.29, 0.57 and 0.58 times 100 come out just below the whole number in floating point.
+    for (int p : {29, 57, 58}) {
+        MeterLook own = Look(p);
+        own.text = QStringLiteral("%1%").arg(p);
+        EXPECT_EQ(RenderPercentMeter(Look(p)), RenderPercentMeter(own)) << p;
+    }
+}
+
 namespace
 {
 

@@ -108,10 +108,12 @@ public:
 class RipJobTest : public ::testing::Test
 {
 protected:
-    void Load(const std::vector<uint32_t>& lengths, const std::string& faults = "")
+    void Load(const std::vector<uint32_t>& lengths, const std::string& faults = "",
+              uint32_t dataLength = 0)
     {
         discimage::DiscLayout layout;
         layout.audioLengths = lengths;
+        layout.dataLength = dataLength;
         auto image = discimage::WriteDiscImage(layout, discs / "disc");
         starts = image.trackStarts;
         if (!faults.empty()) testsupport::WriteFile(image.descriptorPath + ".faults", faults);
@@ -214,6 +216,40 @@ TEST_F(RipJobTest, AnOutputThatCannotBeOpenedIsReportedAndSkipped)
     EXPECT_EQ(ui.dialogs[0]->errors,
               std::vector<std::string>{"Error|The output file could not be opened!"});
     EXPECT_EQ(list.row(0).status, "");
+}
+
+TEST_F(RipJobTest, WithNoStreamHandleFreeTheOpenErrorIsShownAndTheTrackSkipped)
+{
+    Load({10});
+    std::vector<int> taken;
+    for (int h = xtGetEncoder(XT_ENCODER_WAV); h != 0; h = xtGetEncoder(XT_ENCODER_WAV))
+        taken.push_back(h);
+    RipCommand(list, ui, g_drive.handle);
+    for (int h : taken)
+        xtClose(h);
+    ASSERT_EQ(ui.dialogs.size(), 1u);
+    EXPECT_EQ(ui.dialogs[0]->errors,
+              std::vector<std::string>{"Error|The output file could not be opened!"});
+    EXPECT_EQ(ui.dialogs[0]->result, RipResult::Cancelled);
+    EXPECT_EQ(list.row(0).status, "");
+}
+
+TEST_F(RipJobTest, ATickedDataTrackIsPassedOverWithItsStatusAndNoFile)
+{
+    Load({20}, "", 40);
+    ASSERT_EQ(list.size(), 2u);
+    ASSERT_TRUE(list.row(1).checked);
+    RipCommand(list, ui, g_drive.handle);
+    ASSERT_EQ(ui.records.size(), 1u); // only the audio track reached a dialog
+    EXPECT_EQ(list.row(0).status, "complete");
+    EXPECT_EQ(list.row(1).status, "data track");
+    EXPECT_TRUE(list.row(1).checked); // the tick stays as the window shows it
+    EXPECT_FALSE(testsupport::FileExists(out / "Data Track.wav"));
+    // Ticked alone, it is still a selection: no "select one" message.
+    list.row(0).checked = false;
+    ui.messages.clear();
+    RipCommand(list, ui, g_drive.handle);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(RipJobTest, CancelDuringTheRipLeavesAShorterValidFileAndNoMark)

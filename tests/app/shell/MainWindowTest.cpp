@@ -13,6 +13,7 @@
 #include "app/shell/MainMenus.h"
 #include "app/shell/VeltraCDRipDlg.h"
 
+#include "Veltraenc.h"
 #include "discimage/DiscImage.h"
 #include "platform/ModulePath.h"
 #include "support/TestSupport.h"
@@ -28,7 +29,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <map>
 #include <memory>
+#include <sys/stat.h>
 
 using guitest::MessageBoxAnswerer;
 using guitest::Poller;
@@ -71,15 +76,18 @@ protected:
     }
 
     // A disc of these track lengths (frames), the settings (WAV into `out`), the window shown.
-    void Start(const std::vector<uint32_t>& trackLengths, const std::string& faults = "")
+    void Start(const std::vector<uint32_t>& trackLengths, const std::string& faults = "",
+               const std::string& moreSettings = "")
     {
         discimage::DiscLayout layout;
         layout.audioLengths = trackLengths;
+        layout.dataLength = dataLength;
         lengths = trackLengths;
         image = discimage::WriteDiscImage(layout, discs / "disc");
         if (!faults.empty()) testsupport::WriteFile(image.descriptorPath + ".faults", faults);
         testsupport::WriteFile(folder / "VeltraCDRipper.ini",
-                               "[OutPut]\nPath=" + out.path() + "\nEncode=WAV\n");
+                               "[OutPut]\nPath=" + (path.empty() ? out.path() : path) +
+                                   "\nEncode=" + encode + "\n" + moreSettings);
         setenv("VELTRARIP32_IMAGES", image.descriptorPath.c_str(), 1);
         window = std::make_unique<CVeltraCDRipDlg>();
         window->move(40, 30);
@@ -119,6 +127,11 @@ protected:
         return wav.size() < 44 ? std::vector<uint8_t>{}
                                : std::vector<uint8_t>(wav.begin() + 44, wav.end());
     }
+
+    // What Start writes into the settings file and the disc it makes.
+    std::string encode = "WAV";
+    std::string path; // empty: `out`
+    uint32_t dataLength = 0;
 
     TempDir folder, discs, out;
     discimage::WrittenImage image;
@@ -168,6 +181,52 @@ TEST_F(MainWindowTest, RefreshListsTheDiscAgainWithNoRowTicked)
     ASSERT_EQ(List()->topLevelItemCount(), 2);
     EXPECT_EQ(Checks(), (std::vector<bool>{false, false}));
     EXPECT_EQ(Column(1), (std::vector<std::string>{"Track 01", "Track 02"}));
+}
+
+TEST_F(MainWindowTest, ARefusedImageIsNamedWithItsLineAtStartUpAndOnRefresh)
+{
+    const std::string sheet = discs / "bad.cue";
+    testsupport::WriteFile(sheet, "FILE \"d.bin\" BINARY\n  TRACK 01 AUDIO\n  TRACK 02 AUDIO\n");
+    testsupport::WriteFile(folder / "VeltraCDRipper.ini", "[OutPut]\nEncode=WAV\n");
+    setenv("VELTRARIP32_IMAGES", sheet.c_str(), 1);
+    MessageBoxAnswerer answers;
+    window = std::make_unique<CVeltraCDRipDlg>();
+    window->show();
+    const std::string expected = "VeltraCDRip|" + sheet + ", line 2: track 01 has no INDEX 01";
+    ASSERT_TRUE(WaitUntil([&] { return answers.seen.size() == 1; }));
+    EXPECT_EQ(answers.texts(), std::vector<std::string>{expected});
+    EXPECT_TRUE(answers.seen[0].owned);
+    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    Click(kIdRefresh);
+    EXPECT_EQ(answers.texts(), (std::vector<std::string>{expected, expected}));
+}
+
+TEST_F(MainWindowTest, RefreshAloneSeesADiscChangeAndAnEmptyDrive)
+{
+    Start({30, 45});
+    discimage::DiscLayout layout;
+    layout.audioLengths = {75, 75, 75};
+    discimage::WriteDiscImage(layout, discs / "disc"); // another disc in the same drive
+    Click(kIdRefresh);
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"Track 01", "Track 02", "Track 03"}));
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"00:01", "00:01", "00:01"}));
+
+    testsupport::WriteFile(image.descriptorPath + ".faults", "eject\n");
+    Click(kIdRefresh);
+    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    Click(kIdRefresh); // the disc is back
+    EXPECT_EQ(List()->topLevelItemCount(), 3);
+}
+
+TEST_F(MainWindowTest, TheRipCorrectsTheReadOffsetOfTheSettingsFile)
+{
+    Start({40, 30}, "offset -48\n", "[Drive]\nReadOffset=-48\n");
+    window->OnCommand(kIdRip);
+    EXPECT_EQ(Column(3), (std::vector<std::string>{"complete", "complete"}));
+    auto first = Track(0);
+    std::fill_n(first.begin(), 48 * 4, uint8_t{0}); // before the disc's first sample
+    EXPECT_EQ(WavData("Track 01"), first);
+    EXPECT_EQ(WavData("Track 02"), Track(1));
 }
 
 TEST_F(MainWindowTest, RipWithNoRowTickedShowsTheMessageAndRipsNothing)
@@ -440,6 +499,124 @@ TEST_F(MainWindowTest, AboutShowsTheVersion)
     EXPECT_EQ(title, "About VeltraCDRipper");
     EXPECT_EQ(text, "VeltraCDRipper Version 2.0");
     EXPECT_TRUE(VisibleWindows<CAboutDlg>().empty());
+}
+
+TEST_F(MainWindowTest, AnEncoderThatCannotStartFailsTheTracksAndIsToldOncePerRip)
+{
+    const bool mp3 = xtEncoderAvail(XT_ENCODER_LAME2) || xtEncoderAvail(XT_ENCODER_BLADE);
+    if (mp3 && std::getenv("VELTRA_NO_MP3_RUN")) FAIL() << "the copy still finds a back-end";
+    if (mp3) {
+        // Run this test again in a copy of the program's folder without the MP3 back-ends:
+        // the encoder library looks for them beside itself.
+        testsupport::ProgramFolder copy;
+        for (const char* lib : {"liblame_enc.so", "libbladeenc.so"})
+            std::remove((copy / lib).c_str());
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        const auto run = testsupport::Run(
+            {std::filesystem::read_symlink("/proc/self/exe").string(),
+             std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name()},
+            {{"LD_LIBRARY_PATH", copy.path()},
+             {"QT_QPA_PLATFORM", "offscreen"},
+             {"VELTRA_NO_MP3_RUN", "1"}});
+        EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+        EXPECT_NE(run.out.find("[  PASSED  ] 1 test"), std::string::npos) << run.out;
+        return;
+    }
+    encode = "MP3"; // type 3 at start-up
+    Start({20, 20});
+    MessageBoxAnswerer answers;
+    window->OnCommand(kIdRip);
+    EXPECT_EQ(answers.texts(),
+              std::vector<std::string>{"VeltraCDRip|The MP3 encoder is not available on this "
+                                       "machine: the tracks were not ripped."});
+    EXPECT_EQ(Column(3), (std::vector<std::string>{"", ""}));
+    EXPECT_TRUE(std::filesystem::is_empty(out.path())); // no empty files either
+    window->OnCommand(kIdRip);                          // told again on the next rip, once
+    EXPECT_EQ(answers.seen.size(), 2u);
+}
+
+TEST_F(MainWindowTest, TheDataTrackKeepsItsTickButIsPassedOverByTheRip)
+{
+    dataLength = 40;
+    Start({30});
+    ASSERT_EQ(Column(1), (std::vector<std::string>{"Track 01", "Data Track"}));
+    EXPECT_EQ(Checks(), (std::vector<bool>{true, true}));
+    MessageBoxAnswerer answers;
+    int dialogs = 0;
+    std::vector<QPointer<CRipDlg>> seen;
+    Poller watch([&] {
+        for (CRipDlg* d : VisibleWindows<CRipDlg>())
+            if (std::find(seen.begin(), seen.end(), d) == seen.end()) {
+                seen.push_back(d);
+                ++dialogs;
+            }
+        return false;
+    });
+    window->OnCommand(kIdRip);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(answers.seen.empty());
+    EXPECT_EQ(Column(3), (std::vector<std::string>{"complete", "data track"}));
+    EXPECT_EQ(Checks(), (std::vector<bool>{true, true}));
+    EXPECT_EQ(WavData("Track 01"), Track(0));
+    EXPECT_FALSE(testsupport::FileExists(out / "Data Track.wav"));
+}
+
+TEST_F(MainWindowTest, HelpOpensTheHtmlGuideWhenTheDesktopHasNothingForTheCompiledHelp)
+{
+    Start({30});
+    std::filesystem::create_directories(folder / "help");
+    testsupport::WriteFile(folder / "help/index.html", "<html></html>");
+    TempDir bin;
+    const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    // A stand-in xdg-mime that answers `answer` for the CHM alias only.
+    auto withXdgMime = [&](const std::string& answer) {
+        testsupport::WriteFile(bin / "xdg-mime",
+                               "#!/bin/sh\n[ \"$3\" = application/x-chm ] && echo '" + answer +
+                                   "'\nexit 0\n");
+        chmod((bin / "xdg-mime").c_str(), 0755);
+    };
+    auto help = [&] {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("file", &catcher, "open");
+        setenv("PATH", bin.path().c_str(), 1);
+        Click(kIdHelp);
+        setenv("PATH", savedPath.c_str(), 1);
+        QDesktopServices::unsetUrlHandler("file");
+        return catcher.urls.size() == 1 ? catcher.urls[0].toLocalFile().toStdString() : "";
+    };
+    EXPECT_EQ(help(), folder / "help/index.html"); // no xdg-mime at all
+    withXdgMime("");
+    EXPECT_EQ(help(), folder / "help/index.html"); // nothing registered
+    withXdgMime("xchm.desktop");
+    EXPECT_EQ(help(), folder / "veltracdripper.chm");
+}
+
+TEST_F(MainWindowTest, ATooLongPathIsToldOnceAtStartUpAndTheDefaultFolderUsed)
+{
+    path = "/" + std::string(150, 'p');
+    MessageBoxAnswerer answers;
+    Start({30});
+    ASSERT_TRUE(WaitUntil([&] { return !answers.seen.empty(); }));
+    QTest::qWait(50);
+    ASSERT_EQ(answers.seen.size(), 1u);
+    EXPECT_NE(answers.seen[0].text.find("longer than 127 characters"), std::string::npos);
+    EXPECT_NE(answers.seen[0].text.find(folder.path()), std::string::npos);
+    EXPECT_EQ(g_settings.outputFolder, folder.path());
+}
+
+TEST(WindowProgram, AnswersHelpAndVersionWithoutStartingQt)
+{
+    const std::string program = testsupport::BinDir() + "/VeltraCDRip";
+    // No display: starting Qt would fail.
+    const std::map<std::string, std::string> noDisplay = {
+        {"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
+    const auto version = testsupport::Run({program, "--version"}, noDisplay);
+    EXPECT_EQ(version.exitCode, 0) << version.err;
+    EXPECT_EQ(version.out, "VeltraCDRip " VELTRA_PROJECT_VERSION "\n");
+    const auto help = testsupport::Run({program, "--help"}, noDisplay);
+    EXPECT_EQ(help.exitCode, 0) << help.err;
+    EXPECT_EQ(help.out.rfind("Usage: VeltraCDRip", 0), 0u) << help.out;
+    EXPECT_NE(help.out.find("--version"), std::string::npos);
 }
 
 #include "MainWindowTest.moc"

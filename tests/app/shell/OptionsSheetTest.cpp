@@ -4,8 +4,10 @@
 
 #include "app/shell/CommandIds.h"
 #include "app/shell/CurrentSettings.h"
+#include "app/shell/DriveDlg.h"
 #include "app/shell/OptionsSheet.h"
 #include "app/shell/OutputDlg.h"
+#include "include/Veltraenc.h"
 
 #include "platform/ModulePath.h"
 #include "support/TestSupport.h"
@@ -71,13 +73,15 @@ protected:
 
 } // namespace
 
-TEST_F(OptionsSheetTest, TheSheetHasOneOutputPageAndNoApply)
+TEST_F(OptionsSheetTest, TheSheetHasTheOutputAndDrivePagesAndNoApply)
 {
     COptionsSheet sheet;
     EXPECT_EQ(sheet.windowTitle(), "Options");
     auto* tabs = sheet.findChild<QTabWidget*>();
-    ASSERT_EQ(tabs->count(), 1);
+    ASSERT_EQ(tabs->count(), 2);
     EXPECT_EQ(tabs->tabText(0), "Output");
+    EXPECT_EQ(tabs->tabText(1), "Drive");
+    EXPECT_EQ(tabs->currentIndex(), 0);
     auto* box = sheet.findChild<QDialogButtonBox*>();
     EXPECT_EQ(box->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     COutputDlg& page = *sheet.outputPage();
@@ -176,6 +180,19 @@ TEST_F(OptionsSheetTest, AFolderLongerThan127CharactersIsRefusedAndNothingIsWrit
     EXPECT_EQ(g_settings.outputFolder, fits);
 }
 
+TEST_F(OptionsSheetTest, ATooLongPathInTheFileShowsTheFolderInUse)
+{
+    const std::string tooLong = "/" + std::string(200, 'x');
+    WriteFile(Ini(), "[OutPut]\nPath=" + tooLong + "\nEncode=WAV\n");
+    std::string shown;
+    EXPECT_FALSE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
+        shown = page.folderEdit()->text().toStdString();
+        Press(sheet, QDialogButtonBox::Cancel);
+    }));
+    EXPECT_EQ(shown, folder.path()); // the default, which start-up uses too
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=" + tooLong + "\nEncode=WAV\n");
+}
+
 TEST_F(OptionsSheetTest, ALineBreakCannotReachTheSettingsFile)
 {
     WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=WAV\n");
@@ -246,4 +263,92 @@ TEST_F(OptionsSheetTest, FoldersCrossInTheFileSystemsEncoding)
     EXPECT_EQ(shown, QString::fromUtf8("/home/j\xC3\xBCrgen/M\xC3\xBCsik"));
     EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=" + utf8 + "/\xC3\xA9t\xC3\xA9\nEncode=WAV\n");
     EXPECT_EQ(g_settings.outputFolder, utf8 + "/\xC3\xA9t\xC3\xA9");
+}
+
+TEST_F(OptionsSheetTest, FlacOggAndOpusAreWrittenAsTheirEncodeValuesAndShownAgain)
+{
+    WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=MP3\n");
+    const std::pair<OutputFormat, std::string> formats[] = {
+        {OutputFormat::Flac, "FLAC"}, {OutputFormat::Ogg, "OGG"}, {OutputFormat::Opus, "OPUS"}};
+    const int types[] = {6, 5, 7};
+    for (size_t i = 0; i < 3; ++i) {
+        const auto& [format, encode] = formats[i];
+        SCOPED_TRACE(encode);
+        EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
+            page.button(format)->click();
+            for (auto other : {OutputFormat::Mp3, OutputFormat::Wav, OutputFormat::Flac,
+                               OutputFormat::Ogg, OutputFormat::Opus})
+                EXPECT_EQ(page.button(other)->isChecked(), other == format);
+            Press(sheet, QDialogButtonBox::Ok);
+        }));
+        EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=" + encode + "\n");
+        EXPECT_EQ(g_settings.encoderType, types[i]);
+        EXPECT_FALSE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
+            EXPECT_TRUE(page.button(format)->isChecked());
+            EXPECT_FALSE(page.mp3Button()->isChecked());
+            Press(sheet, QDialogButtonBox::Cancel);
+        }));
+    }
+}
+
+TEST_F(OptionsSheetTest, ExistingEncodeValuesKeepTheirMeaning)
+{
+    EXPECT_EQ(EncoderTypeOf("xMP3x", XT_ENCODER_BLADE), XT_ENCODER_BLADE);
+    EXPECT_EQ(EncoderTypeOf("FLAC MP3", XT_ENCODER_LAME2), XT_ENCODER_LAME2);
+    for (const char* wav : {"WAV", "", "flac", "Ogg", "OPUS ", "mp3"})
+        EXPECT_EQ(EncoderTypeOf(wav, XT_ENCODER_LAME2), XT_ENCODER_WAV) << wav;
+    WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=opus\n");
+    EXPECT_FALSE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
+        EXPECT_TRUE(page.wavButton()->isChecked());
+        EXPECT_FALSE(page.button(OutputFormat::Opus)->isChecked());
+        Press(sheet, QDialogButtonBox::Cancel);
+    }));
+}
+
+TEST_F(OptionsSheetTest, AFormatWhoseBackEndIsMissingIsDimmedWithTheReason)
+{
+    COutputDlg page(nullptr, [](int format) { return format != XT_FORMAT_OPUS; });
+    EXPECT_EQ(page.button(OutputFormat::Flac)->text(), "FLAC");
+    EXPECT_EQ(page.button(OutputFormat::Ogg)->text(), "Ogg Vorbis");
+    EXPECT_TRUE(page.button(OutputFormat::Flac)->isEnabled());
+    EXPECT_TRUE(page.button(OutputFormat::Flac)->toolTip().isEmpty());
+    QRadioButton* opus = page.button(OutputFormat::Opus);
+    EXPECT_FALSE(opus->isEnabled());
+    EXPECT_TRUE(opus->toolTip().contains("libopus_enc.so")) << opus->toolTip().toStdString();
+    EXPECT_TRUE(page.mp3Button()->isEnabled() && page.wavButton()->isEnabled());
+}
+
+TEST_F(OptionsSheetTest, TheDrivePageWritesWhatTheUserChangedAndRefusesNonsense)
+{
+    WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=WAV\n");
+    MessageBoxAnswerer answers;
+    bool stillOpen = false;
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg&) {
+        CDriveDlg& drive = *sheet.drivePage();
+        EXPECT_EQ(drive.offsetEdit()->text(), "");
+        drive.offsetEdit()->setText("6 samples");
+        Press(sheet, QDialogButtonBox::Ok);
+        stillOpen = sheet.isVisible();
+        drive.offsetEdit()->setText("-1164");
+        drive.tableEdit()->setText("/data/DriveOffsets.bin");
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(answers.seen.size(), 1u);
+    EXPECT_NE(answers.seen[0].text.find("read offset"), std::string::npos);
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n[Drive]\nReadOffset=-1164\n"
+                               "OffsetTable=/data/DriveOffsets.bin\n");
+    EXPECT_EQ(g_settings.readOffset, -1164);
+    EXPECT_EQ(g_settings.offsetTable, "/data/DriveOffsets.bin");
+
+    // Shown again; emptied, the offset is no longer set.
+    QString shown;
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg&) {
+        shown = sheet.drivePage()->offsetEdit()->text();
+        sheet.drivePage()->offsetEdit()->clear();
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_EQ(shown, "-1164");
+    EXPECT_FALSE(g_settings.readOffset);
+    EXPECT_EQ(g_settings.offsetTable, "/data/DriveOffsets.bin");
 }

@@ -67,6 +67,34 @@ TEST_F(SettingsStore, SaveWritesBothKeysAndMp3MeansTypeFourUntilTheNextStart)
     EXPECT_EQ(g_settings.encoderType, 3);
 }
 
+TEST_F(SettingsStore, TheDriveSectionHoldsTheReadOffsetAndTheTable)
+{
+    WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=WAV\n");
+    LoadSettings();
+    EXPECT_FALSE(g_settings.readOffset); // absent: none set, as before the section existed
+    EXPECT_EQ(g_settings.offsetTable, "");
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n");
+
+    WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=WAV\n[Drive]\nReadOffset=-1164\n"
+                     "OffsetTable=/data/DriveOffsets.bin\n");
+    LoadSettings();
+    EXPECT_EQ(g_settings.readOffset, -1164);
+    EXPECT_EQ(g_settings.offsetTable, "/data/DriveOffsets.bin");
+    SaveReadOffset(667);
+    EXPECT_EQ(g_settings.readOffset, 667);
+    LoadSettings();
+    EXPECT_EQ(g_settings.readOffset, 667);
+
+    for (const char* bad : {"x", "12a", "+", "5881", "-99999", "1.5"}) {
+        WriteFile(Ini(), std::string("[Drive]\nReadOffset=") + bad + "\n");
+        LoadSettings();
+        EXPECT_FALSE(g_settings.readOffset) << bad;
+    }
+    EXPECT_EQ(ParseReadOffset(" +48 "), 48);
+    EXPECT_EQ(ParseReadOffset("-5880"), -5880);
+    EXPECT_EQ(ParseReadOffset("0"), 0);
+}
+
 TEST_F(SettingsStore, APathTooLongForTheOutputFolderIsTreatedAsMissing)
 {
     const std::string fits(127, 'a'), tooLong(128, 'b');

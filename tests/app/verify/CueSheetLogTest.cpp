@@ -12,9 +12,9 @@ TEST(CueSheet, ReadsBackAsWritten)
 {
     CueSheet sheet;
     sheet.remarks = {"DISCID 5A038407", "COMMENT \"VeltraCDRip\"\nFILE \"x\" WAVE"};
-    sheet.tracks.push_back({3, "Track 03.wav", CueFileType("wav"), 33, true, false});
-    sheet.tracks.push_back({4, "Say \"yes\".mp3", CueFileType("MP3"), 0, false, true});
-    sheet.tracks.push_back({5, "Track 05.dat", CueFileType("dat"), 0, false, false});
+    sheet.tracks.push_back({3, "Track 03.wav", CueFileType("wav"), 33, true, false, {}, {}, {}});
+    sheet.tracks.push_back({4, "Say \"yes\".mp3", CueFileType("MP3"), 0, false, true, {}, {}, {}});
+    sheet.tracks.push_back({5, "Track 05.dat", CueFileType("dat"), 0, false, false, {}, {}, {}});
     const std::string text = CueSheetText(sheet);
 
     const auto cue = tocfiles::ParseCue(text);
@@ -112,5 +112,32 @@ TEST(RipLog, TracksOfEveryOutcome)
     EXPECT_NE(text.find("\n2 of 3 tracks read completely; 1 of 2 verified accurate\n"),
               std::string::npos)
         << text;
-    EXPECT_EQ(LengthText(270000), "60:00.00");
+    EXPECT_EQ(MsfText(270000, '.'), "60:00.00");
+}
+
+TEST(CueSheet, DiscInformationAndOnlyValidCodes)
+{
+    CueSheet sheet;
+    sheet.catalog = "0602537043217";
+    sheet.title = "Caf\xC3\xA9 \"Live\"";
+    sheet.performer = "AC/DC";
+    sheet.tracks.push_back(
+        {1, "AC_DC/01 A.wav", "WAVE", 0, false, false, "A", "B", "GBAHT1000123"});
+    sheet.tracks.push_back(
+        {2, "AC_DC/02 B.wav", "WAVE", 0, false, false, "", "", "GB-AHT-10-00124"});
+    std::string text = CueSheetText(sheet);
+    EXPECT_EQ(
+        text.rfind("CATALOG 0602537043217\nPERFORMER \"AC/DC\"\nTITLE \"Caf\xC3\xA9 'Live'\"\n"
+                   "FILE \"AC_DC/01 A.wav\" WAVE\n  TRACK 01 AUDIO\n    TITLE \"A\"\n"
+                   "    PERFORMER \"B\"\n    ISRC GBAHT1000123\n",
+                   0),
+        0u)
+        << text;
+    EXPECT_EQ(text.find("ISRC", text.find("TRACK 02")), std::string::npos);
+    EXPECT_EQ(tocfiles::ParseCue(text).tracks.size(), 2u);
+
+    for (const char* bad : {"602537043217", "06025370432170", "060253704321X"}) {
+        sheet.catalog = bad;
+        EXPECT_EQ(CueSheetText(sheet).find("CATALOG"), std::string::npos) << bad;
+    }
 }

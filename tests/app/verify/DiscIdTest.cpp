@@ -33,7 +33,7 @@ DiscToc DiscOfLengths(const std::vector<uint32_t>& lengths, uint32_t pregap, uin
         pos += len;
     }
     if (dataLength) {
-        pos += kEnhancedCdGap;
+        pos += CD_ENHANCED_CD_GAP;
         tracks.push_back({static_cast<int>(tracks.size()) + 1, pos, true});
         pos += dataLength;
     }
@@ -75,7 +75,7 @@ DiscToc DiscOfCdrdao(const std::string& first, const std::string& second = "")
     uint32_t end = s1.end;
     if (!second.empty()) {
         const auto s2 = tocfiles::ParseCdrdaoToc(second);
-        const uint32_t base = s1.end + kEnhancedCdGap;
+        const uint32_t base = s1.end + CD_ENHANCED_CD_GAP;
         for (const auto& t : s2.tracks)
             tracks.push_back({static_cast<int>(tracks.size()) + 1, base + t.start, !t.audio});
         end = base + s2.end;
@@ -117,9 +117,9 @@ TEST(DiscIds, SingleFileCueSheetsOfRealDiscs)
          "dBAR-020-001d4d13-01bab5f6-fc0a9e14"},
     };
     for (const Case& c : cases) {
-        ASSERT_EQ(c.samples % kSamplesPerFrame, 0u) << c.cue;
+        ASSERT_EQ(c.samples % CD_SAMPLES_PER_FRAME, 0u) << c.cue;
         const DiscToc toc = tocfiles::DiscOfSingleFileCue(
-            dir + c.cue, static_cast<uint32_t>(c.samples / kSamplesPerFrame));
+            dir + c.cue, static_cast<uint32_t>(c.samples / CD_SAMPLES_PER_FRAME));
         EXPECT_EQ(Hex(FreedbDiscId(toc)), c.freedb) << c.cue;
         EXPECT_EQ(MusicBrainzDiscId(toc), c.musicBrainz) << c.cue;
         EXPECT_EQ(ArName(toc), c.accurateRip) << c.cue;

@@ -3,6 +3,7 @@
 #include "app/verify/DriveOffsetTable.h"
 #include "app/verify/OffsetFinder.h"
 #include "app/verify/PcmChecksums.h"
+#include "app/verify/ReadOffsetChoice.h"
 #include "tools/discimage/DiscImage.h"
 
 #include "support/TestSupport.h"
@@ -138,4 +139,40 @@ TEST(OffsetFinder, EveryCandidateOfSeveralPressingsIsListed)
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].offset, 102);
     EXPECT_EQ(found[1].offset, 102 + 30);
+}
+
+TEST(ReadOffsetChoice, TheFirstSourceThatGivesAnOffsetWinsAndTheLogSaysWhich)
+{
+    testsupport::TempDir dir;
+    const std::string table = dir / "DriveOffsets.bin";
+    const auto record = Record(48, "TSSTcorp - CDDVDW SH-224DB", 3);
+    testsupport::WriteFile(table, std::string(record.begin(), record.end()));
+
+    ReadOffsetSources s;
+    EXPECT_EQ(ReadOffsetText(ChooseReadOffset(s)), "none (0 samples)");
+    s.vendor = "TSSTcorp";
+    s.model = "CDDVDW SH-224DB";
+    s.settingTable = table;
+    EXPECT_EQ(ReadOffsetText(ChooseReadOffset(s)),
+              "+48 samples (from drive-offset table " + table + ", TSSTcorp - CDDVDW SH-224DB)");
+    s.setting = -6;
+    EXPECT_EQ(ReadOffsetText(ChooseReadOffset(s)),
+              "-6 samples (from ReadOffset in the settings file)");
+    s.optionTable = dir / "missing.bin";
+    auto c = ChooseReadOffset(s);
+    EXPECT_EQ(c.offset, -6);
+    ASSERT_EQ(c.warnings.size(), 1u);
+    EXPECT_NE(c.warnings[0].find("missing.bin"), std::string::npos);
+    s.option = 667;
+    EXPECT_EQ(ReadOffsetText(ChooseReadOffset(s)), "+667 samples (from --offset)");
+
+    // A drive the table does not know falls through, with a word why.
+    ReadOffsetSources unknown;
+    unknown.vendor = "ACME";
+    unknown.model = "CD-1";
+    unknown.settingTable = table;
+    c = ChooseReadOffset(unknown);
+    EXPECT_EQ(c.offset, 0);
+    ASSERT_EQ(c.warnings.size(), 1u);
+    EXPECT_NE(c.warnings[0].find("ACME CD-1 is not in"), std::string::npos);
 }

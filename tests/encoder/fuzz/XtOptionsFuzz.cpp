@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     while (in.more()) {
         switch (in.byte() % 9) {
         case 0:
-            if (int h = xtGetEncoder(static_cast<int>(in.byte() % 8) - 1);
+            if (int h = xtGetEncoder(static_cast<int>(in.byte() % 10) - 1);
                 h && count < XT_MAX_STREAMS)
                 handles[count++] = h;
             break;

@@ -37,8 +37,8 @@ struct Disc {
     std::vector<uint8_t> Track(size_t i) const
     {
         const auto bin = ReadBytes(image.binPath);
-        const size_t from = size_t{image.trackStarts[i]} * discimage::kFrameBytes;
-        const size_t size = size_t{lengths[i]} * discimage::kFrameBytes;
+        const size_t from = size_t{image.trackStarts[i]} * CD_FRAME_BYTES;
+        const size_t size = size_t{lengths[i]} * CD_FRAME_BYTES;
         return std::vector<uint8_t>(bin.begin() + static_cast<long>(from),
                                     bin.begin() + static_cast<long>(from + size));
     }
@@ -154,11 +154,12 @@ TEST(Mp3Availability, TheStandInsMakeTypes3And4Available)
     EXPECT_EQ(xtEncoderAvail(XT_ENCODER_BLADE), 1);
     EXPECT_EQ(xtFormatAvail(XT_FORMAT_MP3), 1);
 
-    // The C client in folders holding only some of the stand-ins: types -1 to 6, formats -1 to 4.
+    // The C client in folders holding only some of the stand-ins: types -1 to 8, formats -1 to 6.
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"liblame_enc.so"}, "01101000 011100"},
-        {{"libbladeenc.so"}, "01100100 011100"},
-        {{"liblame_enc.so", "libbladeenc.so"}, "01101100 011100"},
+        {{"liblame_enc.so"}, "0110100000 01110000"},
+        {{"libbladeenc.so"}, "0110010000 01110000"},
+        {{"liblame_enc.so", "libbladeenc.so"}, "0110110000 01110000"},
+        {{"libflac_enc.so", "libopus_enc.so"}, "0110000110 01100110"},
     };
     for (const auto& [libraries, expected] : cases) {
         TempDir folder;

@@ -67,7 +67,7 @@ TEST(VorbisRip, TheConsoleRipperWritesOggFilesOfTheTracksExactLength)
         ExpectValidOgg(ogg);
         EXPECT_EQ(ts::Run({"/usr/bin/vorbiscomment", "-l", ogg}).out, "TITLE=" + name + "\n");
         const auto decoded = Decode(ogg);
-        ASSERT_EQ(decoded.size() * 2, size_t{layout.audioLengths[i]} * discimage::kFrameBytes);
+        ASSERT_EQ(decoded.size() * 2, size_t{layout.audioLengths[i]} * CD_FRAME_BYTES);
         // The tones came through, not silence or noise.
         std::vector<int16_t> original(decoded.size());
         std::memcpy(original.data(), bin.data() + size_t{image.trackStarts[i]} * 2352,

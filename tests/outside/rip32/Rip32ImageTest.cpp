@@ -3,6 +3,7 @@
 
 #include "support/TestSupport.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
@@ -211,6 +212,17 @@ TEST(Rip32BadInput, MissingTruncatedAndMalformedImagesNeverCrash)
     // Past the lead-out nothing reads.
     buf.Request(99, 2);
     EXPECT_NE(ReadCDAudioLBA(h, buf.header()), 1u);
+    CloseCDHandle(h);
+
+    // The size comes from the file opened with the image, not from its name at each read: a
+    // data file moved away meanwhile reads on, as libcdio reads the open file.
+    auto moved = discimage::WriteDiscImage(layout, dir / "moved");
+    h = OpenImages({moved.descriptorPath});
+    ASSERT_NE(h, 0u);
+    ASSERT_EQ(rename(moved.binPath.c_str(), (dir / "elsewhere.bin").c_str()), 0);
+    buf.Request(27, 27);
+    EXPECT_EQ(ReadCDAudioLBA(h, buf.header()), 1u);
+    EXPECT_EQ(buf.Data(), discimage::PatternBytes(27, 27));
     CloseCDHandle(h);
 }
 

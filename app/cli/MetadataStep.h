@@ -1,0 +1,65 @@
+// The console ripper's metadata: the disc looked up before the rip, the names the template
+// gives the ripped files, and the tags written into each file once it is closed.
+#pragma once
+
+#include "app/lookup/DiscLookup.h"
+#include "app/lookup/NameTemplate.h"
+#include "app/verify/DiscToc.h"
+
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+
+struct MetadataOptions {
+    bool lookup = false;
+    int release = 1;          // --release N, 1-based
+    std::string nameTemplate; // --name; empty: NameFormat of the settings, else the default
+    lookup::LookupSettings urls;
+    bool cover = false;
+};
+
+// [Lookup] of the settings file; the command line's options are applied afterwards.
+MetadataOptions MetadataOptionsFromSettings();
+
+// The disc as the look-ups ask for it: its audio tracks, ids and lead-out.
+lookup::DiscQuery QueryOf(const verify::DiscToc& toc);
+
+// Looks the disc up, lists the candidates and returns the one --release names; nothing (with a
+// line on err) when no source knows the disc, so the rip goes on with the plain names.
+std::optional<lookup::DiscMetadata>
+LookUpForConsole(const verify::DiscToc& toc, const MetadataOptions& options, FILE* out, FILE* err);
+
+// The front cover of the release from the Cover Art Archive; empty when there is none.
+std::string FetchFrontCover(const lookup::DiscMetadata& disc, const MetadataOptions& options,
+                            FILE* err);
+
+class TrackList;
+
+// The template's name of each listed audio row (key: row number from 1); rows the metadata does
+// not cover keep their plain names.
+struct RowName {
+    std::string folder; // below the output folder, "" for none
+    std::string name;
+    int trackNumber = 0;
+};
+std::map<int, RowName> PlanNames(const TrackList& list, const verify::DiscToc& toc,
+                                 const lookup::DiscMetadata& disc, const std::string& tmpl,
+                                 const std::string& outputFolder);
+
+// What a look-up gave the rip: the names of the rows, the tags of their files, the cover.
+struct Naming {
+    lookup::DiscMetadata disc;
+    int firstTrack = 1;
+    std::map<int, RowName> rows;   // by row number from 1
+    std::string cover;             // JPEG bytes, empty for none
+    std::set<std::string> folders; // where files were written, for cover.jpg
+};
+
+// cover.jpg into every folder that received a file.
+void WriteCoverFiles(const Naming& naming, FILE* err);
+
+// Tags the closed file of the track; a line on err when it cannot.
+void TagRippedFile(const std::string& path, const lookup::DiscMetadata& disc, int trackNumber,
+                   int firstTrack, const std::string& jpegCover, FILE* err);

@@ -1,0 +1,43 @@
+// The Options sheet's second page, "Drive": the drive's read offset in samples (empty: not
+// set) and the AccurateRip drive-offset table to look the drive up in.
+#pragma once
+
+#include "Settings.h"
+
+#include <QString>
+#include <QWidget>
+
+class QLineEdit;
+class QPushButton;
+
+// Why the texts cannot go into the settings file; empty when they can.
+QString DrivePageProblem(const QString& offset, const QString& table);
+
+class CDriveDlg : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit CDriveDlg(QWidget* parent = nullptr);
+
+    // Reads ReadOffset and OffsetTable; writes nothing.
+    void OnInitDialog();
+    // Writes the keys the user changed and makes them current.
+    void Save();
+
+    QString offsetText() const;
+    QString tableText() const;
+    QLineEdit* offsetEdit() const { return offset_; }
+    QLineEdit* tableEdit() const { return table_; }
+    QPushButton* browserButton() const { return browser_; }
+
+public slots:
+    void OnBrowser();
+
+private:
+    QString shownOffset_;
+    QString shownTable_;
+    QLineEdit* offset_ = nullptr;
+    QLineEdit* table_ = nullptr;
+    QPushButton* browser_ = nullptr;
+};
