@@ -44,8 +44,8 @@ struct TrackOutcome {
     std::string status; // "complete", or why not
     std::string file;   // the written file, empty for none
     uint32_t retries = 0;
-    bool secure = false;  // read in secure mode
-    bool inexact = false; // secure mode left suspicious samples
+    bool secure = false;      // read in secure mode
+    bool inexact = false;     // secure mode left suspicious samples
     uint64_t zeroSamples = 0; // outside the disc, filled with zeros
     bool overreadRefused = false;
 };

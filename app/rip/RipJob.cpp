@@ -120,7 +120,8 @@ void StartRipJob(RipJob& job, RipProgress* dialog, const TrackRecord& track,
         return;
     }
     ConfigureDrive(job.drive);
-    if (settings.secure) job.secure = std::make_unique<SecureReader>(job.drive, settings.readOffset.offset);
+    if (settings.secure)
+        job.secure = std::make_unique<SecureReader>(job.drive, settings.readOffset.offset);
     {
         plat::CriticalSectionLock guard(job.lock);
         job.nextFrame = track.startFrame;

@@ -93,7 +93,7 @@ struct RipSettings {
     ReadOffsetSetup readOffset;
     std::string fileDir{};  // folders below the output folder ("a/b"); empty: none
     std::string fileName{}; // the file's name when not the track's; the library cleans both
-    bool secure = false;   // read every stretch until two reads agree (SecureReader)
+    bool secure = false;    // read every stretch until two reads agree (SecureReader)
 };
 
 // How a job went, once both its threads have ended.
