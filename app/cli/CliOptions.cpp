@@ -27,6 +27,9 @@ const char kCliUsage[] =
     "                       two reads agree on every sample (default: Secure in [Drive]); samples\n"
     "                       no two reads agree on are listed as suspicious and the track is\n"
     "                       \"inexact\"\n"
+    "  --test-and-copy      read every track twice, a test pass and the copy, and compare\n"
+    "                       their CRC32s; tracks that differ are \"inexact\" unless secure mode\n"
+    "                       reads them again the same as one of the passes\n"
     "  --verify             rip every track at full speed, check it against AccurateRip (the\n"
     "                       response of --accuraterip FILE, else looked up as with\n"
     "                       --accuraterip-lookup) and read again in secure mode only the tracks\n"
@@ -159,6 +162,8 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
             options.burst = true;
         } else if (arg == "--secure") {
             options.secure = true;
+        } else if (arg == "--test-and-copy") {
+            options.testAndCopy = true;
         } else if (arg == "--overwrite") {
             options.overwrite = true;
         } else if (arg == "--image") {
@@ -240,6 +245,10 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
     }
     if (options.verify.lookup && !options.verify.response.empty()) {
         error = "--accuraterip FILE and --accuraterip-lookup exclude each other";
+        return false;
+    }
+    if (options.testAndCopy && options.verify.verifyOnly) {
+        error = "--test-and-copy writes the copy; --verify-only writes nothing";
         return false;
     }
     if (options.verify.verifyOnly && options.verify.cue) {

@@ -4,6 +4,7 @@
 #include "discimage/DiscImage.h"
 #include "support/TestSupport.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace testsupport;
@@ -99,4 +100,38 @@ TEST(CliSecure, FramesWrongTheSameWayEveryTimePassUnnoticed)
     EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_FALSE(Contains(run.out, "inexact"));
     EXPECT_FALSE(d.Exact(1, "Track 02.wav"));
+}
+
+TEST(CliSecure, TestAndCopyComparesTheCrcsOfTwoWholePasses)
+{
+    Disc clean("");
+    auto same = clean.Rip({"--test-and-copy", "--log"});
+    EXPECT_EQ(same.exitCode, 0) << same.out << same.err;
+    EXPECT_TRUE(Contains(same.out, "Track 02: CRC32 of the passes ")) << same.out;
+    EXPECT_TRUE(Contains(same.out, " (match)\n"));
+    EXPECT_FALSE(Contains(same.out, "(differ)"));
+    EXPECT_TRUE(clean.Exact(0, "Track 01.wav"));
+    EXPECT_TRUE(clean.Exact(1, "Track 02.wav"));
+    bool logged = false;
+    for (const auto& entry : std::filesystem::directory_iterator(clean.out.path()))
+        if (entry.path().extension() == ".log")
+            logged = Contains(ReadFile(entry.path().string()), "complete; CRC32 of the passes ");
+    EXPECT_TRUE(logged);
+
+    // Each read of a flaky frame differs: so do the passes.
+    Disc flaky("flaky 275-280 20\n");
+    auto differ = flaky.Rip({"--test-and-copy"});
+    EXPECT_EQ(differ.exitCode, 1) << differ.out << differ.err;
+    EXPECT_TRUE(Contains(differ.out, "Track 02: inexact: CRC32 of the passes ")) << differ.out;
+    EXPECT_TRUE(Contains(differ.out, " (differ)\n"));
+    EXPECT_FALSE(Contains(differ.out, "Track 01: inexact"));
+    // Secure passes read the true audio both times.
+    auto secure = flaky.Rip({"--test-and-copy", "--secure"});
+    EXPECT_EQ(secure.exitCode, 0) << secure.out << secure.err;
+    EXPECT_FALSE(Contains(secure.out, "inexact")) << secure.out;
+    EXPECT_TRUE(flaky.Exact(1, "Track 02.wav"));
+    EXPECT_EQ(testsupport::Run(
+                  {flaky.folder.program("veltracdrip-cli"), "--test-and-copy", "--verify-only"})
+                  .exitCode,
+              2);
 }
