@@ -113,14 +113,12 @@ bool ParseSwitch(const std::string& text)
     return value == "1" || value == "true" || value == "yes";
 }
 
-void SaveDriveChecks(bool secure, bool verify)
+void SaveSecure(bool secure)
 {
     Settings settings;
     settings.Open(kSettingsFileName);
     settings.Write(kSectionDrive, kKeySecure, secure ? "1" : "0");
-    settings.Write(kSectionDrive, kKeyVerify, verify ? "1" : "0");
     g_settings.secure = secure;
-    g_settings.verify = verify;
 }
 
 void SaveSettings(const std::string& folder, const std::string& encode)

@@ -33,8 +33,8 @@ void SaveSettings(const std::string& folder, const std::string& encode);
 // current.
 void SaveReadOffset(int offset);
 void SaveOffsetTable(const std::string& path);
-// [Drive] Secure and Verify, written as 1 or 0 and made current.
-void SaveDriveChecks(bool secure, bool verify);
+// [Drive] Secure, written as 1 or 0 and made current.
+void SaveSecure(bool secure);
 // A switch's value: "1", "true" or "yes" in any case are on, anything else off.
 bool ParseSwitch(const std::string& text);
 // A ReadOffset value: a whole number of samples within kMaxReadOffset either way.
