@@ -2,13 +2,13 @@
 #include "SecureReport.h"
 
 #include "app/rip/RipCommand.h"
+#include "app/verify/PcmChecksums.h"
 
 #include "CdAudio.h"
 #include "Veltraenc.h"
 
 #include <cstdio>
 #include <unistd.h>
-#include <zlib.h>
 
 namespace
 {
@@ -36,17 +36,17 @@ std::string OutputFileOf(const TrackRecord& record, const RipSettings& settings)
 class CrcTap : public PcmTap
 {
 public:
-    explicit CrcTap(PcmTap* next) : next_(next) {}
+    CrcTap(uint64_t samples, PcmTap* next) : sums_(samples, false, false), next_(next) {}
     void Pcm(const uint8_t* bytes, uint32_t count) override
     {
-        crc_ = crc32(crc_, bytes, count);
+        sums_.Add(bytes, count);
         if (next_) next_->Pcm(bytes, count);
     }
-    uint32_t crc() const { return static_cast<uint32_t>(crc_); }
+    uint32_t crc() const { return sums_.crc32(); }
 
 private:
+    verify::PcmChecksums sums_;
     PcmTap* next_;
-    uLong crc_ = crc32(0, nullptr, 0);
 };
 
 std::string CrcText(uint32_t crc)
@@ -129,7 +129,8 @@ void ConsoleRip::Start(TrackList& list, size_t index)
     }
     if (verified_) settings.tap = verified_->BeginTrack(record);
     if (keepCrcs_) {
-        track.crc = std::make_unique<CrcTap>(settings.tap);
+        track.crc =
+            std::make_unique<CrcTap>(uint64_t{record.length} * CD_SAMPLES_PER_FRAME, settings.tap);
         settings.tap = track.crc.get();
     }
     if ((verified_ || track.named) && !settings.noWrite)
