@@ -41,6 +41,11 @@ extern "C" {
 #define CD_STATUS_RETRY 4
 #define CD_STATUS_ERROR 2
 #define CD_STATUS_NO_DISC 3
+/* ReadCDAudioLBAC2 only: the audio was read, but the drive gave no C2 error pointers. */
+#define CD_STATUS_NO_C2 5
+
+/* C2 error pointers of one frame: one bit per audio byte, most significant bit first. */
+#define CD_C2_BYTES (CD_FRAME_BYTES / 8)
 
 /* ModifyCDParms parameters. */
 #define CD_PARM_TOC_ADDRESS_FORM 36 /* 0 frame numbers, 1 minute-second-frame */
@@ -119,6 +124,14 @@ RIP32_API uint32_t ReadTOC(CDHANDLE handle, CDTocRecord* toc);
 RIP32_API uint32_t ReadCDAudioLBA(CDHANDLE handle, CDSectorHeader* buffer);
 RIP32_API uint32_t ReadCDAudioLBAEx(CDHANDLE handle, CDSectorHeader* buffer,
                                     CDSectorHeader* overlap);
+/* Reads as ReadCDAudioLBA and fills c2 (c2Length bytes, at least frameCount x CD_C2_BYTES)
+ * with the C2 error pointers the drive reports: a set bit marks an audio byte the drive could
+ * not correct. On a device this is MMC READ CD with the C2 error block; a disc image reports the
+ * C2 errors of its fault file's "flaky FRAMES SAMPLES c2" lines. Results: 1 read with C2
+ * pointers; 5 (CD_STATUS_NO_C2) read, but the drive gives no C2 pointers (c2 is zeroed);
+ * 4, 2 and 3 as for ReadCDAudioLBA; 2 also for a null buffer or c2, or c2Length too short. */
+RIP32_API uint32_t ReadCDAudioLBAC2(CDHANDLE handle, CDSectorHeader* buffer, uint8_t* c2,
+                                    uint32_t c2Length);
 /* Fills info with the drive's vendor, model and revision (a disc image: the "drive" line of
  * its fault file). 1 = filled; 0 = no such handle, a null record, or a drive that does not
  * identify itself (info is zeroed then). */

@@ -23,6 +23,21 @@ const char kCliUsage[] =
     "                       VeltraCDRipper.ini)\n"
     "  --jobs N             encode up to N tracks at once, 1 to 16 (default: the processor\n"
     "                       cores, at most 4); the disc is still read one track after another\n"
+    "  --secure             read every stretch of the disc at least twice (up to 16 times) until\n"
+    "                       two reads agree on every sample (default: Secure in [Drive]); samples\n"
+    "                       no two reads agree on are listed as suspicious and the track is\n"
+    "                       \"inexact\"\n"
+    "  --test-and-copy      read every track twice, a test pass and the copy, and compare\n"
+    "                       their CRC32s; tracks that differ are \"inexact\" unless secure mode\n"
+    "                       reads them again the same as one of the passes\n"
+    "  --verify             rip every track at full speed, check it against AccurateRip (the\n"
+    "                       response of --accuraterip FILE, else looked up as with\n"
+    "                       --accuraterip-lookup) and read again in secure mode only the tracks\n"
+    "                       that do not match or that the database does not know (default: Verify\n"
+    "                       in [Drive]); per track \"accurate (confidence N)\", \"accurate after\n"
+    "                       re-read\", \"not in database, secure: exact\", \"NOT accurate, "
+    "secure:\n"
+    "                       exact\" or \"inexact\"\n"
     "  --overwrite          overwrite existing files without asking; without it the question\n"
     "                       is asked on the terminal, and with no terminal the track is skipped\n"
     "  --cue                write a CUE sheet of the ripped tracks, <CDDB disc id>.cue, into\n"
@@ -31,6 +46,15 @@ const char kCliUsage[] =
     "  --accuraterip FILE   verify every ripped audio track against this AccurateRip database\n"
     "                       response (the dBAR-NNN-XXXXXXXX-XXXXXXXX-XXXXXXXX.bin file of the\n"
     "                       disc; nothing is fetched from the network)\n"
+    "  --accuraterip-lookup look the disc up in the AccurateRip database itself and verify every\n"
+    "                       ripped audio track against its response; responses are kept in\n"
+    "                       $XDG_CACHE_HOME/veltracdrip/accuraterip/ so the disc verifies offline\n"
+    "                       next time. A disc the database does not know, or no answer within\n"
+    "                       TimeoutSeconds of [Lookup] (default 10), leaves the rip unverified\n"
+    "  --accuraterip-url URL\n"
+    "                       the database's base URL for --accuraterip-lookup (default:\n"
+    "                       AccurateRipUrl in [Lookup], else\n"
+    "                       http://www.accuraterip.com/accuraterip)\n"
     "  --verify-only        read the tracks and report their checksums (and, with --accuraterip,\n"
     "                       whether they are accurate) without writing audio files\n"
     "  --offset N           the drive's read offset in samples, -5880 to 5880, as the\n"
@@ -60,9 +84,9 @@ const char kCliUsage[] =
     "Files are named after the tracks (\"Track 05.wav\"). Ctrl-C cancels the tracks being ripped;\n"
     "their files keep what was ripped so far. Disc images named in VELTRARIP32_IMAGES (a\n"
     "':'-separated list) come before real drives. The exit status is 0 when every track was\n"
-    "ripped, 1 when one or more were not, 2 for a bad command line, an unusable format or an\n"
-    "AccurateRip response that cannot be used for the disc, 3 when every track was ripped but\n"
-    "one or more audio tracks did not match the AccurateRip response.\n";
+    "ripped, 1 when one or more were not or were inexact, 2 for a bad command line, an unusable\n"
+    "format or an AccurateRip response that cannot be used for the disc, 3 when every track was\n"
+    "ripped but one or more audio tracks did not match the AccurateRip response.\n";
 
 namespace
 {
@@ -134,6 +158,12 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
             return true;
         } else if (arg == "--list") {
             options.listOnly = true;
+        } else if (arg == "--verify") {
+            options.burst = true;
+        } else if (arg == "--secure") {
+            options.secure = true;
+        } else if (arg == "--test-and-copy") {
+            options.testAndCopy = true;
         } else if (arg == "--overwrite") {
             options.overwrite = true;
         } else if (arg == "--image") {
@@ -171,6 +201,10 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
             options.findOffset = true;
         } else if (arg == "--save") {
             options.save = true;
+        } else if (arg == "--accuraterip-lookup") {
+            options.verify.lookup = true;
+        } else if (arg == "--accuraterip-url") {
+            ok = value(options.verify.lookupUrl) && !options.verify.lookupUrl.empty();
         } else if (arg == "--accuraterip") {
             ok = value(options.verify.response) && !options.verify.response.empty();
         } else if (arg == "--lookup") {
@@ -207,6 +241,14 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
     }
     if (options.save && !options.findOffset) {
         error = "--save stores the offset --find-offset finds";
+        return false;
+    }
+    if (options.verify.lookup && !options.verify.response.empty()) {
+        error = "--accuraterip FILE and --accuraterip-lookup exclude each other";
+        return false;
+    }
+    if (options.testAndCopy && options.verify.verifyOnly) {
+        error = "--test-and-copy writes the copy; --verify-only writes nothing";
         return false;
     }
     if (options.verify.verifyOnly && options.verify.cue) {

@@ -25,7 +25,10 @@ struct CliOptions {
     bool overwrite = false;
     bool help = false;
     bool version = false;
-    int jobs = 1; // --jobs: tracks encoded at once
+    int jobs = 1;             // --jobs: tracks encoded at once
+    bool secure = false;      // --secure, else Secure in [Drive]
+    bool burst = false;       // --verify, else Verify in [Drive]
+    bool testAndCopy = false; // --test-and-copy: two whole passes, CRC32s compared
     VerifyOptions verify;
     std::optional<int> offset; // --offset: the drive's read offset in samples
     bool overread = false;     // --overread: ask the drive for the lead-in and lead-out

@@ -1,6 +1,8 @@
 #include "ConsoleRip.h"
+#include "SecureReport.h"
 
 #include "app/rip/RipCommand.h"
+#include "app/verify/PcmChecksums.h"
 
 #include "CdAudio.h"
 #include "Veltraenc.h"
@@ -30,6 +32,30 @@ std::string OutputFileOf(const TrackRecord& record, const RipSettings& settings)
     return ok ? path : std::string();
 }
 
+// The CRC32 of a track's audio on its way to the encoder, passed on to the verifier's tap.
+class CrcTap : public PcmTap
+{
+public:
+    CrcTap(uint64_t samples, PcmTap* next) : sums_(samples, false, false), next_(next) {}
+    void Pcm(const uint8_t* bytes, uint32_t count) override
+    {
+        sums_.Add(bytes, count);
+        if (next_) next_->Pcm(bytes, count);
+    }
+    uint32_t crc() const { return sums_.crc32(); }
+
+private:
+    verify::PcmChecksums sums_;
+    PcmTap* next_;
+};
+
+std::string CrcText(uint32_t crc)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", crc);
+    return text;
+}
+
 } // namespace
 
 struct ConsoleRip::Track {
@@ -44,6 +70,7 @@ struct ConsoleRip::Track {
     ConsoleProgress progress;       // outlives the job: its threads use it until they end
     RipJob job;
     std::string file;
+    std::unique_ptr<CrcTap> crc; // test and copy only
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
 };
 
@@ -101,6 +128,11 @@ void ConsoleRip::Start(TrackList& list, size_t index)
         }
     }
     if (verified_) settings.tap = verified_->BeginTrack(record);
+    if (keepCrcs_) {
+        track.crc =
+            std::make_unique<CrcTap>(uint64_t{record.length} * CD_SAMPLES_PER_FRAME, settings.tap);
+        settings.tap = track.crc.get();
+    }
     if ((verified_ || track.named) && !settings.noWrite)
         track.file = OutputFileOf(record, settings);
     StartRipJob(track.job, &track.progress, record, settings);
@@ -183,15 +215,46 @@ void ConsoleRip::FinishOldest(TrackList& list)
     } else {
         reasons_[number] = reason.empty() ? "not ripped" : reason;
     }
+    std::string inexact, passes;
+    if (result == RipResult::Finished && report.suspiciousCount > 0)
+        inexact = "inexact: " + std::to_string(report.suspiciousCount) + " suspicious samples at " +
+                  SuspiciousText(report.suspicious, row.record.startFrame);
+    if (result == RipResult::Finished && track.crc) {
+        const uint32_t crc = track.crc->crc();
+        crcs_[number] = crc;
+        if (earlier_) {
+            // A track whose test pass failed has nothing to vouch for its copy.
+            bool match = false;
+            if (const auto it = earlier_->find(number); it != earlier_->end()) {
+                for (uint32_t e : it->second) {
+                    passes += CrcText(e) + ", ";
+                    match = match || e == crc;
+                }
+            }
+            passes =
+                "CRC32 of the passes " + passes + CrcText(crc) + (match ? " (match)" : " (differ)");
+            std::printf("%s: %s\n", row.record.name, passes.c_str());
+            if (!match && inexact.empty()) inexact = "inexact: " + passes;
+        }
+    }
+    if (!inexact.empty()) {
+        inexact_[number] = inexact;
+        std::printf("%s: %s\n", row.record.name, inexact.c_str());
+    }
     if (verified_) {
         TrackOutcome outcome;
         outcome.finished = result == RipResult::Finished;
-        outcome.status = outcome.finished ? "complete" : reasons_[number];
+        outcome.status = !outcome.finished  ? reasons_[number]
+                         : !inexact.empty() ? inexact
+                         : passes.empty()   ? "complete"
+                                            : "complete; " + passes;
         // A declined or unopened file was never written.
         if (!track.progress.declined() && !track.progress.openFailed()) outcome.file = track.file;
         outcome.retries = report.retries;
         outcome.zeroSamples = report.zeroSamples;
         outcome.overreadRefused = report.overreadRefused;
+        outcome.secure = settings_.secure;
+        outcome.inexact = !inexact.empty();
         verified_->EndTrack(row.record, outcome);
     }
     inFlight_.pop_front();

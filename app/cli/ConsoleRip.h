@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class ConsoleRip
 {
@@ -26,6 +27,15 @@ public:
     // Names and tags the files after a look-up; null (the default) keeps the plain names.
     void SetNaming(Naming* naming) { naming_ = naming; }
 
+    // Test and copy: the CRC32 of every track's audio is kept (crcs()), and, given the CRC32s
+    // of earlier passes by row, a finished track none of them matches is "inexact".
+    void KeepCrcs(const std::map<int, std::vector<uint32_t>>* earlier)
+    {
+        keepCrcs_ = true;
+        earlier_ = earlier;
+    }
+    const std::map<int, uint32_t>& crcs() const { return crcs_; }
+
     // Rips every ticked row, top to bottom, and marks the finished ones "complete". With no
     // ticked row it prints the rip command's message. Rows are numbered from `firstRow` (0 for
     // the hidden track before track 1).
@@ -33,6 +43,8 @@ public:
 
     // Why a row (by its number) was not ripped.
     const std::map<int, std::string>& reasons() const { return reasons_; }
+    // Rows (1-based) ripped whole in secure mode with suspicious samples, and where they are.
+    const std::map<int, std::string>& inexact() const { return inexact_; }
 
 private:
     struct Track;
@@ -57,4 +69,8 @@ private:
     bool cancelled_ = false;
     std::deque<std::unique_ptr<Track>> inFlight_;
     std::map<int, std::string> reasons_;
+    std::map<int, std::string> inexact_;
+    bool keepCrcs_ = false;
+    const std::map<int, std::vector<uint32_t>>* earlier_ = nullptr;
+    std::map<int, uint32_t> crcs_;
 };

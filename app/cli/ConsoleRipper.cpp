@@ -10,6 +10,7 @@
 #include "app/cd/Toc.h"
 #include "app/rip/RipCommand.h"
 #include "app/shell/CurrentSettings.h"
+#include "app/shell/LookupSettingsFile.h"
 #include "app/verify/DiscToc.h"
 #include "app/verify/ReadOffsetChoice.h"
 
@@ -17,13 +18,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -237,6 +241,103 @@ int ReportFailures(const TrackList& list, const ConsoleRip& rip)
     return failed;
 }
 
+// The [Lookup] settings of the online AccurateRip lookup; the command line's URL wins.
+void ApplyLookupSettings(VerifyOptions& verify)
+{
+    const LookupFileSettings file = ReadLookupSettings();
+    if (verify.lookupUrl.empty()) verify.lookupUrl = file.accurateRipUrl;
+    verify.timeoutSeconds = file.timeoutSeconds;
+}
+
+// --verify: reads the tracks of the burst rip that did not match again in secure mode; the
+// number of them that failed or came out inexact.
+int Reread(TrackList& list, const RipSettings& burst, VerifiedRip& verified,
+           const CliOptions& options)
+{
+    const std::vector<uint32_t> starts = verified.TracksToReread();
+    if (starts.empty()) return 0;
+    std::vector<bool> ticked(list.size());
+    for (size_t i = 0; i < list.size(); ++i) {
+        TrackRow& row = list.row(i);
+        ticked[i] = row.checked;
+        row.checked = row.checked && std::find(starts.begin(), starts.end(),
+                                               row.record.startFrame) != starts.end();
+        if (row.checked)
+            std::printf("%s: no AccurateRip match in the burst rip; reading it again in secure "
+                        "mode\n",
+                        row.record.name);
+    }
+    std::fflush(stdout);
+    RipSettings settings = burst;
+    settings.secure = true;
+    // The burst rip's own files are replaced.
+    ConsoleRip again(settings, ConsoleProgress::Overwrite::Yes, &verified, g_drive.handle,
+                     options.jobs, &Interrupted);
+    again.Run(list);
+    int failed = static_cast<int>(again.reasons().size() + again.inexact().size());
+    for (const auto& [row, reason] : again.reasons())
+        std::fprintf(stderr, "%s: not ripped again: %s\n", list.row(row - 1).name.c_str(),
+                     reason.c_str());
+    for (size_t i = 0; i < list.size(); ++i)
+        list.row(i).checked = ticked[i];
+    return failed;
+}
+
+// Test and copy, first pass: every ticked track read whole and its CRC32 kept; no file
+// written. The CRC32s by row.
+std::map<int, std::vector<uint32_t>> TestPass(TrackList& list, RipSettings settings, int jobs)
+{
+    std::printf("Test pass: reading the tracks once without writing them\n");
+    std::fflush(stdout);
+    settings.encoderType = XT_ENCODER_WAV;
+    settings.noWrite = true;
+    ConsoleRip test(settings, ConsoleProgress::Overwrite::Yes, nullptr, g_drive.handle, jobs,
+                    &Interrupted);
+    test.KeepCrcs(nullptr);
+    test.Run(list);
+    for (size_t i = 0; i < list.size(); ++i)
+        list.row(i).status.clear();
+    std::map<int, std::vector<uint32_t>> crcs;
+    for (const auto& [row, crc] : test.crcs())
+        crcs[row].push_back(crc);
+    std::printf("Copy pass\n");
+    std::fflush(stdout);
+    return crcs;
+}
+
+// Test and copy in secure mode: the tracks whose passes differ are read once more; a read
+// equal to one of the passes settles them. The number still inexact or not ripped.
+int Reconcile(TrackList& list, const RipSettings& settings, VerifiedRip* verified, Naming* naming,
+              const ConsoleRip& copy, std::map<int, std::vector<uint32_t>> crcs,
+              const CliOptions& options)
+{
+    if (copy.inexact().empty()) return 0;
+    std::vector<bool> ticked(list.size());
+    for (size_t i = 0; i < list.size(); ++i) {
+        TrackRow& row = list.row(i);
+        ticked[i] = row.checked;
+        const int number = static_cast<int>(i + 1);
+        row.checked = copy.inexact().count(number) > 0;
+        if (!row.checked) continue;
+        if (auto it = copy.crcs().find(number); it != copy.crcs().end())
+            crcs[number].push_back(it->second);
+        std::printf("%s: reading it again in secure mode to settle the passes\n", row.record.name);
+    }
+    std::fflush(stdout);
+    ConsoleRip again(settings, ConsoleProgress::Overwrite::Yes, verified, g_drive.handle,
+                     options.jobs, &Interrupted);
+    again.SetNaming(naming);
+    again.KeepCrcs(&crcs);
+    again.Run(list);
+    const int failed = static_cast<int>(again.reasons().size() + again.inexact().size());
+    for (const auto& [row, reason] : again.reasons())
+        std::fprintf(stderr, "%s: not ripped again: %s\n", list.row(row - 1).name.c_str(),
+                     reason.c_str());
+    for (size_t i = 0; i < list.size(); ++i)
+        list.row(i).checked = ticked[i];
+    return failed;
+}
+
 } // namespace
 
 int RunConsoleRipper(int argc, char** argv)
@@ -291,8 +392,16 @@ int RunConsoleRipper(int argc, char** argv)
     std::string offsetText = verify::ReadOffsetText(offset);
     if (offset.offset != 0 && options.overread)
         offsetText += ", overreading into lead-in and lead-out";
+    settings.secure = options.secure || g_settings.secure;
+    // Burst then verify: the first pass is a plain one; secure mode is its re-read.
+    options.verify.burst = options.burst || g_settings.verify;
+    if (options.verify.burst) {
+        settings.secure = false;
+        if (options.verify.response.empty()) options.verify.lookup = true;
+    }
 
     std::unique_ptr<VerifiedRip> verified;
+    if (options.verify.lookup) ApplyLookupSettings(options.verify);
     if (options.verify.Active()) {
         verified = std::make_unique<VerifiedRip>(options.verify);
         if (!verified->Prepare(g_drive.tocA, error)) return Fail(2, error);
@@ -305,22 +414,32 @@ int RunConsoleRipper(int argc, char** argv)
     if (options.verify.verifyOnly)
         std::printf("Reading the tracks to verify them; no audio file is written\n");
     else
-        std::printf("Ripping to %s as %s\n", settings.outputFolder.c_str(),
-                    FormatName(settings.encoderType));
+        std::printf("Ripping to %s as %s%s\n", settings.outputFolder.c_str(),
+                    FormatName(settings.encoderType), settings.secure ? " in secure mode" : "");
     if (offset.offset != 0) std::printf("Read offset: %s\n", offsetText.c_str());
     std::fflush(stdout);
     const auto overwrite =
         options.overwrite ? ConsoleProgress::Overwrite::Yes : ConsoleProgress::Overwrite::Ask;
     int failed = 0;
     if (options.rows.count(0)) failed += RipHiddenTrack(list, settings, overwrite, options.jobs);
+    std::map<int, std::vector<uint32_t>> passCrcs;
+    if (options.testAndCopy && options.rows != std::set<int>{0})
+        passCrcs = TestPass(list, settings, options.jobs);
     ConsoleRip rip(settings, overwrite, verified.get(), g_drive.handle, options.jobs, &Interrupted);
     rip.SetNaming(naming.get());
+    if (options.testAndCopy) rip.KeepCrcs(&passCrcs);
     // Only the hidden track named: nothing else to rip.
     if (options.rows != std::set<int>{0}) rip.Run(list);
     std::signal(SIGINT, SIG_DFL);
     if (naming) WriteCoverFiles(*naming, stderr);
 
     failed += ReportFailures(list, rip);
+    if (options.testAndCopy && settings.secure && !Interrupted())
+        failed += Reconcile(list, settings, verified.get(), naming.get(), rip, passCrcs, options);
+    else
+        failed += static_cast<int>(rip.inexact().size());
+    if (verified && options.verify.burst && !Interrupted())
+        failed += Reread(list, settings, *verified, options);
     if (verified) {
         RipContext context;
         context.drive = OpenedDriveName(g_drive);

@@ -1,9 +1,11 @@
 #include "VerifiedRip.h"
 
 #include "app/rip/SectorRing.h"
+#include "app/verify/AccurateRipLookup.h"
 #include "app/verify/CueSheet.h"
 #include "app/verify/RipLog.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -68,6 +70,8 @@ struct VerifiedRip::Track {
     TrackOutcome outcome;
     bool ended = false;
     verify::ArMatch match;
+    bool reread = false;        // --verify: read again in secure mode
+    verify::ArMatch burstMatch; // what the burst rip found before
 
     Track(const TrackRecord& r, const verify::TocTrack* t, uint64_t samples, bool first, bool last)
         : record(r), toc(t ? *t : verify::TocTrack{}), known(t != nullptr),
@@ -93,6 +97,10 @@ bool VerifiedRip::Prepare(const CDTocRecord& record, std::string& error)
     freedb_ = verify::FreedbDiscId(*toc_);
     musicBrainz_ = verify::MusicBrainzDiscId(*toc_);
     accurateRip_ = verify::AccurateRipId(*toc_);
+    if (options_.lookup) {
+        LookUp();
+        return true;
+    }
     if (options_.response.empty()) return true;
     if (!accurateRip_) {
         error = "the disc has no audio track to verify";
@@ -105,7 +113,29 @@ bool VerifiedRip::Prepare(const CDTocRecord& record, std::string& error)
                 accurateRip_->Name() + ")";
         return false;
     }
+    verifying_ = true;
+    responseName_ = options_.response;
     return true;
+}
+
+void VerifiedRip::LookUp()
+{
+    if (!accurateRip_) {
+        lookupLine_ = "no audio track to look up; the rip goes on unverified";
+        return;
+    }
+    verify::ArLookupSettings settings;
+    if (!options_.lookupUrl.empty()) settings.baseUrl = options_.lookupUrl;
+    settings.timeoutSeconds = options_.timeoutSeconds;
+    verify::ArLookupResult found = verify::LookUpAccurateRip(*accurateRip_, settings);
+    lookupLine_ = found.message;
+    if (!found.found()) {
+        lookupLine_ += "; the rip goes on unverified";
+        return;
+    }
+    response_ = std::move(found.response);
+    verifying_ = true;
+    responseName_ = found.fromCache ? "cached " + accurateRip_->Name() + ".bin" : found.url;
 }
 
 void VerifiedRip::PrintDisc(std::FILE* out) const
@@ -115,8 +145,9 @@ void VerifiedRip::PrintDisc(std::FILE* out) const
     std::fprintf(out, "CDDB disc id: %s\nMusicBrainz disc id: %s\nAccurateRip disc id: %s\n",
                  freedb, musicBrainz_.empty() ? "(none)" : musicBrainz_.c_str(),
                  accurateRip_ ? accurateRip_->Name().c_str() : "(none: no audio track)");
-    if (!options_.response.empty())
-        std::fprintf(out, "AccurateRip response: %s (%zu %s)\n", options_.response.c_str(),
+    if (!lookupLine_.empty()) std::fprintf(out, "AccurateRip lookup: %s\n", lookupLine_.c_str());
+    if (verifying_)
+        std::fprintf(out, "AccurateRip response: %s (%zu %s)\n", responseName_.c_str(),
                      response_.blocks.size(), response_.blocks.size() == 1 ? "block" : "blocks");
     std::fflush(out);
 }
@@ -126,9 +157,21 @@ PcmTap* VerifiedRip::BeginTrack(const TrackRecord& record)
     const verify::TocTrack* t = toc_ ? toc_->AtFrame(record.startFrame) : nullptr;
     const bool audio = t && !t->data;
     const uint64_t samples = uint64_t{record.length} * verify::kSamplesPerFrame;
+    // A second read of a track (--verify) takes the first one's place.
+    bool reread = false;
+    verify::ArMatch burstMatch;
+    for (auto it = tracks_.begin(); it != tracks_.end(); ++it) {
+        if ((*it)->record.startFrame != record.startFrame || !(*it)->ended) continue;
+        reread = true;
+        burstMatch = (*it)->match;
+        tracks_.erase(it);
+        break;
+    }
     tracks_.push_back(std::make_unique<Track>(record, t, samples,
                                               audio && toc_->IsFirstAudioTrack(t->number),
                                               audio && toc_->IsLastAudioTrack(t->number)));
+    tracks_.back()->reread = reread;
+    tracks_.back()->burstMatch = burstMatch;
     return &tracks_.back()->tap;
 }
 
@@ -139,16 +182,48 @@ void VerifiedRip::EndTrack(const TrackRecord& record, const TrackOutcome& outcom
         if (t.record.startFrame != record.startFrame || t.ended) continue;
         t.outcome = outcome;
         t.ended = true;
-        if (t.Checked() && t.Audio() && !options_.response.empty())
+        if (t.Checked() && t.Audio() && verifying_)
             t.match = verify::MatchTrack(response_, verify::AccurateRipSlot(*toc_, t.toc.number),
                                          t.sums.accurateRipV1(), t.sums.accurateRipV2());
         return;
     }
 }
 
+std::vector<uint32_t> VerifiedRip::TracksToReread() const
+{
+    std::vector<uint32_t> starts;
+    for (const auto& t : tracks_)
+        if (t->Checked() && t->Audio() && t->outcome.finished && !t->reread &&
+            t->match.verdict != verify::ArVerdict::Accurate)
+            starts.push_back(t->record.startFrame);
+    return starts;
+}
+
+std::string VerifiedRip::BurstResultOf(const Track& t) const
+{
+    const bool accurate = t.match.verdict == verify::ArVerdict::Accurate;
+    if (!t.reread) {
+        if (!accurate) return {};
+        return "accurate (confidence " +
+               std::to_string(std::max(t.match.v1Confidence, t.match.v2Confidence)) + ")";
+    }
+    if (t.outcome.inexact) return "inexact";
+    if (accurate) return "accurate after re-read";
+    if (t.match.verdict == verify::ArVerdict::NotInDatabase)
+        return "not in database, secure: exact";
+    return "NOT accurate, secure: exact";
+}
+
+std::string VerifiedRip::BurstResult(const TrackRecord& record) const
+{
+    for (const auto& t : tracks_)
+        if (t->record.startFrame == record.startFrame) return BurstResultOf(*t);
+    return {};
+}
+
 bool VerifiedRip::AllAccurate() const
 {
-    if (options_.response.empty()) return true;
+    if (!verifying_) return true;
     for (const auto& t : tracks_)
         if (t->Checked() && t->Audio() && t->match.verdict != verify::ArVerdict::Accurate)
             return false;
@@ -232,10 +307,9 @@ std::string VerifiedRip::LogText(const RipContext& context) const
                  {"MusicBrainz disc id", musicBrainz_.empty() ? "(none)" : musicBrainz_},
                  {"AccurateRip disc id", accurateRip_ ? accurateRip_->Name() : "(none)"},
                  {"AccurateRip response",
-                  options_.response.empty()
-                      ? "none given"
-                      : options_.response + " (" + std::to_string(response_.blocks.size()) +
-                            (response_.blocks.size() == 1 ? " block)" : " blocks)")}};
+                  !verifying_ ? (lookupLine_.empty() ? "none given" : "lookup: " + lookupLine_)
+                              : responseName_ + " (" + std::to_string(response_.blocks.size()) +
+                                    (response_.blocks.size() == 1 ? " block)" : " blocks)")}};
     for (const auto& t : tracks_) {
         verify::LogTrack l;
         l.number = t->known ? t->toc.number : 0;
@@ -253,10 +327,15 @@ std::string VerifiedRip::LogText(const RipContext& context) const
         l.crc32WithoutNullSamples = t->sums.crc32WithoutNullSamples();
         l.accurateRipV1 = t->sums.accurateRipV1();
         l.accurateRipV2 = t->sums.accurateRipV2();
-        if (!options_.response.empty() && !l.data) {
+        if (verifying_ && !l.data) {
             l.verification = l.checksums ? verify::MatchText(t->match)
                                          : "not checked: the track was not read whole";
             l.accurate = l.checksums && t->match.verdict == verify::ArVerdict::Accurate;
+        }
+        if (options_.burst && t->Audio() && t->Checked()) {
+            const std::string word = BurstResultOf(*t);
+            l.status += t->reread ? "; burst rip did not match, read again in secure mode: " + word
+                                  : "; burst rip: " + word;
         }
         info.tracks.push_back(l);
     }
@@ -277,16 +356,19 @@ void VerifiedRip::PrintReport(std::FILE* out) const
         if (t->Audio()) {
             std::fprintf(out, "  AccurateRip v1 %s  v2 %s", Hex(t->sums.accurateRipV1()).c_str(),
                          Hex(t->sums.accurateRipV2()).c_str());
-            if (!options_.response.empty()) {
+            if (verifying_) {
                 std::fprintf(out, "  %s", verify::MatchText(t->match).c_str());
                 ++checked;
                 if (t->match.verdict == verify::ArVerdict::Accurate) ++accurate;
             }
+            if (options_.burst) {
+                const std::string word = BurstResultOf(*t);
+                if (!word.empty()) std::fprintf(out, "  => %s", word.c_str());
+            }
         }
         std::fprintf(out, "\n");
     }
-    if (!options_.response.empty())
-        std::fprintf(out, "%d of %d tracks accurate\n", accurate, checked);
+    if (verifying_) std::fprintf(out, "%d of %d tracks accurate\n", accurate, checked);
 }
 
 bool VerifiedRip::WriteCueSheet(const std::string& folder, std::FILE* out, std::string& error) const

@@ -3,6 +3,7 @@
 // drive's read offset corrected when one is set.
 #include "OffsetReader.h"
 #include "RipJob.h"
+#include "SecureReader.h"
 
 #include "platform/DebugTrace.h"
 
@@ -69,6 +70,11 @@ uint32_t Read(RipJob& job, SectorBuffer& current, SectorBuffer& reference, int64
     cur->bytesReturned = 0;
     cur->dataOffset = 0;
 
+    if (job.secure) {
+        uint32_t status = job.secure->Read(cur->startFrame, frames, current.data());
+        if (status == CD_STATUS_OK) cur->bytesReturned = frames * kFrameBytes;
+        return status;
+    }
     uint32_t status = ReadCDAudioLBA(job.drive, cur);
     if (status == CD_STATUS_RETRY) {
         job.retries.fetch_add(1);

@@ -21,7 +21,8 @@ void RipCommand(TrackList& list, RipFrontEnd& frontEnd, CDHANDLE drive)
         PrepareRow(list, i);
         // Released (after both its threads have ended) before the next row starts.
         RipJob job(drive);
-        if (frontEnd.RunTrack(row.record, job) == RipResult::Finished) row.status = kCompleteStatus;
+        if (frontEnd.RunTrack(row.record, job) == RipResult::Finished)
+            row.status = frontEnd.FinishedStatus();
     }
     if (!any) frontEnd.ShowMessage(kNoSelectionText);
 }

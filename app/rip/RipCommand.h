@@ -10,6 +10,7 @@
 constexpr const char kNoSelectionText[] = "You must select one Item to operate it!";
 constexpr const char kCompleteStatus[] = "complete";
 constexpr const char kDataTrackStatus[] = "data track";
+constexpr const char kInexactStatus[] = "inexact";
 
 // What the rip command needs from the program around it.
 class RipFrontEnd
@@ -26,6 +27,9 @@ public:
     // Whether ticked data tracks are handed to RunTrack; otherwise they are passed over (their
     // sectors are no audio) and their status says so.
     virtual bool RipsDataTracks() const { return false; }
+    // The status of the track RunTrack last finished: "complete", or what the front end knows
+    // better (secure mode's "inexact").
+    virtual const char* FinishedStatus() const { return kCompleteStatus; }
 };
 
 // Rips from `drive`; the rip command creates and releases every job.

@@ -1,5 +1,6 @@
 #include "RipJob.h"
 
+#include "SecureReader.h"
 #include "StreamOptions.h"
 
 #include "platform/DebugTrace.h"
@@ -119,6 +120,8 @@ void StartRipJob(RipJob& job, RipProgress* dialog, const TrackRecord& track,
         return;
     }
     ConfigureDrive(job.drive);
+    if (settings.secure)
+        job.secure = std::make_unique<SecureReader>(job.drive, settings.readOffset.offset);
     {
         plat::CriticalSectionLock guard(job.lock);
         job.nextFrame = track.startFrame;
@@ -171,5 +174,11 @@ RipReport FinishRipJob(RipJob& job)
     report.encoderFailed = job.initFailed.load() != 0;
     report.zeroSamples = job.zeroSamples.load();
     report.overreadRefused = job.overreadRefused.load() != 0;
+    // The reader has ended: its secure reader is no longer written.
+    if (job.secure) {
+        report.suspicious = job.secure->suspicious();
+        report.suspiciousCount = job.secure->suspiciousCount();
+        report.secureReads = job.secure->reads();
+    }
     return report;
 }

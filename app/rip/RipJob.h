@@ -4,6 +4,7 @@
 
 #include "RipProgress.h"
 #include "SectorRing.h"
+#include "SecureReader.h"
 
 #include "app/cd/TrackRecord.h"
 #include "platform/CriticalSection.h"
@@ -15,7 +16,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 // Sees every piece of PCM on its way to the encoder library, on the encoder thread (the
 // console ripper checksums the audio there, so no second read is needed).
@@ -78,6 +81,8 @@ struct RipJob {
     // drive refused to read there when asked to overread.
     std::atomic<uint64_t> zeroSamples{0};
     std::atomic<int32_t> overreadRefused{0};
+    // Secure mode: the reader reads through it; null for a plain rip.
+    std::unique_ptr<SecureReader> secure;
 };
 
 struct RipSettings {
@@ -88,6 +93,7 @@ struct RipSettings {
     ReadOffsetSetup readOffset;
     std::string fileDir{};  // folders below the output folder ("a/b"); empty: none
     std::string fileName{}; // the file's name when not the track's; the library cleans both
+    bool secure = false;    // read every stretch until two reads agree (SecureReader)
 };
 
 // How a job went, once both its threads have ended.
@@ -98,6 +104,11 @@ struct RipReport {
     bool encoderFailed = false;   // the stream could not be started
     uint64_t zeroSamples = 0;     // samples outside the disc, filled with zeros
     bool overreadRefused = false; // the drive would not read into the lead-in or lead-out
+    // Secure mode: runs of disc samples no two reads agreed on (the first
+    // SecureReader::kMaxRuns), their count in samples, and the drive's reads of audio.
+    std::vector<SecureReader::Run> suspicious;
+    uint64_t suspiciousCount = 0;
+    uint64_t secureReads = 0;
 };
 
 // Fixed values of every rip.

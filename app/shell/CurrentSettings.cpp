@@ -6,6 +6,7 @@
 #include "platform/DebugTrace.h"
 #include "platform/ModulePath.h"
 
+#include <cctype>
 #include <cstring>
 
 CurrentSettings g_settings;
@@ -61,6 +62,12 @@ void LoadSettings()
     if (offset[0] && !g_settings.readOffset)
         plat::DebugTrace("ReadOffset in the settings file is not a read offset: %s", offset);
     g_settings.offsetTable = table;
+    char secure[16] = {};
+    char verify[16] = {};
+    settings.Read(kSectionDrive, kKeySecure, "", secure, sizeof secure);
+    settings.Read(kSectionDrive, kKeyVerify, "", verify, sizeof verify);
+    g_settings.secure = ParseSwitch(secure);
+    g_settings.verify = ParseSwitch(verify);
 
     OpenDrive();
 }
@@ -96,6 +103,22 @@ void SaveOffsetTable(const std::string& path)
     settings.Open(kSettingsFileName);
     settings.Write(kSectionDrive, kKeyOffsetTable, path.c_str());
     g_settings.offsetTable = path;
+}
+
+bool ParseSwitch(const std::string& text)
+{
+    std::string value = text;
+    for (char& c : value)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return value == "1" || value == "true" || value == "yes";
+}
+
+void SaveSecure(bool secure)
+{
+    Settings settings;
+    settings.Open(kSettingsFileName);
+    settings.Write(kSectionDrive, kKeySecure, secure ? "1" : "0");
+    g_settings.secure = secure;
 }
 
 void SaveSettings(const std::string& folder, const std::string& encode)

@@ -16,6 +16,8 @@ struct CurrentSettings {
     bool pathTooLong = false;
     std::optional<int> readOffset; // [Drive] ReadOffset, when it is set
     std::string offsetTable;       // [Drive] OffsetTable, the drive-offset table's path
+    bool secure = false;           // [Drive] Secure: read until two reads agree
+    bool verify = false;           // [Drive] Verify: burst, AccurateRip, secure re-reads
 };
 
 extern CurrentSettings g_settings;
@@ -31,6 +33,10 @@ void SaveSettings(const std::string& folder, const std::string& encode);
 // current.
 void SaveReadOffset(int offset);
 void SaveOffsetTable(const std::string& path);
+// [Drive] Secure, written as 1 or 0 and made current.
+void SaveSecure(bool secure);
+// A switch's value: "1", "true" or "yes" in any case are on, anything else off.
+bool ParseSwitch(const std::string& text);
 // A ReadOffset value: a whole number of samples within kMaxReadOffset either way.
 std::optional<int> ParseReadOffset(const std::string& text);
 

@@ -4,6 +4,7 @@
 
 #include "app/controls/DialogUnits.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -21,6 +22,7 @@ constexpr QRect kOffsetNoteRect(80, 24, 115, 17);
 constexpr QRect kTableLabelRect(14, 51, 120, 8);
 constexpr QRect kTableEditRect(14, 63, 141, 17);
 constexpr QRect kBrowserRect(157, 62, 38, 17);
+constexpr QRect kSecureRect(14, 85, 181, 10);
 
 } // namespace
 
@@ -58,6 +60,8 @@ CDriveDlg::CDriveDlg(QWidget* parent) : QWidget(parent)
     browser_->setGeometry(MapDialogRect(kBrowserRect, base));
     browser_->setAutoDefault(false);
     connect(browser_, &QPushButton::clicked, this, &CDriveDlg::OnBrowser);
+    secure_ = new QCheckBox(QStringLiteral("Secure (read until two reads agree)"), this);
+    secure_->setGeometry(MapDialogRect(kSecureRect, base));
 }
 
 void CDriveDlg::OnInitDialog()
@@ -72,6 +76,10 @@ void CDriveDlg::OnInitDialog()
     shownTable_ = QFile::decodeName(QByteArray(table));
     offset_->setText(shownOffset_);
     table_->setText(shownTable_);
+    char secure[16] = {};
+    settings.Read(kSectionDrive, kKeySecure, "", secure, sizeof secure);
+    shownSecure_ = ParseSwitch(secure);
+    secure_->setChecked(shownSecure_);
 }
 
 QString CDriveDlg::offsetText() const
@@ -98,6 +106,7 @@ void CDriveDlg::Save()
         }
     }
     if (tableText() != shownTable_) SaveOffsetTable(QFile::encodeName(tableText()).toStdString());
+    if (secure_->isChecked() != shownSecure_) SaveSecure(secure_->isChecked());
 }
 
 void CDriveDlg::OnBrowser()

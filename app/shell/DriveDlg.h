@@ -1,5 +1,5 @@
 // The Options sheet's second page, "Drive": the drive's read offset in samples (empty: not
-// set) and the AccurateRip drive-offset table to look the drive up in.
+// set), the AccurateRip drive-offset table to look the drive up in, and secure mode.
 #pragma once
 
 #include "Settings.h"
@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 
+class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
@@ -20,7 +21,7 @@ class CDriveDlg : public QWidget
 public:
     explicit CDriveDlg(QWidget* parent = nullptr);
 
-    // Reads ReadOffset and OffsetTable; writes nothing.
+    // Reads ReadOffset, OffsetTable and Secure; writes nothing.
     void OnInitDialog();
     // Writes the keys the user changed and makes them current.
     void Save();
@@ -30,6 +31,7 @@ public:
     QLineEdit* offsetEdit() const { return offset_; }
     QLineEdit* tableEdit() const { return table_; }
     QPushButton* browserButton() const { return browser_; }
+    QCheckBox* secureBox() const { return secure_; }
 
 public slots:
     void OnBrowser();
@@ -40,4 +42,6 @@ private:
     QLineEdit* offset_ = nullptr;
     QLineEdit* table_ = nullptr;
     QPushButton* browser_ = nullptr;
+    bool shownSecure_ = false;
+    QCheckBox* secure_ = nullptr;
 };

@@ -17,6 +17,7 @@ LookupFileSettings ReadLookupSettings()
     read(kKeyMusicBrainzUrl, s.musicBrainzUrl);
     read(kKeyGnudbUrl, s.gnudbUrl);
     read(kKeyCoverArtUrl, s.coverArtUrl);
+    read(kKeyAccurateRipUrl, s.accurateRipUrl);
     std::string timeout, onRead;
     read(kKeyTimeoutSeconds, timeout);
     read(kKeyLookupOnRead, onRead);

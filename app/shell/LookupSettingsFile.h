@@ -1,5 +1,5 @@
 // The [Lookup] section of the settings file: where discs are looked up, how files are named,
-// and whether the window program looks a disc up as soon as it reads it.
+// whether the window program looks a disc up as soon as it reads it, and where AccurateRip is.
 #pragma once
 
 #include <string>
@@ -11,12 +11,14 @@ constexpr const char kKeyGnudbUrl[] = "GnudbUrl";
 constexpr const char kKeyCoverArtUrl[] = "CoverArtUrl";
 constexpr const char kKeyTimeoutSeconds[] = "TimeoutSeconds";
 constexpr const char kKeyLookupOnRead[] = "LookupOnRead";
+constexpr const char kKeyAccurateRipUrl[] = "AccurateRipUrl";
 
 struct LookupFileSettings {
     std::string nameFormat; // empty: the default template once metadata is known
     std::string musicBrainzUrl = "https://musicbrainz.org";
     std::string gnudbUrl = "https://gnudb.gnudb.org/~cddb/cddb.cgi";
     std::string coverArtUrl = "https://coverartarchive.org";
+    std::string accurateRipUrl = "http://www.accuraterip.com/accuraterip";
     int timeoutSeconds = 10;
     bool lookupOnRead = false;
 };

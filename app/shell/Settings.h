@@ -16,6 +16,8 @@ constexpr size_t kMaxOutputFolder = 127;
 constexpr const char kSectionDrive[] = "Drive";
 constexpr const char kKeyReadOffset[] = "ReadOffset";
 constexpr const char kKeyOffsetTable[] = "OffsetTable";
+constexpr const char kKeySecure[] = "Secure";
+constexpr const char kKeyVerify[] = "Verify";
 // No drive is off by more than ten frames.
 constexpr int kMaxReadOffset = 10 * CD_SAMPLES_PER_FRAME;
 

@@ -145,9 +145,12 @@ public:
         settings.encoderType = g_settings.encoderType;
         settings.outputFolder = g_settings.outputFolder;
         settings.readOffset = WindowReadOffset();
+        settings.secure = g_settings.secure;
         CRipDlg dialog(record, settings, &window_, &job);
         const int code = dialog.exec();
         const RipReport report = FinishRipJob(job);
+        // Samples no two reads agreed on: the file holds the likeliest audio, not the exact.
+        finishedStatus_ = report.suspiciousCount > 0 ? kInexactStatus : kCompleteStatus;
         // Once per rip: every later track of the format fails the same way.
         if (report.encoderFailed && !toldNoEncoder_) {
             toldNoEncoder_ = true;
@@ -155,6 +158,8 @@ public:
         }
         return CRipDlg::ResultOf(code);
     }
+
+    const char* FinishedStatus() const override { return finishedStatus_; }
 
     void ShowMessage(const char* text) override
     {
@@ -166,6 +171,7 @@ public:
 private:
     CVeltraCDRipDlg& window_;
     bool toldNoEncoder_ = false;
+    const char* finishedStatus_ = kCompleteStatus;
 };
 
 CVeltraCDRipDlg::CVeltraCDRipDlg(QWidget* parent)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cdio/logging.h>
+#include <cdio/mmc_ll_cmds.h>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -410,7 +411,8 @@ driver_return_code_t Disc::ReadBytes(int64_t pos, size_t size, uint8_t* out)
     return DRIVER_OP_SUCCESS;
 }
 
-driver_return_code_t Disc::Deliver(int64_t first, uint32_t count, uint8_t* out, int64_t jitter)
+driver_return_code_t Disc::Deliver(int64_t first, uint32_t count, uint8_t* out, int64_t jitter,
+                                   uint8_t* c2)
 {
     // A drive with read offset N delivers, for frame F, the disc's samples from 588 F - N on.
     const int64_t drift = jitter - 4 * faults_.driveOffset();
@@ -418,8 +420,31 @@ driver_return_code_t Disc::Deliver(int64_t first, uint32_t count, uint8_t* out, 
         drift == 0 ? ReadFrames(first, count, out)
                    : ReadBytes(first * CD_FRAME_BYTES + drift,
                                static_cast<size_t>(count) * CD_FRAME_BYTES, out);
-    if (result == DRIVER_OP_SUCCESS && image_) faults_.Corrupt(first, count, out, seed_, reads_++);
+    if (result == DRIVER_OP_SUCCESS && image_)
+        faults_.Corrupt(first, count, out, seed_, reads_++, c2);
     return result;
+}
+
+driver_return_code_t Disc::ReadDeviceC2(int64_t first, uint32_t count, uint8_t* out, uint8_t* c2)
+{
+    constexpr uint32_t kBlock = CD_FRAME_BYTES + CD_C2_BYTES;
+    constexpr uint32_t kChunk = 24; // frames a command, well below common transfer limits
+    std::vector<uint8_t> raw(static_cast<size_t>(kChunk) * kBlock);
+    for (uint32_t done = 0; done < count;) {
+        const uint32_t n = std::min(kChunk, count - done);
+        const driver_return_code_t result = mmc_read_cd(
+            cdio_, raw.data(), static_cast<lsn_t>(first + done), CDIO_MMC_READ_TYPE_CDDA, false,
+            false, 0, true, false, 1, 0, static_cast<uint16_t>(kBlock), n);
+        if (result != DRIVER_OP_SUCCESS) return result;
+        for (uint32_t k = 0; k < n; ++k) {
+            std::memcpy(out + static_cast<size_t>(done + k) * CD_FRAME_BYTES,
+                        raw.data() + static_cast<size_t>(k) * kBlock, CD_FRAME_BYTES);
+            std::memcpy(c2 + static_cast<size_t>(done + k) * CD_C2_BYTES,
+                        raw.data() + static_cast<size_t>(k) * kBlock + CD_FRAME_BYTES, CD_C2_BYTES);
+        }
+        done += n;
+    }
+    return DRIVER_OP_SUCCESS;
 }
 
 uint32_t Disc::ReadOutside(CDSectorHeader& buffer, int64_t start)
@@ -471,6 +496,44 @@ uint32_t Disc::ReadPlain(CDSectorHeader& buffer)
     buffer.dataOffset = 0;
     buffer.bytesReturned = buffer.frameCount * CD_FRAME_BYTES;
     return CD_STATUS_OK;
+}
+
+uint32_t Disc::ReadWithC2(CDSectorHeader& buffer, uint8_t* c2)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if ((!cdio_ && !cue_) || !present_) return CD_STATUS_NO_DISC;
+    const int64_t start = static_cast<int32_t>(buffer.startFrame);
+    if (!Fits(buffer)) return CD_STATUS_ERROR;
+    std::memset(c2, 0, static_cast<size_t>(buffer.frameCount) * CD_C2_BYTES);
+    if (!OnDisc(start, buffer.frameCount)) {
+        if (image_) return CD_STATUS_ERROR;
+        const uint32_t status = ReadOutside(buffer, start);
+        return status == CD_STATUS_OK ? CD_STATUS_NO_C2 : status;
+    }
+    const FaultPlan::Outcome fault = Faults(start, buffer.frameCount);
+    Delay(fault);
+    if (fault.status != CD_STATUS_OK) return fault.status;
+    if (fault.shift != 0) return CD_STATUS_RETRY;
+    uint8_t* data = CD_SECTOR_DATA(&buffer);
+    uint32_t status = CD_STATUS_OK;
+    driver_return_code_t result = DRIVER_OP_ERROR;
+    if (image_) {
+        // The simulated drive reports C2 errors where its fault file says so.
+        result = Deliver(start, buffer.frameCount, data, 0, c2);
+    } else {
+        result = ReadDeviceC2(start, buffer.frameCount, data, c2);
+        if (result != DRIVER_OP_SUCCESS) {
+            // Many drives refuse C2 pointers; the audio alone still counts.
+            std::memset(c2, 0, static_cast<size_t>(buffer.frameCount) * CD_C2_BYTES);
+            result = Deliver(start, buffer.frameCount, data, 0);
+            status = CD_STATUS_NO_C2;
+        }
+    }
+    if (result != DRIVER_OP_SUCCESS) return Failure(result, start, buffer.frameCount);
+    retry_.Succeeded();
+    buffer.dataOffset = 0;
+    buffer.bytesReturned = buffer.frameCount * CD_FRAME_BYTES;
+    return status;
 }
 
 uint32_t Disc::ReadOverlapped(CDSectorHeader& buffer, const CDSectorHeader* reference)

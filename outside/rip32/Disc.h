@@ -33,6 +33,9 @@ public:
     uint32_t ReadToc(CDTocRecord& toc);
     uint32_t ReadPlain(CDSectorHeader& buffer);
     uint32_t ReadOverlapped(CDSectorHeader& buffer, const CDSectorHeader* reference);
+    // A plain read that also fills c2 (frameCount x CD_C2_BYTES) with the drive's C2 error
+    // pointers; CD_STATUS_NO_C2 when the audio came without them.
+    uint32_t ReadWithC2(CDSectorHeader& buffer, uint8_t* c2);
     // The drive's vendor and model; false when the drive does not say.
     bool Identify(CDDriveInquiry& out);
 
@@ -51,7 +54,10 @@ private:
     driver_return_code_t ReadBytes(int64_t pos, size_t size, uint8_t* out);
     // What the drive delivers for frames [first, first + count): shifted by its read offset
     // and by `jitter` bytes, with its flaky and bad frames.
-    driver_return_code_t Deliver(int64_t first, uint32_t count, uint8_t* out, int64_t jitter);
+    driver_return_code_t Deliver(int64_t first, uint32_t count, uint8_t* out, int64_t jitter,
+                                 uint8_t* c2 = nullptr);
+    // MMC READ CD of a device with the C2 error block after each frame.
+    driver_return_code_t ReadDeviceC2(int64_t first, uint32_t count, uint8_t* out, uint8_t* c2);
     // A real drive asked for frames outside the disc: some read into the lead-in and
     // lead-out, most refuse.
     uint32_t ReadOutside(CDSectorHeader& buffer, int64_t start);

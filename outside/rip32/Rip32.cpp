@@ -184,6 +184,20 @@ RIP32_API uint32_t GetImageError(char* text, uint32_t size)
     }
 }
 
+RIP32_API uint32_t ReadCDAudioLBAC2(CDHANDLE handle, CDSectorHeader* buffer, uint8_t* c2,
+                                    uint32_t c2Length)
+{
+    auto disc = Lookup(handle);
+    if (!disc || !buffer || !c2 ||
+        c2Length / CD_C2_BYTES < static_cast<uint64_t>(buffer->frameCount))
+        return CD_STATUS_ERROR;
+    try {
+        return disc->ReadWithC2(*buffer, c2);
+    } catch (...) {
+        return CD_STATUS_ERROR;
+    }
+}
+
 RIP32_API uint32_t GetCDDriveInquiry(CDHANDLE handle, CDDriveInquiry* info)
 {
     if (!info) return 0;

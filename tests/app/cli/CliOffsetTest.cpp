@@ -232,3 +232,45 @@ TEST(CliOffset, FindOffsetAndAccurateRipAgreeOnTheCorrectedAudio)
     ASSERT_EQ(disc.Cli({}).exitCode, 0);
     EXPECT_TRUE(disc.Wav(1) == disc.Expected(0, 102)[1]);
 }
+
+TEST(CliOffset, SecureReadsAndBurstThenVerifyReadAtTheDrivesOffset)
+{
+    // Drive frames 275-280 of track 2 (frames 200-399) are flaky.
+    const std::vector<uint32_t> lengths = {200, 200};
+    OffsetDisc disc(lengths, "offset 667\nflaky 275-280 20\n");
+    auto secure = disc.Cli({"--offset", "667", "--secure"});
+    ASSERT_EQ(secure.exitCode, 0) << secure.out << secure.err;
+    const auto expected = disc.Expected(0, 667);
+    EXPECT_TRUE(disc.Wav(0) == expected[0]);
+    EXPECT_TRUE(disc.Wav(1) == expected[1]);
+
+    std::vector<verify::TocTrack> tracks;
+    for (size_t i = 0; i < lengths.size(); ++i)
+        tracks.push_back({static_cast<int>(i + 1), disc.image.trackStarts[i], false});
+    const auto id = verify::AccurateRipId(verify::MakeDiscToc(tracks, disc.image.leadout).value());
+    std::vector<std::array<uint32_t, 3>> entries;
+    for (size_t i = 0; i < lengths.size(); ++i) {
+        const auto& pcm = expected[i];
+        verify::PcmChecksums sums(pcm.size() / 4, i == 0, i + 1 == lengths.size());
+        sums.Add(pcm.data(), pcm.size());
+        entries.push_back({4, sums.accurateRipV1(), 0});
+    }
+    const std::string response = disc.dir / "response.bin";
+    WriteResponse(response, id.value(), entries);
+    auto verified = disc.Cli({"--offset", "667", "--verify", "--accuraterip", response});
+    EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
+    EXPECT_TRUE(Contains(verified.out, "=> accurate (confidence 4)\n")) << verified.out;
+    EXPECT_TRUE(Contains(verified.out, "=> accurate after re-read\n")) << verified.out;
+    EXPECT_TRUE(disc.Wav(1) == expected[1]);
+    // Without the offset the same audio is not what the database holds.
+    auto uncorrected = disc.Cli({"--verify", "--accuraterip", response});
+    EXPECT_EQ(uncorrected.exitCode, 3) << uncorrected.out;
+
+    // Suspicious samples are named in the track's samples, not the drive's.
+    WriteFile(disc.image.descriptorPath + ".faults", "offset 667\nflaky 275-276 588\n");
+    auto inexact = disc.Cli({"--offset", "667", "--secure"});
+    EXPECT_EQ(inexact.exitCode, 1);
+    EXPECT_TRUE(Contains(inexact.out, "Track 02: inexact: 1176 suspicious samples at 0:00:00 "
+                                      "(sample 43433) to 0:00:01 (sample 44608)\n"))
+        << inexact.out;
+}

@@ -4,6 +4,7 @@
 #include "app/verify/DiscIds.h"
 #include "app/verify/TocFiles.h"
 #include "support/TestDisc.h"
+#include "support/LocalHttpServer.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -306,4 +307,90 @@ TEST(CliVerify, AnEnhancedCdsLastAudioTrackEndsTheAccurateRipRange)
     EXPECT_EQ(verify::FreedbDiscId(disc.toc) & 0xFF, 3u);
     EXPECT_TRUE(Contains(run.out, "Track 02     " + Line(disc.sums[1]) + "\n")) << run.out;
     EXPECT_FALSE(Contains(run.out, "Data Track"));
+}
+
+TEST(CliVerify, TheLookupFetchesTheResponseOnceAndVerifiesOfflineAfter)
+{
+    ProgramFolder folder;
+    TempDir dir, out, served, cache;
+    const Disc disc = MakeDisc(dir, Layout({40, 100, 60}));
+    const auto id = verify::AccurateRipId(disc.toc).value();
+    const auto& s = disc.sums;
+    std::filesystem::create_directories(std::filesystem::path(served / id.Path()).parent_path());
+    WriteDbar(served / id.Path(), id, {{{5, s[0].v1}, {6, s[1].v1}, {7, s[2].v1}}});
+    const std::string cli = folder.program("veltracdrip-cli");
+    const std::map<std::string, std::string> env = {{"XDG_CACHE_HOME", cache.path()}};
+    auto rip = [&](const std::string& url) {
+        return testsupport::Run({cli, "--image", disc.image.descriptorPath, "--out", out.path(),
+                                 "--verify-only", "--accuraterip-lookup", "--accuraterip-url", url},
+                                env);
+    };
+
+    testsupport::LocalHttpServer server(served.path());
+    auto online = rip(server.url());
+    ASSERT_EQ(online.exitCode, 0) << online.out << online.err;
+    EXPECT_TRUE(Contains(online.out, "AccurateRip lookup: found in the database\n")) << online.out;
+    EXPECT_TRUE(Contains(online.out, "3 of 3 tracks accurate\n")) << online.out;
+    server.Stop();
+    auto offline = rip(server.url());
+    ASSERT_EQ(offline.exitCode, 0) << offline.out << offline.err;
+    EXPECT_TRUE(Contains(offline.out, "AccurateRip lookup: found in the cache")) << offline.out;
+    EXPECT_TRUE(Contains(offline.out, "3 of 3 tracks accurate\n")) << offline.out;
+
+    // A disc the database does not know: one line, and the rip goes on unverified.
+    testsupport::LocalHttpServer empty(out.path());
+    WriteFile(folder / "VeltraCDRipper.ini", "[Lookup]\nAccurateRipUrl=" + empty.url() + "\n");
+    std::filesystem::remove_all(cache.path() + "/veltracdrip");
+    auto unknown = testsupport::Run({cli, "--image", disc.image.descriptorPath, "--out", out.path(),
+                                     "--verify-only", "--accuraterip-lookup"},
+                                    env);
+    EXPECT_EQ(unknown.exitCode, 0) << unknown.out << unknown.err;
+    EXPECT_TRUE(
+        Contains(unknown.out, "AccurateRip lookup: not in database; the rip goes on unverified\n"))
+        << unknown.out;
+    EXPECT_FALSE(Contains(unknown.out, "tracks accurate"));
+    EXPECT_EQ(testsupport::Run({cli, "--accuraterip-lookup", "--accuraterip", "x.bin"}).exitCode,
+              2);
+}
+
+TEST(CliVerify, BurstThenVerifyReadsAgainOnlyWhatDoesNotMatch)
+{
+    ProgramFolder folder;
+    TempDir dir, out;
+    // Track 2 (frames 40-139) is flaky; track 3 (140-199) has a frame wrong every time.
+    const Disc disc = MakeDisc(dir, Layout({40, 100, 60}), "flaky 60-61 20\nbad 150\n");
+    ASSERT_EQ(disc.image.trackStarts[1], 40u);
+    const auto id = verify::AccurateRipId(disc.toc).value();
+    const auto& s = disc.sums;
+    const std::string response = dir / "r.bin";
+    WriteDbar(response, id, {{{5, s[0].v1}, {6, s[1].v1}, {7, s[2].v1}}});
+    const std::string cli = folder.program("veltracdrip-cli");
+    auto run =
+        testsupport::Run({cli, "--image", disc.image.descriptorPath, "--out", out.path(),
+                          "--format", "wav", "--verify", "--accuraterip", response, "--log"});
+    EXPECT_EQ(run.exitCode, 3) << run.out << run.err;
+    EXPECT_FALSE(Contains(run.out, "Track 01: no AccurateRip match")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "Track 02: no AccurateRip match in the burst rip")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "Track 03: no AccurateRip match in the burst rip")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "=> accurate (confidence 5)\n")) << run.out;
+    EXPECT_TRUE(Contains(run.out, Line(s[1]) + "  accurate (v1 confidence 6, of 6)  => accurate "
+                                               "after re-read\n"))
+        << run.out;
+    EXPECT_TRUE(Contains(run.out, "=> NOT accurate, secure: exact\n")) << run.out;
+    const std::string log = ReadFile(out / (Hex(id.freedb) + ".log"));
+    EXPECT_TRUE(Contains(log, "burst rip: accurate (confidence 5)")) << log;
+    EXPECT_TRUE(Contains(log, "read again in secure mode: accurate after re-read")) << log;
+
+    // A track no two reads agree on; the database does not know the disc.
+    TempDir dir2, out2;
+    const Disc noisy = MakeDisc(dir2, Layout({40, 100}), "flaky 50 588\n");
+    WriteDbar(dir2 / "r.bin", verify::AccurateRipId(noisy.toc).value(), {{{1, 1}, {1, 2}}});
+    auto inexact =
+        testsupport::Run({cli, "--image", noisy.image.descriptorPath, "--out", out2.path(),
+                          "--format", "wav", "--verify", "--accuraterip", dir2 / "r.bin"});
+    EXPECT_EQ(inexact.exitCode, 1) << inexact.out << inexact.err;
+    EXPECT_TRUE(Contains(inexact.out, "=> inexact\n")) << inexact.out;
+    EXPECT_TRUE(Contains(inexact.out, "Track 02: inexact: 588 suspicious samples at 0:00:00 "
+                                      "(sample 5880) to 0:00:00 (sample 6467)"))
+        << inexact.out;
 }

@@ -229,6 +229,16 @@ TEST_F(MainWindowTest, TheRipCorrectsTheReadOffsetOfTheSettingsFile)
     EXPECT_EQ(WavData("Track 02"), Track(1));
 }
 
+TEST_F(MainWindowTest, SecureModeReadsFlakyFramesExactAndNamesUnsettledTracksInexact)
+{
+    // Track 1's frame 10 reads a little wrong each time, track 2's frame 50 wholly.
+    Start({40, 30}, "flaky 10 20\nflaky 50 588\n", "[Drive]\nSecure=1\n");
+    window->OnCommand(kIdRip);
+    EXPECT_EQ(Column(3), (std::vector<std::string>{"complete", "inexact"}));
+    EXPECT_EQ(WavData("Track 01"), Track(0));
+    EXPECT_NE(WavData("Track 02"), Track(1));
+}
+
 TEST_F(MainWindowTest, RipWithNoRowTickedShowsTheMessageAndRipsNothing)
 {
     Start({30, 30});

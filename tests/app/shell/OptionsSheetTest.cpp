@@ -5,9 +5,11 @@
 #include "app/shell/CommandIds.h"
 #include "app/shell/CurrentSettings.h"
 #include "app/shell/DriveDlg.h"
+
 #include "app/shell/OptionsSheet.h"
 #include "app/shell/OutputDlg.h"
 #include "include/Veltraenc.h"
+#include <QCheckBox>
 
 #include "platform/ModulePath.h"
 #include "support/TestSupport.h"
@@ -351,4 +353,30 @@ TEST_F(OptionsSheetTest, TheDrivePageWritesWhatTheUserChangedAndRefusesNonsense)
     EXPECT_EQ(shown, "-1164");
     EXPECT_FALSE(g_settings.readOffset);
     EXPECT_EQ(g_settings.offsetTable, "/data/DriveOffsets.bin");
+}
+
+TEST_F(OptionsSheetTest, TheSecureBoxIsOffByDefaultAndWrittenOnlyWhenChanged)
+{
+    WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=WAV\n");
+    bool shownOff = false;
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg&) {
+        shownOff = !sheet.drivePage()->secureBox()->isChecked();
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_TRUE(shownOff);
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n");
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg&) {
+        sheet.drivePage()->secureBox()->setChecked(true);
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n[Drive]\nSecure=1\n");
+    EXPECT_TRUE(g_settings.secure);
+    bool shownOn = false;
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg&) {
+        shownOn = sheet.drivePage()->secureBox()->isChecked();
+        sheet.drivePage()->secureBox()->setChecked(false);
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_TRUE(shownOn);
+    EXPECT_FALSE(g_settings.secure);
 }

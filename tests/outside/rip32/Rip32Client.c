@@ -84,6 +84,12 @@ int main(void)
     header->startFrame = 70; /* runs past the lead-out */
     CHECK(ReadCDAudioLBA(handle, header) != CD_STATUS_OK);
     CHECK(ReadTOC(0, &toc) != CD_STATUS_OK);
+    {
+        static uint8_t c2[27 * CD_C2_BYTES];
+        header->startFrame = 30;
+        CHECK(ReadCDAudioLBAC2(handle, header, c2, sizeof c2) == CD_STATUS_OK);
+        CHECK(CD_SECTOR_DATA(header)[header->dataOffset] == 30 && c2[0] == 0);
+    }
     CHECK(GetCDDriveInquiry(handle, &inquiry) == 0 && inquiry.vendor[0] == 0); /* no drive line */
     CHECK(CloseCDHandle(handle) == 1);
 

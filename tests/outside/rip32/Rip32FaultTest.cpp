@@ -4,6 +4,7 @@
 
 #include "support/TestDisc.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace rip32test;
@@ -108,4 +109,38 @@ TEST_F(Rip32Fault, WithoutAFaultFileTheOverlappedReadMatchesThePlainOne)
     cur.Request(10, 27);
     ASSERT_EQ(ReadCDAudioLBAEx(handle, cur.header(), ref.header()), 1u);
     EXPECT_EQ(cur.Data(), discimage::PatternBytes(10, 27));
+}
+
+TEST_F(Rip32Fault, TheReadWithC2FlagsExactlyTheBytesAFlakyC2FrameChanged)
+{
+    ASSERT_NE(Open("flaky 10-11 20 c2\nflaky 14 20\n"), 0u);
+    SectorBuffer buf(8);
+    std::vector<uint8_t> c2(8 * CD_C2_BYTES, 0xFF);
+    buf.Request(8, 8);
+    ASSERT_EQ(ReadCDAudioLBAC2(handle, buf.header(), c2.data(), c2.size()), 1u);
+    const std::vector<uint8_t> got = buf.Data(), want = discimage::PatternBytes(8, 8);
+    ASSERT_EQ(got.size(), want.size());
+    int changedSamples[8] = {};
+    for (size_t i = 0; i < got.size(); ++i) {
+        const bool flagged = c2[i / 8] & (0x80 >> (i % 8));
+        // Frames 10 and 11 report their changes; frame 14's drive change goes unflagged.
+        if (i / CD_FRAME_BYTES == 6)
+            EXPECT_FALSE(flagged) << i;
+        else
+            EXPECT_EQ(flagged, got[i] != want[i]) << i;
+        if (i % 4 == 0 && std::memcmp(&got[i], &want[i], 4) != 0)
+            ++changedSamples[i / CD_FRAME_BYTES];
+    }
+    EXPECT_EQ(changedSamples[2], 20);
+    EXPECT_EQ(changedSamples[3], 20);
+    EXPECT_EQ(changedSamples[6], 20);
+    EXPECT_EQ(changedSamples[0] + changedSamples[1] + changedSamples[4], 0);
+
+    // A clean stretch has no pointers; a short C2 buffer is refused.
+    buf.Request(20, 8);
+    ASSERT_EQ(ReadCDAudioLBAC2(handle, buf.header(), c2.data(), c2.size()), 1u);
+    EXPECT_EQ(buf.Data(), discimage::PatternBytes(20, 8));
+    EXPECT_EQ(c2, std::vector<uint8_t>(c2.size(), 0));
+    EXPECT_EQ(ReadCDAudioLBAC2(handle, buf.header(), c2.data(), c2.size() - 1), 2u);
+    EXPECT_EQ(ReadCDAudioLBAC2(0, buf.header(), c2.data(), c2.size()), 2u);
 }
