@@ -8,7 +8,9 @@
 #include "platform/MemoryStatus.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 
 struct SectorRing {
     uint8_t* base = nullptr;
@@ -19,6 +21,10 @@ struct SectorRing {
     plat::CriticalSection lock;
     plat::EventHandle wakeEvent = nullptr;
     int32_t wakeThreshold = 0;
+    // The consumer's wait for data: every write and every ringPost counts up `posts`.
+    std::mutex postLock;
+    std::condition_variable posted;
+    uint32_t posts = 0;
 };
 
 // -1 (all bits set) on success, 0 on failure (size <= 0 or no memory): the ring is then empty
@@ -33,6 +39,13 @@ uint32_t ringWrite(SectorRing* ring, const uint8_t* source, uint32_t length);
 // Takes at most what is stored; signals an armed wake event once the free space exceeds its
 // threshold, then disarms it.
 uint32_t ringRead(SectorRing* ring, uint8_t* destination, uint32_t maximum);
+// The consumer's wait on an empty ring. Take ringPosts before looking at the ring and at the
+// producer's flags; ringWaitForPost then returns as soon as the count has moved on from
+// `seen` (a write, or a ringPost after the producer set a flag), at the latest after `ms`.
+uint32_t ringPosts(SectorRing* ring);
+void ringWaitForPost(SectorRing* ring, uint32_t seen, uint32_t ms);
+// Wakes the consumer without data: the producer has set a flag the consumer looks at.
+void ringPost(SectorRing* ring);
 // Arms (or with a null event, disarms) the one-shot wake-up; replaces any earlier arming.
 void ringArmWake(SectorRing* ring, plat::EventHandle event, int32_t threshold);
 
