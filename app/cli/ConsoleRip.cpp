@@ -12,6 +12,9 @@ namespace
 {
 
 constexpr uint32_t kPollMs = 200;
+// A job that has not moved for this long on its idle-priority threads is starved by other
+// programs: its threads are lifted to normal priority.
+constexpr auto kStarvedAfter = std::chrono::seconds(1);
 
 // The file the track's stream writes, composed by the encoder library itself.
 std::string OutputFileOf(const TrackRecord& record, const RipSettings& settings)
@@ -45,6 +48,9 @@ struct ConsoleRip::Track {
     RipJob job;
     std::string file;
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    uint64_t lastMove = 0; // RipJobProgress when it last changed
+    std::chrono::steady_clock::time_point moved = start;
+    bool raised = false;
 };
 
 ConsoleRip::ConsoleRip(RipSettings settings, ConsoleProgress::Overwrite overwrite,
@@ -104,12 +110,31 @@ void ConsoleRip::Start(TrackList& list, size_t index)
     if ((verified_ || track.named) && !settings.noWrite)
         track.file = OutputFileOf(record, settings);
     StartRipJob(track.job, &track.progress, record, settings);
+    // The machine was found busy: the next tracks need not starve first.
+    if (busy_) track.raised = RaiseRipJobPriority(track.job);
+}
+
+void ConsoleRip::LiftStarved()
+{
+    const auto now = std::chrono::steady_clock::now();
+    for (auto& track : inFlight_) {
+        if (track->raised) continue;
+        const uint64_t move = RipJobProgress(track->job);
+        if (move != track->lastMove) {
+            track->lastMove = move;
+            track->moved = now;
+        } else if (now - track->moved >= kStarvedAfter) {
+            RaiseRipJobPriority(track->job);
+            track->raised = busy_ = true;
+        }
+    }
 }
 
 bool ConsoleRip::Poll(Track& track)
 {
     if (track.progress.WaitClosed(kPollMs)) return true;
     if (!cancelled_ && interrupted_ && interrupted_()) CancelAll();
+    LiftStarved();
     // Only the oldest track's line is drawn: one line on the terminal, however many run.
     if (!inFlight_.empty() && &track == inFlight_.front().get()) track.progress.Draw(false);
     return false;
@@ -121,6 +146,7 @@ void ConsoleRip::WaitForDrive()
     RipJob& newest = inFlight_.back()->job;
     while (!WaitForRipJobRead(newest, kPollMs)) {
         if (!cancelled_ && interrupted_ && interrupted_()) CancelAll();
+        LiftStarved();
         inFlight_.front()->progress.Draw(false);
     }
 }

@@ -156,6 +156,18 @@ bool WaitForRipJobRead(RipJob& job, uint32_t ms)
     return plat::WaitForEvent(job.readEnded, ms) == plat::kWaitObject0;
 }
 
+uint64_t RipJobProgress(RipJob& job)
+{
+    return uint64_t{ringPosts(&job.ring)} << 32 | ringCount(&job.ring);
+}
+
+bool RaiseRipJobPriority(RipJob& job)
+{
+    const bool reader = plat::SetThreadNormalPriority(job.readerThread);
+    const bool encoder = plat::SetThreadNormalPriority(job.encoderThread);
+    return reader || encoder;
+}
+
 RipReport FinishRipJob(RipJob& job)
 {
     WaitUntilEnded(job.readerThread);

@@ -125,6 +125,13 @@ void CancelRipJob(RipJob& job);
 // True once the job's reader reads no more (at once after an early end); waits at most `ms`.
 bool WaitForRipJobRead(RipJob& job, uint32_t ms);
 
+// Changes whenever the job's reader writes into the ring or its encoder thread takes from it.
+uint64_t RipJobProgress(RipJob& job);
+// Lifts the job's threads from idle to normal priority: idle threads get next to no processor
+// time on a busy machine, so a front-end that sees no progress for a while calls this, as the
+// system lifts a starved thread. False when neither thread was running.
+bool RaiseRipJobPriority(RipJob& job);
+
 // Waits until both threads of the job have ended (they always do), releases the job's ring
 // storage, events and thread handles, and reports how it went. Safe after an early end, when
 // nothing started and when called again.
