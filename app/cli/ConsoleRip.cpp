@@ -59,6 +59,7 @@ ConsoleRip::ConsoleRip(RipSettings settings, ConsoleProgress::Overwrite overwrit
       verified_(verified), drive_(drive), jobs_(jobs > 0 ? static_cast<size_t>(jobs) : 1),
       interrupted_(interrupted)
 {
+    settings_.ringStore = &ringStore_;
 }
 
 ConsoleRip::~ConsoleRip()

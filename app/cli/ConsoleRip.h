@@ -48,6 +48,7 @@ private:
     // Lifts the threads of a job that has not moved for a while (starved by other programs).
     void LiftStarved();
 
+    RingStore ringStore_; // before the tracks: their rings give their storage back to it
     RipSettings settings_;
     ConsoleProgress::Overwrite overwrite_;
     bool showBar_;

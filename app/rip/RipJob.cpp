@@ -43,11 +43,11 @@ void ConfigureDrive(CDHANDLE drive)
     ModifyCDParms(drive, CD_PARM_JITTER_MODE, kJitterMode);
 }
 
-bool SizeRing(RipJob& job, const TrackRecord& track)
+bool SizeRing(RipJob& job, const TrackRecord& track, RingStore* store)
 {
     job.ringBytes = sizeRingBuffer(track.length + 1, kMinimumRingReads * kFramesPerRead);
     if (job.ringBytes > 0x7FFFFFFFu ||
-        ringInit(&job.ring, static_cast<int32_t>(job.ringBytes)) == 0) {
+        ringInit(&job.ring, static_cast<int32_t>(job.ringBytes), store) == 0) {
         plat::DebugTrace("no ring of %u bytes for the track", job.ringBytes);
         return false;
     }
@@ -129,7 +129,7 @@ void StartRipJob(RipJob& job, RipProgress* dialog, const TrackRecord& track,
     job.dialog = dialog;
     job.tap = settings.tap;
     job.wakeEvent = plat::CreateEvent(false, false);
-    if (!job.wakeEvent || !SizeRing(job, track)) {
+    if (!job.wakeEvent || !SizeRing(job, track, settings.ringStore)) {
         EndEarly(job, dialog);
         return;
     }

@@ -86,8 +86,9 @@ struct RipSettings {
     PcmTap* tap = nullptr; // optional
     bool noWrite = false;  // encode and tap, but write no file (and ask nothing)
     ReadOffsetSetup readOffset;
-    std::string fileDir{};  // folders below the output folder ("a/b"); empty: none
-    std::string fileName{}; // the file's name when not the track's; the library cleans both
+    std::string fileDir{};          // folders below the output folder ("a/b"); empty: none
+    std::string fileName{};         // the file's name when not the track's; the library cleans both
+    RingStore* ringStore = nullptr; // keeps ring storage for the next track; null: none
 };
 
 // How a job went, once both its threads have ended.

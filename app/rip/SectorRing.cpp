@@ -53,11 +53,57 @@ uint8_t* Allocate(size_t size)
 
 } // namespace
 
+RingStore::~RingStore()
+{
+    for (const Block& b : kept_)
+        std::free(b.data);
+}
+
+uint8_t* RingStore::Take(size_t size, size_t& blockSize)
+{
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        auto best = kept_.end();
+        for (auto it = kept_.begin(); it != kept_.end(); ++it)
+            if (it->size >= size && (best == kept_.end() || it->size < best->size)) best = it;
+        if (best != kept_.end()) {
+            const Block b = *best;
+            kept_.erase(best);
+            blockSize = b.size;
+            return b.data;
+        }
+        if (!kept_.empty()) {
+            // None fits: one kept block makes room for the new one, so the store stays as
+            // large as the rings in flight.
+            std::free(kept_.back().data);
+            kept_.pop_back();
+        }
+    }
+    blockSize = size;
+    return Allocate(size);
+}
+
+void RingStore::Give(uint8_t* block, size_t blockSize)
+{
+    if (!block) return;
+    std::lock_guard<std::mutex> guard(lock_);
+    try {
+        kept_.push_back({block, blockSize});
+    } catch (...) {
+        std::free(block);
+    }
+}
+
 void ringRelease(SectorRing* ring)
 {
     if (!ring) return;
     plat::CriticalSectionLock guard(ring->lock);
-    std::free(ring->base);
+    if (ring->store)
+        ring->store->Give(ring->base, ring->blockSize);
+    else
+        std::free(ring->base);
+    ring->store = nullptr;
+    ring->blockSize = 0;
     ring->base = ring->readPos = ring->writePos = nullptr;
     ring->capacity = 0;
     ring->count.store(0);
@@ -67,12 +113,21 @@ void ringRelease(SectorRing* ring)
 
 int32_t ringInit(SectorRing* ring, int32_t size)
 {
+    return ringInit(ring, size, nullptr);
+}
+
+int32_t ringInit(SectorRing* ring, int32_t size, RingStore* store)
+{
     if (!ring) return 0;
     ringRelease(ring);
     if (size <= 0) return 0;
-    uint8_t* block = Allocate(static_cast<size_t>(size));
+    size_t blockSize = static_cast<size_t>(size);
+    uint8_t* block =
+        store ? store->Take(blockSize, blockSize) : Allocate(static_cast<size_t>(size));
     if (!block) return 0;
     plat::CriticalSectionLock guard(ring->lock);
+    ring->store = store;
+    ring->blockSize = blockSize;
     ring->base = ring->readPos = ring->writePos = block;
     ring->capacity = size;
     ring->count.store(0);

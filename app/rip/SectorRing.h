@@ -9,8 +9,34 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <vector>
+
+// Ring storage kept from one track's rip for the next: a rip of many tracks then pays for fresh
+// memory (the kernel's zeroing and page faults) once instead of on every track. Holds only
+// blocks that rings have given back; its owner outlives the rings that use it.
+class RingStore
+{
+public:
+    RingStore() = default;
+    ~RingStore();
+    RingStore(const RingStore&) = delete;
+    RingStore& operator=(const RingStore&) = delete;
+    // The smallest kept block of at least `size` bytes, else a new one (a kept block too small
+    // is freed then); null when memory runs out. `blockSize` receives the block's size.
+    uint8_t* Take(size_t size, size_t& blockSize);
+    void Give(uint8_t* block, size_t blockSize);
+
+private:
+    struct Block {
+        uint8_t* data;
+        size_t size;
+    };
+    std::mutex lock_;
+    std::vector<Block> kept_;
+};
 
 struct SectorRing {
     uint8_t* base = nullptr;
@@ -25,11 +51,15 @@ struct SectorRing {
     std::mutex postLock;
     std::condition_variable posted;
     uint32_t posts = 0;
+    RingStore* store = nullptr; // where the storage goes back to; null: freed
+    size_t blockSize = 0;
 };
 
 // -1 (all bits set) on success, 0 on failure (size <= 0 or no memory): the ring is then empty
 // with capacity 0. Storage held from an earlier track is released first.
 int32_t ringInit(SectorRing* ring, int32_t size);
+// The same, with the storage taken from `store` (when not null) and given back on release.
+int32_t ringInit(SectorRing* ring, int32_t size, RingStore* store);
 // Releases the storage; the ring is empty with capacity 0 afterwards.
 void ringRelease(SectorRing* ring);
 uint32_t ringFreeSpace(SectorRing* ring);

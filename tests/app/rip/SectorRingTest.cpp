@@ -217,3 +217,24 @@ TEST_F(Ring, AConsumerWaitingOnAnEmptyRingWakesOnAWriteAndOnAPost)
     ASSERT_EQ(plat::WaitForThread(t, 60000), plat::kWaitObject0);
     plat::CloseThreadHandle(t);
 }
+
+TEST_F(Ring, AStoreHandsAReleasedRingsStorageToTheNextRingThatFits)
+{
+    RingStore store;
+    ASSERT_EQ(ringInit(&ring, 1000, &store), -1);
+    uint8_t* first = ring.base;
+    ringRelease(&ring);
+    ASSERT_EQ(ringInit(&ring, 800, &store), -1);
+    EXPECT_EQ(ring.base, first);
+    EXPECT_EQ(ringFreeSpace(&ring), 800u); // the ring's capacity, not the block's
+    ringRelease(&ring);
+    // Too small for the next ring: a block of its own, and the ring works as any other.
+    ASSERT_EQ(ringInit(&ring, 5000, &store), -1);
+    EXPECT_EQ(ring.capacity, 5000);
+    const auto data = Bytes(5000);
+    EXPECT_EQ(ringWrite(&ring, data.data(), 5000), 5000u);
+    std::vector<uint8_t> out(5000);
+    EXPECT_EQ(ringRead(&ring, out.data(), 5000), 5000u);
+    EXPECT_EQ(out, data);
+    ringRelease(&ring); // the store outlives its rings
+}
