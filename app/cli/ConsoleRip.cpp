@@ -12,9 +12,10 @@ namespace
 {
 
 constexpr uint32_t kPollMs = 200;
-// A job that has not moved for this long on its idle-priority threads is starved by other
-// programs: its threads are lifted to normal priority.
-constexpr auto kStarvedAfter = std::chrono::seconds(1);
+// A job whose idle-priority threads moved less than an audio second (75 frames read and 75
+// encoded) in a second is starved by other programs: its threads are lifted to normal priority.
+constexpr auto kStarvedWindow = std::chrono::seconds(1);
+constexpr uint64_t kStarvedFrames = CD_FRAMES_PER_SECOND;
 
 // The file the track's stream writes, composed by the encoder library itself.
 std::string OutputFileOf(const TrackRecord& record, const RipSettings& settings)
@@ -48,8 +49,8 @@ struct ConsoleRip::Track {
     RipJob job;
     std::string file;
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-    uint64_t lastMove = 0; // RipJobProgress when it last changed
-    std::chrono::steady_clock::time_point moved = start;
+    uint64_t windowFrames = 0; // RipJobProgress at the start of the window
+    std::chrono::steady_clock::time_point window = start;
     bool raised = false;
 };
 
@@ -111,6 +112,8 @@ void ConsoleRip::Start(TrackList& list, size_t index)
     if ((verified_ || track.named) && !settings.noWrite)
         track.file = OutputFileOf(record, settings);
     StartRipJob(track.job, &track.progress, record, settings);
+    track.windowFrames = RipJobProgress(track.job);
+    track.window = std::chrono::steady_clock::now();
     // The machine was found busy: the next tracks need not starve first.
     if (busy_) track.raised = RaiseRipJobPriority(track.job);
 }
@@ -120,14 +123,15 @@ void ConsoleRip::LiftStarved()
     const auto now = std::chrono::steady_clock::now();
     for (auto& track : inFlight_) {
         if (track->raised) continue;
-        const uint64_t move = RipJobProgress(track->job);
-        if (move != track->lastMove) {
-            track->lastMove = move;
-            track->moved = now;
-        } else if (now - track->moved >= kStarvedAfter) {
+        // A closed track waits only for its turn to be reported.
+        if (now - track->window < kStarvedWindow || track->progress.WaitClosed(0)) continue;
+        const uint64_t frames = RipJobProgress(track->job);
+        if (frames - track->windowFrames < kStarvedFrames) {
             RaiseRipJobPriority(track->job);
             track->raised = busy_ = true;
         }
+        track->windowFrames = frames;
+        track->window = now;
     }
 }
 

@@ -68,6 +68,7 @@ unsigned EncoderThread(void* argument)
             xtEncode(job.encoder, piece.data(), static_cast<int>(got));
         }
         done += got;
+        job.encodedBytes.store(done, std::memory_order_relaxed);
         const int percent = total ? static_cast<int>(uint64_t{done} * 100 / total) : 100;
         if (percent != shown && job.dialog) {
             job.dialog->SetPosition(percent);

@@ -158,7 +158,12 @@ bool WaitForRipJobRead(RipJob& job, uint32_t ms)
 
 uint64_t RipJobProgress(RipJob& job)
 {
-    return uint64_t{ringPosts(&job.ring)} << 32 | ringCount(&job.ring);
+    uint64_t read;
+    {
+        plat::CriticalSectionLock guard(job.lock);
+        read = job.nextFrame;
+    }
+    return read + job.encodedBytes.load(std::memory_order_relaxed) / kFrameBytes;
 }
 
 bool RaiseRipJobPriority(RipJob& job)

@@ -78,6 +78,7 @@ struct RipJob {
     // drive refused to read there when asked to overread.
     std::atomic<uint64_t> zeroSamples{0};
     std::atomic<int32_t> overreadRefused{0};
+    std::atomic<uint32_t> encodedBytes{0}; // taken from the ring by the encoder thread so far
 };
 
 struct RipSettings {
@@ -126,7 +127,8 @@ void CancelRipJob(RipJob& job);
 // True once the job's reader reads no more (at once after an early end); waits at most `ms`.
 bool WaitForRipJobRead(RipJob& job, uint32_t ms);
 
-// Changes whenever the job's reader writes into the ring or its encoder thread takes from it.
+// Frames the job has moved so far: read by its reader plus taken from the ring by its encoder
+// thread (an audio second is 75 of each).
 uint64_t RipJobProgress(RipJob& job);
 // Lifts the job's threads from idle to normal priority: idle threads get next to no processor
 // time on a busy machine, so a front-end that sees no progress for a while calls this, as the
