@@ -68,6 +68,14 @@ bool SetThreadIdlePriority(ThreadHandle thread)
     return pthread_setschedparam(thread->thread.native_handle(), SCHED_IDLE, &param) == 0;
 }
 
+bool SetThreadNormalPriority(ThreadHandle thread)
+{
+    if (!thread || ThreadHasEnded(thread)) return false;
+    sched_param param{};
+    param.sched_priority = 0;
+    return pthread_setschedparam(thread->thread.native_handle(), SCHED_OTHER, &param) == 0;
+}
+
 uint32_t WaitForThread(ThreadHandle thread, uint32_t milliseconds)
 {
     if (!thread) return kWaitFailed;

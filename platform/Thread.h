@@ -14,6 +14,8 @@ using ThreadProc = unsigned (*)(void* argument);
 ThreadHandle CreateThread(ThreadProc proc, void* argument);
 // Lowest scheduling class: the thread only gets otherwise idle processor time.
 bool SetThreadIdlePriority(ThreadHandle thread);
+// Back to the normal scheduling class, as the system lifts a thread that has starved.
+bool SetThreadNormalPriority(ThreadHandle thread);
 // kWaitObject0 once the thread has ended, kWaitTimeout otherwise (see Event.h).
 uint32_t WaitForThread(ThreadHandle thread, uint32_t milliseconds);
 bool ThreadHasEnded(ThreadHandle thread);

@@ -14,6 +14,10 @@ namespace
 {
 
 constexpr uint32_t kPollMs = 200;
+// A job whose idle-priority threads moved less than an audio second (75 frames read and 75
+// encoded) in a second is starved by other programs: its threads are lifted to normal priority.
+constexpr auto kStarvedWindow = std::chrono::seconds(1);
+constexpr uint64_t kStarvedFrames = CD_FRAMES_PER_SECOND;
 
 // The file the track's stream writes, composed by the encoder library itself.
 std::string OutputFileOf(const TrackRecord& record, const RipSettings& settings)
@@ -72,6 +76,9 @@ struct ConsoleRip::Track {
     std::string file;
     std::unique_ptr<CrcTap> crc; // test and copy only
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    uint64_t windowFrames = 0; // RipJobProgress at the start of the window
+    std::chrono::steady_clock::time_point window = start;
+    bool raised = false;
 };
 
 ConsoleRip::ConsoleRip(RipSettings settings, ConsoleProgress::Overwrite overwrite,
@@ -80,6 +87,7 @@ ConsoleRip::ConsoleRip(RipSettings settings, ConsoleProgress::Overwrite overwrit
       verified_(verified), drive_(drive), jobs_(jobs > 0 ? static_cast<size_t>(jobs) : 1),
       interrupted_(interrupted)
 {
+    settings_.ringStore = &ringStore_;
 }
 
 ConsoleRip::~ConsoleRip()
@@ -136,12 +144,34 @@ void ConsoleRip::Start(TrackList& list, size_t index)
     if ((verified_ || track.named) && !settings.noWrite)
         track.file = OutputFileOf(record, settings);
     StartRipJob(track.job, &track.progress, record, settings);
+    track.windowFrames = RipJobProgress(track.job);
+    track.window = std::chrono::steady_clock::now();
+    // The machine was found busy: the next tracks need not starve first.
+    if (busy_) track.raised = RaiseRipJobPriority(track.job);
+}
+
+void ConsoleRip::LiftStarved()
+{
+    const auto now = std::chrono::steady_clock::now();
+    for (auto& track : inFlight_) {
+        if (track->raised) continue;
+        // A closed track waits only for its turn to be reported.
+        if (now - track->window < kStarvedWindow || track->progress.WaitClosed(0)) continue;
+        const uint64_t frames = RipJobProgress(track->job);
+        if (frames - track->windowFrames < kStarvedFrames) {
+            RaiseRipJobPriority(track->job);
+            track->raised = busy_ = true;
+        }
+        track->windowFrames = frames;
+        track->window = now;
+    }
 }
 
 bool ConsoleRip::Poll(Track& track)
 {
     if (track.progress.WaitClosed(kPollMs)) return true;
     if (!cancelled_ && interrupted_ && interrupted_()) CancelAll();
+    LiftStarved();
     // Only the oldest track's line is drawn: one line on the terminal, however many run.
     if (!inFlight_.empty() && &track == inFlight_.front().get()) track.progress.Draw(false);
     return false;
@@ -153,6 +183,7 @@ void ConsoleRip::WaitForDrive()
     RipJob& newest = inFlight_.back()->job;
     while (!WaitForRipJobRead(newest, kPollMs)) {
         if (!cancelled_ && interrupted_ && interrupted_()) CancelAll();
+        LiftStarved();
         inFlight_.front()->progress.Draw(false);
     }
 }

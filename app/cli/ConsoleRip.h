@@ -57,7 +57,10 @@ private:
     // One wait step: true once `track` has closed; draws the progress, passes a Ctrl-C on.
     bool Poll(Track& track);
     void CancelAll();
+    // Lifts the threads of a job that has not moved for a while (starved by other programs).
+    void LiftStarved();
 
+    RingStore ringStore_; // before the tracks: their rings give their storage back to it
     RipSettings settings_;
     ConsoleProgress::Overwrite overwrite_;
     bool showBar_;
@@ -67,6 +70,7 @@ private:
     size_t jobs_;
     bool (*interrupted_)();
     bool cancelled_ = false;
+    bool busy_ = false; // a job starved: later jobs start at normal priority
     std::deque<std::unique_ptr<Track>> inFlight_;
     std::map<int, std::string> reasons_;
     std::map<int, std::string> inexact_;

@@ -13,6 +13,13 @@
 #include <sys/stat.h>
 #include <vector>
 
+namespace
+{
+
+constexpr uint32_t kEmptyRingWaitMs = 20;
+
+} // namespace
+
 unsigned EncoderThread(void* argument)
 {
     RipJob& job = *static_cast<RipJob*>(argument);
@@ -39,6 +46,8 @@ unsigned EncoderThread(void* argument)
     uint32_t done = 0;
     int shown = -1;
     while (ok) {
+        // Taken before the flags and the ring: a write or a flag after this point ends the wait.
+        const uint32_t seen = ringPosts(&job.ring);
         if (job.aborted.load(std::memory_order_acquire)) break;
         // readDone first: once it is set nothing more arrives, so an empty ring after it means
         // the whole track has passed.
@@ -46,7 +55,9 @@ unsigned EncoderThread(void* argument)
         const uint32_t available = ringCount(&job.ring);
         if (available == 0) {
             if (readDone) break;
-            plat::YieldProcessor();
+            // Poll again as soon as the reader writes or stops, without spinning meanwhile; the
+            // bound keeps a flag set without a post from going unseen for long.
+            ringWaitForPost(&job.ring, seen, kEmptyRingWaitMs);
             continue;
         }
         const uint32_t got =
@@ -57,6 +68,7 @@ unsigned EncoderThread(void* argument)
             xtEncode(job.encoder, piece.data(), static_cast<int>(got));
         }
         done += got;
+        job.encodedBytes.store(done, std::memory_order_relaxed);
         const int percent = total ? static_cast<int>(uint64_t{done} * 100 / total) : 100;
         if (percent != shown && job.dialog) {
             job.dialog->SetPosition(percent);

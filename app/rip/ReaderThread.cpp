@@ -237,6 +237,7 @@ void WaitForEncoderAfterCancel(RipJob& job)
 {
     if (plat::WaitForThread(job.encoderThread, kCancelWaitMs) == plat::kWaitObject0) return;
     job.aborted.store(1, std::memory_order_release);
+    ringPost(&job.ring);
     // A thread cannot be stopped safely from outside; it ends by itself, and the job is
     // released only once both threads have ended.
     if (plat::WaitForThread(job.encoderThread, kCancelWaitMoreMs) != plat::kWaitObject0)
@@ -261,6 +262,8 @@ unsigned ReaderThread(void* argument)
     } else {
         ReadTrack(job, own.handle, first, second);
     }
+    // readDone or aborted is set: an encoder thread waiting on an empty ring looks again.
+    ringPost(&job.ring);
     // The drive is free for the next track while this one's ring drains.
     if (job.readEnded) plat::SetEvent(job.readEnded);
     if (own.handle && job.readDone.load(std::memory_order_acquire)) WaitForDrain(job, own.handle);

@@ -44,11 +44,11 @@ void ConfigureDrive(CDHANDLE drive)
     ModifyCDParms(drive, CD_PARM_JITTER_MODE, kJitterMode);
 }
 
-bool SizeRing(RipJob& job, const TrackRecord& track)
+bool SizeRing(RipJob& job, const TrackRecord& track, RingStore* store)
 {
     job.ringBytes = sizeRingBuffer(track.length + 1, kMinimumRingReads * kFramesPerRead);
     if (job.ringBytes > 0x7FFFFFFFu ||
-        ringInit(&job.ring, static_cast<int32_t>(job.ringBytes)) == 0) {
+        ringInit(&job.ring, static_cast<int32_t>(job.ringBytes), store) == 0) {
         plat::DebugTrace("no ring of %u bytes for the track", job.ringBytes);
         return false;
     }
@@ -132,7 +132,7 @@ void StartRipJob(RipJob& job, RipProgress* dialog, const TrackRecord& track,
     job.dialog = dialog;
     job.tap = settings.tap;
     job.wakeEvent = plat::CreateEvent(false, false);
-    if (!job.wakeEvent || !SizeRing(job, track)) {
+    if (!job.wakeEvent || !SizeRing(job, track, settings.ringStore)) {
         EndEarly(job, dialog);
         return;
     }
@@ -157,6 +157,23 @@ bool WaitForRipJobRead(RipJob& job, uint32_t ms)
 {
     if (!job.readEnded) return true;
     return plat::WaitForEvent(job.readEnded, ms) == plat::kWaitObject0;
+}
+
+uint64_t RipJobProgress(RipJob& job)
+{
+    uint64_t read;
+    {
+        plat::CriticalSectionLock guard(job.lock);
+        read = job.nextFrame;
+    }
+    return read + job.encodedBytes.load(std::memory_order_relaxed) / kFrameBytes;
+}
+
+bool RaiseRipJobPriority(RipJob& job)
+{
+    const bool reader = plat::SetThreadNormalPriority(job.readerThread);
+    const bool encoder = plat::SetThreadNormalPriority(job.encoderThread);
+    return reader || encoder;
 }
 
 RipReport FinishRipJob(RipJob& job)

@@ -83,6 +83,7 @@ struct RipJob {
     std::atomic<int32_t> overreadRefused{0};
     // Secure mode: the reader reads through it; null for a plain rip.
     std::unique_ptr<SecureReader> secure;
+    std::atomic<uint32_t> encodedBytes{0}; // taken from the ring by the encoder thread so far
 };
 
 struct RipSettings {
@@ -91,9 +92,10 @@ struct RipSettings {
     PcmTap* tap = nullptr; // optional
     bool noWrite = false;  // encode and tap, but write no file (and ask nothing)
     ReadOffsetSetup readOffset;
-    std::string fileDir{};  // folders below the output folder ("a/b"); empty: none
-    std::string fileName{}; // the file's name when not the track's; the library cleans both
-    bool secure = false;    // read every stretch until two reads agree (SecureReader)
+    std::string fileDir{};          // folders below the output folder ("a/b"); empty: none
+    std::string fileName{};         // the file's name when not the track's; the library cleans both
+    bool secure = false;            // read every stretch until two reads agree (SecureReader)
+    RingStore* ringStore = nullptr; // keeps ring storage for the next track; null: none
 };
 
 // How a job went, once both its threads have ended.
@@ -135,6 +137,14 @@ void CancelRipJob(RipJob& job);
 
 // True once the job's reader reads no more (at once after an early end); waits at most `ms`.
 bool WaitForRipJobRead(RipJob& job, uint32_t ms);
+
+// Frames the job has moved so far: read by its reader plus taken from the ring by its encoder
+// thread (an audio second is 75 of each).
+uint64_t RipJobProgress(RipJob& job);
+// Lifts the job's threads from idle to normal priority: idle threads get next to no processor
+// time on a busy machine, so a front-end that sees no progress for a while calls this, as the
+// system lifts a starved thread. False when neither thread was running.
+bool RaiseRipJobPriority(RipJob& job);
 
 // Waits until both threads of the job have ended (they always do), releases the job's ring
 // storage, events and thread handles, and reports how it went. Safe after an early end, when

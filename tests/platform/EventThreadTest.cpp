@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <sched.h>
 
 using namespace plat;
@@ -89,6 +90,34 @@ TEST(Thread, IdlePriorityIsTheIdleSchedulingClass)
     ASSERT_EQ(WaitForThread(t, 5000), kWaitObject0);
     EXPECT_EQ(policy.load(), SCHED_IDLE);
     CloseThreadHandle(t);
+}
+
+TEST(Thread, NormalPriorityLiftsAThreadOutOfTheIdleClass)
+{
+    EventHandle go = CreateEvent(true, false);
+    struct Run {
+        EventHandle go;
+        std::atomic<int> policy{-1};
+    } run{go};
+    ThreadHandle t = CreateThread(
+        [](void* arg) -> unsigned {
+            auto* r = static_cast<Run*>(arg);
+            WaitForEvent(r->go, kInfinite);
+            int policy = -1;
+            sched_param param{};
+            pthread_getschedparam(pthread_self(), &policy, &param);
+            r->policy = policy;
+            return 0;
+        },
+        &run);
+    ASSERT_TRUE(SetThreadIdlePriority(t));
+    ASSERT_TRUE(SetThreadNormalPriority(t));
+    SetEvent(go);
+    ASSERT_EQ(WaitForThread(t, 5000), kWaitObject0);
+    EXPECT_EQ(run.policy.load(), SCHED_OTHER);
+    EXPECT_FALSE(SetThreadNormalPriority(t)); // ended
+    CloseThreadHandle(t);
+    CloseEvent(go);
 }
 
 TEST(Thread, WaitTimesOutWhileRunningAndAClosedHandleLetsTheThreadFinish)

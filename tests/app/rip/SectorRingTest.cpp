@@ -175,3 +175,66 @@ TEST_F(Ring, OneProducerAndOneConsumerPassEveryByteInOrder)
     plat::CloseEvent(wake);
     EXPECT_TRUE(s.received == data);
 }
+
+namespace
+{
+struct Waiter {
+    SectorRing* ring;
+    uint32_t seen;
+};
+
+unsigned WaitForPost(void* arg)
+{
+    auto* w = static_cast<Waiter*>(arg);
+    ringWaitForPost(w->ring, w->seen, 600000);
+    return 0;
+}
+} // namespace
+
+TEST_F(Ring, AConsumerWaitingOnAnEmptyRingWakesOnAWriteAndOnAPost)
+{
+    ringInit(&ring, 100);
+    const auto data = Bytes(10);
+    uint8_t out[10];
+    // A write wakes it, and what it finds is the data.
+    Waiter w{&ring, ringPosts(&ring)};
+    plat::ThreadHandle t = plat::CreateThread(WaitForPost, &w);
+    ringWrite(&ring, data.data(), 10);
+    ASSERT_EQ(plat::WaitForThread(t, 60000), plat::kWaitObject0);
+    plat::CloseThreadHandle(t);
+    EXPECT_EQ(ringRead(&ring, out, 10), 10u);
+    // A post (the producer set a flag) wakes it without data.
+    w.seen = ringPosts(&ring);
+    t = plat::CreateThread(WaitForPost, &w);
+    ringPost(&ring);
+    ASSERT_EQ(plat::WaitForThread(t, 60000), plat::kWaitObject0);
+    plat::CloseThreadHandle(t);
+    EXPECT_EQ(ringCount(&ring), 0u);
+    // A post before the wait is not lost: the wait returns at once.
+    w.seen = ringPosts(&ring);
+    ringPost(&ring);
+    t = plat::CreateThread(WaitForPost, &w);
+    ASSERT_EQ(plat::WaitForThread(t, 60000), plat::kWaitObject0);
+    plat::CloseThreadHandle(t);
+}
+
+TEST_F(Ring, AStoreHandsAReleasedRingsStorageToTheNextRingThatFits)
+{
+    RingStore store;
+    ASSERT_EQ(ringInit(&ring, 1000, &store), -1);
+    uint8_t* first = ring.base;
+    ringRelease(&ring);
+    ASSERT_EQ(ringInit(&ring, 800, &store), -1);
+    EXPECT_EQ(ring.base, first);
+    EXPECT_EQ(ringFreeSpace(&ring), 800u); // the ring's capacity, not the block's
+    ringRelease(&ring);
+    // Too small for the next ring: a block of its own, and the ring works as any other.
+    ASSERT_EQ(ringInit(&ring, 5000, &store), -1);
+    EXPECT_EQ(ring.capacity, 5000);
+    const auto data = Bytes(5000);
+    EXPECT_EQ(ringWrite(&ring, data.data(), 5000), 5000u);
+    std::vector<uint8_t> out(5000);
+    EXPECT_EQ(ringRead(&ring, out.data(), 5000), 5000u);
+    EXPECT_EQ(out, data);
+    ringRelease(&ring); // the store outlives its rings
+}
