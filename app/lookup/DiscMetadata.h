@@ -13,11 +13,12 @@ struct TrackMetadata {
     std::string title;
     std::string artist; // the album artist when the source names none for the track
     std::string isrc;
+    std::string composer; // the CD-Text's songwriter
     std::string musicBrainzRecordingId;
 };
 
 struct DiscMetadata {
-    std::string source; // "MusicBrainz", "gnudb", shown to the user
+    std::string source; // "MusicBrainz", "gnudb", "CD-Text", shown to the user
     std::string title;
     std::string artist;
     std::string year; // four digits or empty

@@ -223,6 +223,22 @@ bool Disc::Identify(CDDriveInquiry& out)
     return out.vendor[0] || out.model[0];
 }
 
+DiscText Disc::Text()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!present_ || (!cdio_ && !cue_)) return {};
+    if (!text_) {
+        if (cue_) {
+            const size_t slash = source_.find_last_of('/');
+            text_ = DiscTextFromCue(cue_->sheet(),
+                                    slash == std::string::npos ? "." : source_.substr(0, slash));
+        } else {
+            text_ = DiscTextFromCdio(cdio_);
+        }
+    }
+    return *text_;
+}
+
 Disc::~Disc()
 {
     if (dataFd_ >= 0) ::close(dataFd_);
@@ -263,6 +279,7 @@ uint32_t Disc::ReadToc(CDTocRecord& toc)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     present_ = Refresh() && !faults_.TakeEject() && ReadTocLocked(toc);
+    text_.reset();
     return present_ ? CD_STATUS_OK : CD_STATUS_NO_DISC;
 }
 
