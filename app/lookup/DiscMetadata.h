@@ -13,8 +13,8 @@ struct TrackMetadata {
     std::string title;
     std::string artist; // the album artist when the source names none for the track
     std::string isrc;
-    std::string composer; // the CD-Text's songwriter
     std::string musicBrainzRecordingId;
+    std::string composer; // the CD-Text's songwriter
 };
 
 struct DiscMetadata {

@@ -223,20 +223,20 @@ bool Disc::Identify(CDDriveInquiry& out)
     return out.vendor[0] || out.model[0];
 }
 
-DiscText Disc::Text()
+std::shared_ptr<const DiscText> Disc::Text()
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!present_ || (!cdio_ && !cue_)) return {};
+    if (!present_ || (!cdio_ && !cue_)) return std::make_shared<const DiscText>();
     if (!text_) {
         if (cue_) {
             const size_t slash = source_.find_last_of('/');
-            text_ = DiscTextFromCue(cue_->sheet(),
-                                    slash == std::string::npos ? "." : source_.substr(0, slash));
+            text_ = std::make_shared<const DiscText>(DiscTextFromCue(
+                cue_->sheet(), slash == std::string::npos ? "." : source_.substr(0, slash)));
         } else {
-            text_ = DiscTextFromCdio(cdio_);
+            text_ = std::make_shared<const DiscText>(DiscTextFromCdio(cdio_));
         }
     }
-    return *text_;
+    return text_;
 }
 
 Disc::~Disc()

@@ -15,7 +15,6 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,7 +38,7 @@ public:
     bool Identify(CDDriveInquiry& out);
     // The disc's CD-Text, ISRCs and MCN, read at the first call after a table of contents;
     // nothing when no disc is in the drive.
-    DiscText Text();
+    std::shared_ptr<const DiscText> Text();
 
 private:
     Disc() = default;
@@ -90,7 +89,7 @@ private:
     int dataFd_ = -1;      // dataFile_ opened once, so a read looks up no path
     std::vector<uint8_t> scratch_;
     std::vector<uint8_t> frames_;
-    std::optional<DiscText> text_; // read at the first asking, dropped with each new TOC
+    std::shared_ptr<const DiscText> text_; // read at the first asking, dropped with each new TOC
 };
 
 } // namespace rip32

@@ -203,8 +203,8 @@ RIP32_API uint32_t GetCDText(CDHANDLE handle, uint32_t track, uint32_t field, ch
     return Guarded(0u, [&]() -> uint32_t {
         auto disc = Lookup(handle);
         if (!disc) return 0;
-        const rip32::DiscText all = disc->Text();
-        const std::string* value = all.Field(track, field);
+        const auto all = disc->Text();
+        const std::string* value = all->Field(track, field);
         if (!value) return 0;
         if (text && size > 0) {
             const size_t n = rip32::Utf8Cut(*value, size - 1);
@@ -222,9 +222,9 @@ RIP32_API uint32_t GetTrackISRC(CDHANDLE handle, uint32_t track, char* isrc)
     return Guarded(0u, [&]() -> uint32_t {
         auto disc = Lookup(handle);
         if (!disc || track == 0 || track > 99) return 0;
-        const rip32::DiscText all = disc->Text();
-        auto it = all.tracks.find(static_cast<int>(track));
-        if (it == all.tracks.end() || it->second.isrc.size() != CD_ISRC_BYTES - 1) return 0;
+        const auto all = disc->Text();
+        auto it = all->tracks.find(static_cast<int>(track));
+        if (it == all->tracks.end() || it->second.isrc.size() != CD_ISRC_BYTES - 1) return 0;
         std::memcpy(isrc, it->second.isrc.c_str(), CD_ISRC_BYTES);
         return 1;
     });
@@ -237,7 +237,7 @@ RIP32_API uint32_t GetDiscMCN(CDHANDLE handle, char* mcn)
     return Guarded(0u, [&]() -> uint32_t {
         auto disc = Lookup(handle);
         if (!disc) return 0;
-        const std::string code = disc->Text().mcn;
+        const std::string code = disc->Text()->mcn;
         if (code.size() != CD_MCN_BYTES - 1) return 0;
         std::memcpy(mcn, code.c_str(), CD_MCN_BYTES);
         return 1;
