@@ -1,5 +1,5 @@
 /* The CD-access library: its seven drive exports, the disc-image refusal text, the drive
- * identification, and the byte-packed records that cross it.
+ * identification, the disc's CD-Text, ISRCs and MCN, and the byte-packed records that cross it.
  * Numbers are 32-bit little-endian unless a field says otherwise. */
 #ifndef VELTRARIP32_H
 #define VELTRARIP32_H
@@ -22,6 +22,13 @@ extern "C" {
 #define CD_TOC_MAX_DESCRIPTORS 100
 #define CD_TOC_LEADOUT 0xAA
 #define CD_TOC_CONTROL_DATA 0x04 /* bit of the ADR/control byte: data track */
+
+/* The CD-Text fields GetCDText reads. */
+#define CD_TEXT_TITLE 0
+#define CD_TEXT_PERFORMER 1
+#define CD_TEXT_SONGWRITER 2
+#define CD_ISRC_BYTES 13 /* twelve letters and digits and a NUL */
+#define CD_MCN_BYTES 14  /* thirteen digits and a NUL */
 
 /* Status of a read: 1 success; 4 asks for an overlapped (jitter-corrected) re-read.
  *
@@ -143,6 +150,27 @@ RIP32_API uint32_t GetCDDriveInquiry(CDHANDLE handle, CDDriveInquiry* info);
  * cut to `size` bytes (text may be NULL when size is 0). Returns the full text's length in bytes
  * without the NUL: 0 when no image has been refused since the last GetCDList. */
 RIP32_API uint32_t GetImageError(char* text, uint32_t size);
+
+/* The disc's own metadata, read once per disc (again after a ReadTOC finds a new one): from a
+ * drive its CD-Text, its sub-channel ISRCs and MCN (the CD-Text's codes where the sub-channel has
+ * none); from a cue sheet its TITLE, PERFORMER, SONGWRITER, ISRC and CATALOG lines, with the
+ * binary CD-Text of its CDTEXTFILE filling what the lines leave empty. */
+
+/* Copies a CD-Text field (CD_TEXT_TITLE, CD_TEXT_PERFORMER, CD_TEXT_SONGWRITER) of the album
+ * (track 0) or of a track as UTF-8 (an 8-bit cue sheet's text read as Latin-1), NUL-terminated
+ * and cut to `size` bytes at a character boundary (text may be NULL when size is 0). Returns the
+ * full text's length in bytes without the NUL: 0 when the disc has no such text, for an unknown
+ * handle or field, and when no disc is in the drive. */
+RIP32_API uint32_t GetCDText(CDHANDLE handle, uint32_t track, uint32_t field, char* text,
+                             uint32_t size);
+/* Fills isrc (CD_ISRC_BYTES bytes) with the track's ISRC, twelve letters and digits without
+ * dashes. 1 = filled; 0 = the track has none, no such handle or disc, or a null buffer (isrc is
+ * zeroed then, when not null). */
+RIP32_API uint32_t GetTrackISRC(CDHANDLE handle, uint32_t track, char* isrc);
+/* Fills mcn (CD_MCN_BYTES bytes) with the disc's catalogue number, thirteen digits. 1 = filled;
+ * 0 = the disc has none (thirteen zeros count as none), no such handle or disc, or a null
+ * buffer (mcn is zeroed then, when not null). */
+RIP32_API uint32_t GetDiscMCN(CDHANDLE handle, char* mcn);
 
 #ifdef __cplusplus
 }

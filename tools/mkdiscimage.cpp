@@ -28,6 +28,13 @@ void Usage(FILE* out)
         "                      at the end of the file before (EAC's layout); or one OUTPUT.flac\n"
         "  --hidden LENGTH     audio before track 1 (INDEX 00 at 00:00:00, INDEX 01 after it)\n"
         "  --pregap LENGTH     an INDEX 00 this long before every later track's INDEX 01\n"
+        "CD-Text and codes, written into the cue sheet (texts in UTF-8, without quotation\n"
+        "marks or line breaks):\n"
+        "  --title TEXT, --performer TEXT, --songwriter TEXT   the album's\n"
+        "  --track-title N=TEXT, --track-performer N=TEXT, --track-songwriter N=TEXT\n"
+        "                      track N's (N the track's number on the disc)\n"
+        "  --isrc N=CODE       track N's ISRC (CCOOOYYNNNNN)\n"
+        "  --catalog MCN       the disc's catalogue number (13 digits)\n"
         "The test pattern stores in every sample its frame number and its index in the frame,\n"
         "so a rip can be compared byte for byte.\n",
         out);
@@ -75,6 +82,32 @@ int main(int argc, char** argv)
                     layout.files = discimage::Files::Flac;
                 else
                     throw std::runtime_error("--files takes bin, wav or flac");
+            } else if (arg == "--title") {
+                layout.album.title = value();
+            } else if (arg == "--performer") {
+                layout.album.performer = value();
+            } else if (arg == "--songwriter") {
+                layout.album.songwriter = value();
+            } else if (arg == "--catalog") {
+                layout.catalog = value();
+            } else if (arg == "--track-title" || arg == "--track-performer" ||
+                       arg == "--track-songwriter" || arg == "--isrc") {
+                const std::string v = value();
+                const size_t eq = v.find('=');
+                size_t used = 0;
+                int number = 0;
+                try {
+                    number = std::stoi(v.substr(0, eq), &used);
+                } catch (const std::exception&) {
+                    used = 0;
+                }
+                if (eq == std::string::npos || used != eq || number < 1 || number > 99)
+                    throw std::runtime_error(arg + " takes N=TEXT with a track number N");
+                discimage::DiscTexts& t = layout.trackTexts[number];
+                (arg == "--track-title"       ? t.title
+                 : arg == "--track-performer" ? t.performer
+                 : arg == "--isrc"            ? t.isrc
+                                              : t.songwriter) = v.substr(eq + 1);
             } else if (arg == "--help" || arg == "-h") {
                 Usage(stdout);
                 return 0;

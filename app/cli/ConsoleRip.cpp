@@ -71,6 +71,7 @@ struct ConsoleRip::Track {
     }
     size_t row;
     const RowName* named = nullptr; // the look-up's name, null for the plain one
+    int codeTrack = 0;              // without a look-up: the track whose codes the file gets
     ConsoleProgress progress;       // outlives the job: its threads use it until they end
     RipJob job;
     std::string file;
@@ -141,7 +142,12 @@ void ConsoleRip::Start(TrackList& list, size_t index)
             std::make_unique<CrcTap>(uint64_t{record.length} * CD_SAMPLES_PER_FRAME, settings.tap);
         settings.tap = track.crc.get();
     }
-    if ((verified_ || track.named) && !settings.noWrite)
+    if (naming_ && naming_->codesOnly) {
+        if (auto it = naming_->codeRows.find(static_cast<int>(index + 1));
+            it != naming_->codeRows.end())
+            track.codeTrack = it->second;
+    }
+    if ((verified_ || track.named || track.codeTrack) && !settings.noWrite)
         track.file = OutputFileOf(record, settings);
     StartRipJob(track.job, &track.progress, record, settings);
     track.windowFrames = RipJobProgress(track.job);
@@ -233,9 +239,10 @@ void ConsoleRip::FinishOldest(TrackList& list)
                     report.overreadRefused ? " (the drive would not overread)" : "");
     if (result == RipResult::Finished && track.named && !track.file.empty()) {
         // The encoder has closed the file: the tags go in now.
-        TagRippedFile(track.file, naming_->disc, track.named->trackNumber, naming_->firstTrack,
-                      naming_->cover, stderr);
+        TagRippedFile(track.file, *naming_, track.named->trackNumber, stderr);
         naming_->folders.insert(track.file.substr(0, track.file.rfind('/')));
+    } else if (result == RipResult::Finished && track.codeTrack && !track.file.empty()) {
+        TagRippedFile(track.file, *naming_, track.codeTrack, stderr);
     }
     if (result == RipResult::Finished) {
         row.status = kCompleteStatus;

@@ -8,6 +8,7 @@
 
 #include "app/cd/Drive.h"
 #include "app/cd/Toc.h"
+#include "app/lookup/CdText.h"
 #include "app/rip/RipCommand.h"
 #include "app/shell/CurrentSettings.h"
 #include "app/shell/LookupSettingsFile.h"
@@ -122,20 +123,40 @@ MetadataOptions MetadataOptionsOf(const LookupCommandLine& line)
     return meta;
 }
 
-// The look-up before the rip; null when it was not asked for or found nothing.
+// The look-up before the rip, and the disc's own ISRCs and MCN; null when the look-up was not
+// asked for or found nothing and the disc carries no codes.
 std::unique_ptr<Naming> LookUp(const CliOptions& options, const TrackList& list,
                                const RipSettings& settings, VerifiedRip* verified)
 {
-    if (!options.lookup.lookup) return nullptr;
-    const MetadataOptions meta = MetadataOptionsOf(options.lookup);
     const std::optional<verify::DiscToc> toc = verify::DiscTocFromRecord(g_drive.tocA);
+    if (!toc) return nullptr;
+    const lookup::DiscQuery query = QueryOf(*toc);
+    // Codes only go into written files and the CUE sheet: nothing else asks the drive for them.
+    lookup::DiscCodes codes;
+    if (!settings.noWrite || options.verify.cue)
+        codes = lookup::ReadDiscCodes(g_drive.handle, query);
     std::optional<lookup::DiscMetadata> disc;
-    if (toc) disc = LookUpForConsole(*toc, meta, stdout, stderr);
-    if (!disc) return nullptr;
+    const MetadataOptions meta = MetadataOptionsOf(options.lookup);
+    if (options.lookup.lookup) {
+        const std::optional<lookup::DiscMetadata> cdText =
+            lookup::ReadCdText(g_drive.handle, query);
+        disc = LookUpForConsole(*toc, meta, stdout, stderr, cdText ? &*cdText : nullptr);
+    }
+    if (!disc && codes.empty()) return nullptr;
     auto naming = std::make_unique<Naming>();
-    naming->firstTrack = QueryOf(*toc).firstTrack;
-    naming->rows = PlanNames(list, *toc, *disc, meta.nameTemplate, settings.outputFolder);
-    if (meta.cover && !settings.noWrite) naming->cover = FetchFrontCover(*disc, meta, stderr);
+    naming->firstTrack = query.firstTrack;
+    if (disc) {
+        lookup::ApplyDiscCodes(*disc, codes, query.firstTrack);
+        naming->rows = PlanNames(list, *toc, *disc, meta.nameTemplate, settings.outputFolder);
+        if (meta.cover && !settings.noWrite) naming->cover = FetchFrontCover(*disc, meta, stderr);
+    } else {
+        disc = lookup::CodesOnly(codes, query);
+        naming->codesOnly = true;
+        for (size_t i = 0; i < list.size(); ++i) {
+            const verify::TocTrack* t = toc->AtFrame(list.row(i).record.startFrame);
+            if (t && !t->data) naming->codeRows[static_cast<int>(i + 1)] = t->number;
+        }
+    }
     if (verified) verified->SetMetadata(*disc, naming->firstTrack);
     naming->disc = std::move(*disc);
     return naming;

@@ -40,14 +40,15 @@ lookup::DiscQuery QueryOf(const verify::DiscToc& toc)
     return q;
 }
 
-std::optional<lookup::DiscMetadata>
-LookUpForConsole(const verify::DiscToc& toc, const MetadataOptions& options, FILE* out, FILE* err)
+std::optional<lookup::DiscMetadata> LookUpForConsole(const verify::DiscToc& toc,
+                                                     const MetadataOptions& options, FILE* out,
+                                                     FILE* err, const lookup::DiscMetadata* cdText)
 {
     const lookup::DiscQuery query = QueryOf(toc);
     std::fprintf(out, "Looking up the disc (MusicBrainz %s, CDDB %08x)\n",
                  query.musicBrainzDiscId.c_str(), query.cddbDiscId);
     std::fflush(out);
-    lookup::SourceResult result = lookup::LookUpDisc(query, options.urls);
+    lookup::SourceResult result = lookup::LookUpDisc(query, options.urls, nullptr, nullptr, cdText);
     for (const std::string& line : result.messages)
         std::fprintf(err, "veltracdrip-cli: %s\n", line.c_str());
     if (result.releases.empty()) {
@@ -110,14 +111,19 @@ std::map<int, RowName> PlanNames(const TrackList& list, const verify::DiscToc& t
     return plan;
 }
 
-void TagRippedFile(const std::string& path, const lookup::DiscMetadata& disc, int trackNumber,
-                   int firstTrack, const std::string& jpegCover, FILE* err)
+void TagRippedFile(const std::string& path, const Naming& naming, int trackNumber, FILE* err)
 {
     tags::Cover cover;
-    if (!jpegCover.empty()) cover = {"image/jpeg", jpegCover};
+    if (!naming.cover.empty()) cover = {"image/jpeg", naming.cover};
+    tags::TagValues values = tags::TrackTagValues(naming.disc, trackNumber, naming.firstTrack);
+    if (naming.codesOnly) {
+        // Without a look-up the file gets the disc's codes and nothing that would guess.
+        std::erase_if(values,
+                      [](const auto& v) { return v.first != "ISRC" && v.first != "BARCODE"; });
+        if (values.empty()) return;
+    }
     std::string error;
-    if (tags::WriteTags(path, tags::TrackTagValues(disc, trackNumber, firstTrack), cover, error) ==
-        tags::TagResult::Failed)
+    if (tags::WriteTags(path, values, cover, error) == tags::TagResult::Failed)
         std::fprintf(err, "veltracdrip-cli: %s\n", error.c_str());
 }
 

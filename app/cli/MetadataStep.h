@@ -27,9 +27,12 @@ MetadataOptions MetadataOptionsFromSettings();
 lookup::DiscQuery QueryOf(const verify::DiscToc& toc);
 
 // Looks the disc up, lists the candidates and returns the one --release names; nothing (with a
-// line on err) when no source knows the disc, so the rip goes on with the plain names.
-std::optional<lookup::DiscMetadata>
-LookUpForConsole(const verify::DiscToc& toc, const MetadataOptions& options, FILE* out, FILE* err);
+// line on err) when no source knows the disc, so the rip goes on with the plain names. The
+// disc's CD-Text, when given, is the last source.
+std::optional<lookup::DiscMetadata> LookUpForConsole(const verify::DiscToc& toc,
+                                                     const MetadataOptions& options, FILE* out,
+                                                     FILE* err,
+                                                     const lookup::DiscMetadata* cdText = nullptr);
 
 // The front cover of the release from the Cover Art Archive; empty when there is none.
 std::string FetchFrontCover(const lookup::DiscMetadata& disc, const MetadataOptions& options,
@@ -48,11 +51,14 @@ std::map<int, RowName> PlanNames(const TrackList& list, const verify::DiscToc& t
                                  const lookup::DiscMetadata& disc, const std::string& tmpl,
                                  const std::string& outputFolder);
 
-// What a look-up gave the rip: the names of the rows, the tags of their files, the cover.
+// What a look-up gave the rip: the names of the rows, the tags of their files, the cover. Without
+// a look-up, only the disc's own ISRCs and MCN, tagged into files of plain names.
 struct Naming {
     lookup::DiscMetadata disc;
     int firstTrack = 1;
     std::map<int, RowName> rows;   // by row number from 1
+    bool codesOnly = false;        // disc holds nothing but the disc's codes
+    std::map<int, int> codeRows;   // codesOnly: row number from 1 -> track number
     std::string cover;             // JPEG bytes, empty for none
     std::set<std::string> folders; // where files were written, for cover.jpg
 };
@@ -60,6 +66,6 @@ struct Naming {
 // cover.jpg into every folder that received a file.
 void WriteCoverFiles(const Naming& naming, FILE* err);
 
-// Tags the closed file of the track; a line on err when it cannot.
-void TagRippedFile(const std::string& path, const lookup::DiscMetadata& disc, int trackNumber,
-                   int firstTrack, const std::string& jpegCover, FILE* err);
+// Tags the closed file of the track (for codesOnly its ISRC and the MCN alone, and nothing when
+// it has neither); a line on err when it cannot.
+void TagRippedFile(const std::string& path, const Naming& naming, int trackNumber, FILE* err);

@@ -27,7 +27,8 @@ void Append(SourceResult& to, SourceResult&& from)
 } // namespace
 
 SourceResult LookUpDisc(const DiscQuery& disc, const LookupSettings& settings,
-                        const std::atomic<bool>* cancel, net::RateLimiter* limiter)
+                        const std::atomic<bool>* cancel, net::RateLimiter* limiter,
+                        const DiscMetadata* cdText)
 {
     net::HttpOptions options;
     options.timeoutSeconds = settings.timeoutSeconds;
@@ -44,7 +45,14 @@ SourceResult LookUpDisc(const DiscQuery& disc, const LookupSettings& settings,
         if (!result.releases.empty()) return result;
     }
     if (cancel && cancel->load()) return result;
-    if (!settings.gnudbUrl.empty()) Append(result, LookUpGnudb(http, settings.gnudbUrl, disc));
+    if (!settings.gnudbUrl.empty()) {
+        Append(result, LookUpGnudb(http, settings.gnudbUrl, disc));
+        if (!result.releases.empty()) return result;
+    }
+    if (cdText) {
+        result.messages.push_back("lookup: using the disc's CD-Text");
+        result.releases.push_back(*cdText);
+    }
     return result;
 }
 

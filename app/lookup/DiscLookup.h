@@ -1,5 +1,5 @@
-// The whole look-up of a disc: MusicBrainz first, then gnudb; the first source that knows the
-// disc gives the candidates, every failure a line for the user.
+// The whole look-up of a disc: MusicBrainz first, then gnudb, then the disc's CD-Text; the first
+// source that knows the disc gives the candidates, every failure a line for the user.
 #pragma once
 
 #include "DiscMetadata.h"
@@ -24,9 +24,9 @@ struct LookupSettings {
     int timeoutSeconds = 10;
 };
 
-// An empty URL turns its source off.
+// An empty URL turns its source off; cdText (the disc's, when it has one) answers last.
 SourceResult LookUpDisc(const DiscQuery& disc, const LookupSettings& settings,
                         const std::atomic<bool>* cancel = nullptr,
-                        net::RateLimiter* limiter = nullptr);
+                        net::RateLimiter* limiter = nullptr, const DiscMetadata* cdText = nullptr);
 
 } // namespace lookup

@@ -14,10 +14,11 @@ struct TrackMetadata {
     std::string artist; // the album artist when the source names none for the track
     std::string isrc;
     std::string musicBrainzRecordingId;
+    std::string composer; // the CD-Text's songwriter
 };
 
 struct DiscMetadata {
-    std::string source; // "MusicBrainz", "gnudb", shown to the user
+    std::string source; // "MusicBrainz", "gnudb", "CD-Text", shown to the user
     std::string title;
     std::string artist;
     std::string year; // four digits or empty

@@ -19,8 +19,12 @@ std::string SafeLevel(std::string level)
     return level;
 }
 
-std::string Field(const std::string& value)
+std::string Field(std::string value)
 {
+    // A line break or other control character in a name would break the CUE sheet's and the
+    // log's lines that name the file.
+    for (char& c : value)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '_';
     return SafeLevel(ApplyNameRules(value));
 }
 

@@ -23,7 +23,7 @@ struct OutputName {
 struct NameLimits {
     size_t outputFolderBytes = 0; // the output folder's length
     size_t extensionBytes = 3;
-    size_t pathBound = 260;  // the longest full path the encoder library composes
+    size_t pathBound = 259;  // the longest full path the encoder library composes (plus NUL: 260)
     size_t levelBound = 255; // the longest single name the file system takes
 };
 

@@ -128,6 +128,7 @@ TagValues TrackTagValues(const lookup::DiscMetadata& disc, int trackNumber, int 
         v["TITLE"] = track->title;
         v["ARTIST"] = track->artist.empty() ? disc.artist : track->artist;
         v["ISRC"] = track->isrc;
+        v["COMPOSER"] = track->composer;
         v["MUSICBRAINZ_TRACKID"] = track->musicBrainzRecordingId;
     }
     v["ALBUM"] = disc.title;

@@ -14,7 +14,8 @@ namespace tags
 using TagValues = std::map<std::string, std::string>;
 
 // TITLE, ARTIST, ALBUM, ALBUMARTIST, TRACKNUMBER, TRACKTOTAL, DISCNUMBER, DISCTOTAL, DATE, GENRE,
-// ISRC, BARCODE and the MusicBrainz ids of one track of the disc (tracks counted from first).
+// COMPOSER, ISRC, BARCODE and the MusicBrainz ids of one track of the disc (tracks counted from
+// first).
 TagValues TrackTagValues(const lookup::DiscMetadata& disc, int trackNumber, int firstTrack);
 
 enum class TagResult {

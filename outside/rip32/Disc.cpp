@@ -224,6 +224,22 @@ bool Disc::Identify(CDDriveInquiry& out)
     return out.vendor[0] || out.model[0];
 }
 
+std::shared_ptr<const DiscText> Disc::Text()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!present_ || (!cdio_ && !cue_)) return std::make_shared<const DiscText>();
+    if (!text_) {
+        if (cue_) {
+            const size_t slash = source_.find_last_of('/');
+            text_ = std::make_shared<const DiscText>(DiscTextFromCue(
+                cue_->sheet(), slash == std::string::npos ? "." : source_.substr(0, slash)));
+        } else {
+            text_ = std::make_shared<const DiscText>(DiscTextFromCdio(cdio_));
+        }
+    }
+    return text_;
+}
+
 Disc::~Disc()
 {
     if (dataFd_ >= 0) ::close(dataFd_);
@@ -264,6 +280,7 @@ uint32_t Disc::ReadToc(CDTocRecord& toc)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     present_ = Refresh() && !faults_.TakeEject() && ReadTocLocked(toc);
+    text_.reset();
     return present_ ? CD_STATUS_OK : CD_STATUS_NO_DISC;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CueImage.h"
+#include "DiscText.h"
 #include "FaultPlan.h"
 #include "FileStamp.h"
 #include "ReadRetry.h"
@@ -38,6 +39,9 @@ public:
     uint32_t ReadWithC2(CDSectorHeader& buffer, uint8_t* c2);
     // The drive's vendor and model; false when the drive does not say.
     bool Identify(CDDriveInquiry& out);
+    // The disc's CD-Text, ISRCs and MCN, read at the first call after a table of contents;
+    // nothing when no disc is in the drive.
+    std::shared_ptr<const DiscText> Text();
 
 private:
     Disc() = default;
@@ -91,6 +95,7 @@ private:
     int dataFd_ = -1;      // dataFile_ opened once, so a read looks up no path
     std::vector<uint8_t> scratch_;
     std::vector<uint8_t> frames_;
+    std::shared_ptr<const DiscText> text_; // read at the first asking, dropped with each new TOC
 };
 
 } // namespace rip32

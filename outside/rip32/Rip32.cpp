@@ -210,4 +210,52 @@ RIP32_API uint32_t GetCDDriveInquiry(CDHANDLE handle, CDDriveInquiry* info)
     return result;
 }
 
+RIP32_API uint32_t GetCDText(CDHANDLE handle, uint32_t track, uint32_t field, char* text,
+                             uint32_t size)
+{
+    if (text && size > 0) text[0] = '\0';
+    return Guarded(0u, [&]() -> uint32_t {
+        auto disc = Lookup(handle);
+        if (!disc) return 0;
+        const auto all = disc->Text();
+        const std::string* value = all->Field(track, field);
+        if (!value) return 0;
+        if (text && size > 0) {
+            const size_t n = rip32::Utf8Cut(*value, size - 1);
+            std::memcpy(text, value->data(), n);
+            text[n] = '\0';
+        }
+        return static_cast<uint32_t>(value->size());
+    });
+}
+
+RIP32_API uint32_t GetTrackISRC(CDHANDLE handle, uint32_t track, char* isrc)
+{
+    if (!isrc) return 0;
+    std::memset(isrc, 0, CD_ISRC_BYTES);
+    return Guarded(0u, [&]() -> uint32_t {
+        auto disc = Lookup(handle);
+        if (!disc || track == 0 || track > 99) return 0;
+        const auto all = disc->Text();
+        auto it = all->tracks.find(static_cast<int>(track));
+        if (it == all->tracks.end() || it->second.isrc.size() != CD_ISRC_BYTES - 1) return 0;
+        std::memcpy(isrc, it->second.isrc.c_str(), CD_ISRC_BYTES);
+        return 1;
+    });
+}
+
+RIP32_API uint32_t GetDiscMCN(CDHANDLE handle, char* mcn)
+{
+    if (!mcn) return 0;
+    std::memset(mcn, 0, CD_MCN_BYTES);
+    return Guarded(0u, [&]() -> uint32_t {
+        auto disc = Lookup(handle);
+        if (!disc) return 0;
+        const std::string code = disc->Text()->mcn;
+        if (code.size() != CD_MCN_BYTES - 1) return 0;
+        std::memcpy(mcn, code.c_str(), CD_MCN_BYTES);
+        return 1;
+    });
+}
+
 } // extern "C"

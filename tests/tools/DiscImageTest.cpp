@@ -108,3 +108,24 @@ TEST(DiscImage, ToolTakesTheTracksAudioFromAPcmFileInOrder)
         testsupport::Run({tool, "--tracks", "75", "--pcm", dir / "missing", dir / "f"}).exitCode,
         0);
 }
+
+TEST(DiscImage, TextsTheCueSheetCannotCarryAreRefused)
+{
+    TempDir dir;
+    const std::string tool = BinDir() + "/../tools/mkdiscimage";
+    for (std::vector<std::string> options :
+         {std::vector<std::string>{"--title", "a \"quoted\" word"},
+          {"--track-title", "1=two\nlines"},
+          {"--performer", "\xC3"},         // half a character
+          {"--track-title", "3=no track"}, // the disc has two
+          {"--isrc", "x=USSM12345678"},
+          {"--catalog", "123"},
+          {"--toc", "--title", "toc files carry none"}}) {
+        std::vector<std::string> argv = {tool, "--tracks", "10,10"};
+        argv.insert(argv.end(), options.begin(), options.end());
+        argv.push_back(dir / "bad");
+        const RunResult r = testsupport::Run(argv);
+        EXPECT_EQ(r.exitCode, 1) << options[1];
+        EXPECT_FALSE(r.err.empty());
+    }
+}

@@ -35,6 +35,51 @@ std::string BaseName(const std::string& path)
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
+bool ValidUtf8(const std::string& s)
+{
+    for (size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        size_t more = 0;
+        uint32_t cp = c;
+        if (c >= 0x80) {
+            more = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 0;
+            if (more == 0 || i + more >= s.size()) return false;
+            cp = c & (0x7F >> (more + 1));
+        }
+        for (size_t k = 1; k <= more; ++k) {
+            const auto n = static_cast<unsigned char>(s[i + k]);
+            if ((n & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (n & 0x3F);
+        }
+        // Overlong forms, surrogates and values past Unicode are no UTF-8.
+        static const uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < kMin[more] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += more + 1;
+    }
+    return true;
+}
+
+// A cue sheet quotes its texts and knows no escapes: a quotation mark or a line break cannot
+// be written, and a sheet that is not UTF-8 would be read as 8-bit text.
+std::string CueText(const std::string& text)
+{
+    if (text.find_first_of("\"\r\n") != std::string::npos)
+        throw std::runtime_error("a cue sheet text cannot hold a quotation mark or a line break");
+    if (!ValidUtf8(text)) throw std::runtime_error("a cue sheet text must be UTF-8");
+    return "\"" + text + "\"";
+}
+
+std::string TextLines(const DiscTexts& texts, const char* indent)
+{
+    std::string lines;
+    if (!texts.title.empty()) lines += indent + std::string("TITLE ") + CueText(texts.title) + "\n";
+    if (!texts.performer.empty())
+        lines += indent + std::string("PERFORMER ") + CueText(texts.performer) + "\n";
+    if (!texts.songwriter.empty())
+        lines += indent + std::string("SONGWRITER ") + CueText(texts.songwriter) + "\n";
+    return lines;
+}
+
 // The audio of Audio::Pcm layouts, read in order as the tracks are written.
 class PcmReader
 {
@@ -296,6 +341,24 @@ WrittenImage WriteDiscImage(const DiscLayout& layout, const std::string& basePat
         throw std::runtime_error("toc images are written without index 0 and as one bin file");
     if (layout.files != Files::Binary && layout.dataLength)
         throw std::runtime_error("WAV and FLAC images are written for audio-only discs");
+    const bool texts = !layout.catalog.empty() || !layout.trackTexts.empty() ||
+                       !TextLines(layout.album, "").empty() || !layout.album.isrc.empty();
+    if (texts && layout.format != Format::Cue)
+        throw std::runtime_error(
+            "CD-Text, ISRCs and the catalogue are written into cue sheets only");
+    if (!layout.album.isrc.empty()) throw std::runtime_error("an ISRC belongs to a track");
+    if (!layout.catalog.empty() &&
+        (layout.catalog.size() != 13 || !std::all_of(layout.catalog.begin(), layout.catalog.end(),
+                                                     [](char c) { return c >= '0' && c <= '9'; })))
+        throw std::runtime_error("the catalogue number must be 13 digits");
+    for (const auto& [number, t] : layout.trackTexts) {
+        if (number < layout.firstTrack ||
+            number >= layout.firstTrack + static_cast<int>(layout.audioLengths.size()))
+            throw std::runtime_error("texts for track " + std::to_string(number) +
+                                     ", which is no audio track of the disc");
+        if (t.isrc.find_first_of(" \"\r\n") != std::string::npos)
+            throw std::runtime_error("an ISRC is one word");
+    }
     for (size_t t = 0; t + 1 < layout.audioLengths.size(); ++t)
         if (layout.pregap >= layout.audioLengths[t])
             throw std::runtime_error("a pregap must be shorter than the track before it");
@@ -394,6 +457,8 @@ WrittenImage WriteDiscImage(const DiscLayout& layout, const std::string& basePat
             return std::string(line);
         };
         const bool perTrack = layout.files == Files::WavePerTrack;
+        if (!layout.catalog.empty()) text += "CATALOG " + layout.catalog + "\n";
+        text += TextLines(layout.album, "");
         for (size_t t = 0; t < tracks; ++t) {
             const bool data = t == layout.audioLengths.size();
             const uint32_t base = perTrack ? fileStarts[t - (t > 0 ? 1 : 0)] : 0;
@@ -401,6 +466,11 @@ WrittenImage WriteDiscImage(const DiscLayout& layout, const std::string& basePat
             std::snprintf(line, sizeof line, "  TRACK %02d %s\n",
                           layout.firstTrack + static_cast<int>(t), data ? "MODE1/2352" : "AUDIO");
             text += line;
+            if (auto it = layout.trackTexts.find(layout.firstTrack + static_cast<int>(t));
+                it != layout.trackTexts.end()) {
+                text += TextLines(it->second, "    ");
+                if (!it->second.isrc.empty()) text += "    ISRC " + it->second.isrc + "\n";
+            }
             if (t == 0 && layout.hidden) text += index(0, 0);
             if (t > 0 && layout.pregap)
                 text += index(0, image.trackStarts[t] - layout.pregap - base);

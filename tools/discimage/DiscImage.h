@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,14 @@ enum class Format { Cue, Toc };
 // The data files of a cue image: one BINARY file; one WAVE file per track with each track's
 // pregap at the end of the file before (as EAC writes "one file per track"); one FLAC file.
 enum class Files { Binary, WavePerTrack, Flac };
+
+// CD-Text of the album or of one track, and a track's ISRC, as the cue sheet writes them (UTF-8).
+struct DiscTexts {
+    std::string title;
+    std::string performer;
+    std::string songwriter;
+    std::string isrc; // tracks only: twelve letters and digits, or CC-OOO-YY-NNNNN
+};
 
 struct DiscLayout {
     int firstTrack = 1;
@@ -32,6 +41,10 @@ struct DiscLayout {
     std::string pcmPath;
     Format format = Format::Cue;
     Files files = Files::Binary;
+    // Cue sheets only: the album's texts, each track's (by track number), the disc's CATALOG.
+    DiscTexts album;
+    std::map<int, DiscTexts> trackTexts;
+    std::string catalog;
 };
 
 struct WrittenImage {

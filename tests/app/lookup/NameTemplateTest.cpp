@@ -15,7 +15,8 @@ DiscMetadata Album()
     d.artist = "AC/DC";
     d.title = "Live: Who? \"Me\" <1> | 2*";
     d.year = "1992";
-    d.tracks = {{"Thunderstruck", "", "", ""}, {"..", "Guest", "", ""}, {"", "", "", ""}};
+    d.tracks = {
+        {"Thunderstruck", "", "", "", ""}, {"..", "Guest", "", "", ""}, {"", "", "", "", ""}};
     return d;
 }
 
@@ -80,7 +81,7 @@ TEST(NameTemplate, LongTitlesAreCutToThePathBoundAtCharacters)
     std::string title;
     for (int i = 0; i < 200; ++i)
         title += "\xC3\xA9x\xE2\x82\xAC"; // 600 characters, 1200 bytes
-    d.tracks = {{title, "", "", ""}, {title, "", "", ""}};
+    d.tracks = {{title, "", "", "", ""}, {title, "", "", "", ""}};
     for (size_t folder : {1u, 40u, 127u}) {
         NameLimits limits;
         limits.outputFolderBytes = folder;

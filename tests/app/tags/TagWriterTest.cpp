@@ -23,9 +23,9 @@ lookup::DiscMetadata Album()
     d.musicBrainzReleaseId = "2124ca6e-260e-4b45-b6f4-f95704e0d361";
     d.musicBrainzReleaseGroupId = "0b8a0b9e-6a09-3a3a-9d4a-2d3f1d0a7b11";
     d.musicBrainzDiscId = "J9dlQIdlpgKkwDn.nHo8SlQ0ks4-";
-    d.tracks = {{"One", "", "", ""},
+    d.tracks = {{"One", "", "", "", ""},
                 {"\xE2\x80\x9CTwo\xE2\x80\x9D", "Guest", "GBAHT1000123",
-                 "b9ad642e-b012-41c7-b72a-42cf4911f9ff"}};
+                 "b9ad642e-b012-41c7-b72a-42cf4911f9ff", ""}};
     return d;
 }
 
