@@ -1,9 +1,11 @@
 #include "DriveDlg.h"
 
 #include "CurrentSettings.h"
+#include "LookupSettingsFile.h"
 
 #include "app/controls/DialogUnits.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -21,6 +23,7 @@ constexpr QRect kOffsetNoteRect(80, 24, 115, 17);
 constexpr QRect kTableLabelRect(14, 51, 120, 8);
 constexpr QRect kTableEditRect(14, 63, 141, 17);
 constexpr QRect kBrowserRect(157, 62, 38, 17);
+constexpr QRect kLookupOnReadRect(14, 86, 181, 10);
 
 } // namespace
 
@@ -58,6 +61,8 @@ CDriveDlg::CDriveDlg(QWidget* parent) : QWidget(parent)
     browser_->setGeometry(MapDialogRect(kBrowserRect, base));
     browser_->setAutoDefault(false);
     connect(browser_, &QPushButton::clicked, this, &CDriveDlg::OnBrowser);
+    lookupOnRead_ = new QCheckBox(QStringLiteral("&Look up when a disc is read"), this);
+    lookupOnRead_->setGeometry(MapDialogRect(kLookupOnReadRect, base));
 }
 
 void CDriveDlg::OnInitDialog()
@@ -72,6 +77,8 @@ void CDriveDlg::OnInitDialog()
     shownTable_ = QFile::decodeName(QByteArray(table));
     offset_->setText(shownOffset_);
     table_->setText(shownTable_);
+    shownLookupOnRead_ = ReadLookupSettings().lookupOnRead;
+    lookupOnRead_->setChecked(shownLookupOnRead_);
 }
 
 QString CDriveDlg::offsetText() const
@@ -98,6 +105,7 @@ void CDriveDlg::Save()
         }
     }
     if (tableText() != shownTable_) SaveOffsetTable(QFile::encodeName(tableText()).toStdString());
+    if (lookupOnRead_->isChecked() != shownLookupOnRead_) SaveLookupOnRead(lookupOnRead_->isChecked());
 }
 
 void CDriveDlg::OnBrowser()

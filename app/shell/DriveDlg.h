@@ -1,5 +1,6 @@
 // The Options sheet's second page, "Drive": the drive's read offset in samples (empty: not
-// set) and the AccurateRip drive-offset table to look the drive up in.
+// set), the AccurateRip drive-offset table to look the drive up in, and whether a disc is looked
+// up as soon as it is read.
 #pragma once
 
 #include "Settings.h"
@@ -7,6 +8,7 @@
 #include <QString>
 #include <QWidget>
 
+class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
@@ -20,7 +22,7 @@ class CDriveDlg : public QWidget
 public:
     explicit CDriveDlg(QWidget* parent = nullptr);
 
-    // Reads ReadOffset and OffsetTable; writes nothing.
+    // Reads ReadOffset, OffsetTable and LookupOnRead; writes nothing.
     void OnInitDialog();
     // Writes the keys the user changed and makes them current.
     void Save();
@@ -30,6 +32,7 @@ public:
     QLineEdit* offsetEdit() const { return offset_; }
     QLineEdit* tableEdit() const { return table_; }
     QPushButton* browserButton() const { return browser_; }
+    QCheckBox* lookupOnReadBox() const { return lookupOnRead_; }
 
 public slots:
     void OnBrowser();
@@ -37,7 +40,9 @@ public slots:
 private:
     QString shownOffset_;
     QString shownTable_;
+    bool shownLookupOnRead_ = false;
     QLineEdit* offset_ = nullptr;
     QLineEdit* table_ = nullptr;
     QPushButton* browser_ = nullptr;
+    QCheckBox* lookupOnRead_ = nullptr;
 };

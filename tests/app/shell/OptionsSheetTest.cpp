@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -351,4 +352,27 @@ TEST_F(OptionsSheetTest, TheDrivePageWritesWhatTheUserChangedAndRefusesNonsense)
     EXPECT_EQ(shown, "-1164");
     EXPECT_FALSE(g_settings.readOffset);
     EXPECT_EQ(g_settings.offsetTable, "/data/DriveOffsets.bin");
+}
+
+TEST_F(OptionsSheetTest, TheDrivePagesLookupOnReadBoxIsWrittenOnlyWhenChanged)
+{
+    WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=WAV\n");
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg&) {
+        EXPECT_FALSE(sheet.drivePage()->lookupOnReadBox()->isChecked());
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n");
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg&) {
+        sheet.drivePage()->lookupOnReadBox()->setChecked(true);
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n[Lookup]\nLookupOnRead=1\n");
+    bool shown = false;
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg&) {
+        shown = sheet.drivePage()->lookupOnReadBox()->isChecked();
+        sheet.drivePage()->lookupOnReadBox()->setChecked(false);
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n[Lookup]\nLookupOnRead=0\n");
 }
