@@ -105,7 +105,8 @@ void CDriveDlg::Save()
         }
     }
     if (tableText() != shownTable_) SaveOffsetTable(QFile::encodeName(tableText()).toStdString());
-    if (lookupOnRead_->isChecked() != shownLookupOnRead_) SaveLookupOnRead(lookupOnRead_->isChecked());
+    if (lookupOnRead_->isChecked() != shownLookupOnRead_)
+        SaveLookupOnRead(lookupOnRead_->isChecked());
 }
 
 void CDriveDlg::OnBrowser()

@@ -17,8 +17,7 @@ class CLookupDlg : public QDialog
     Q_OBJECT
 
 public:
-    CLookupDlg(lookup::DiscQuery query, lookup::LookupSettings settings,
-               QWidget* parent = nullptr);
+    CLookupDlg(lookup::DiscQuery query, lookup::LookupSettings settings, QWidget* parent = nullptr);
     // Waits for the look-up, which the cancel flag cuts short.
     ~CLookupDlg() override;
 

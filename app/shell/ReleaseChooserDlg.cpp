@@ -24,12 +24,13 @@ CReleaseChooserDlg::CReleaseChooserDlg(const std::vector<lookup::DiscMetadata>& 
                             QStringLiteral("Title"), QStringLiteral("Year"),
                             QStringLiteral("Country"), QStringLiteral("Disc")});
     for (const lookup::DiscMetadata& d : releases) {
-        const QString disc = d.discTotal > 1 ? QStringLiteral("%1/%2").arg(d.discNumber).arg(d.discTotal)
-                                             : QString();
-        list_->addTopLevelItem(new QTreeWidgetItem(
-            {QString::fromStdString(d.source), QString::fromStdString(d.artist),
-             QString::fromStdString(d.title), QString::fromStdString(d.year),
-             QString::fromStdString(d.country), disc}));
+        const QString disc = d.discTotal > 1
+                                 ? QStringLiteral("%1/%2").arg(d.discNumber).arg(d.discTotal)
+                                 : QString();
+        list_->addTopLevelItem(
+            new QTreeWidgetItem({QString::fromStdString(d.source), QString::fromStdString(d.artist),
+                                 QString::fromStdString(d.title), QString::fromStdString(d.year),
+                                 QString::fromStdString(d.country), disc}));
     }
     for (int c = 0; c < list_->columnCount(); ++c)
         list_->resizeColumnToContents(c);

@@ -252,9 +252,10 @@ void CVeltraCDRipDlg::OnInitDialog()
     connect(list_, &QTreeWidget::itemChanged, this, &CVeltraCDRipDlg::OnItemChanged);
     // Only a looked-up name can be edited, and only in its own column.
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item, int column) {
+    connect(list_, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item, int column) {
         if (column == 1 && (item->flags() & Qt::ItemIsEditable)) list_->editItem(item, 1);
-    });
+            });
 
     LoadSettings();
     RefreshTrackList(tracks_);
@@ -455,8 +456,7 @@ void CVeltraCDRipDlg::OnItemChanged(QTreeWidgetItem* item, int column)
     const int i = item->data(0, Qt::UserRole).toInt();
     if (i < 0 || static_cast<size_t>(i) >= tracks_.size()) return;
     if (column == 1 && names_.Find(i + 1)) {
-        names_.Edit(i + 1, item->text(1).trimmed().toStdString(), tracks_,
-                    g_settings.outputFolder);
+        names_.Edit(i + 1, item->text(1).trimmed().toStdString(), tracks_, g_settings.outputFolder);
         ShowNames();
         return;
     }
@@ -487,8 +487,8 @@ void CVeltraCDRipDlg::LookUpIfAsked()
 void CVeltraCDRipDlg::OnLookUp(bool onRead)
 {
     auto tell = [this](const QString& text) {
-        QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kAppTitle), text,
-                        QMessageBox::Ok, this);
+        QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kAppTitle), text, QMessageBox::Ok,
+                        this);
         box.exec();
     };
     const auto toc = verify::DiscTocFromRecord(g_drive.tocA);

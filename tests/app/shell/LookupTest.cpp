@@ -96,6 +96,7 @@ protected:
     QLineEdit* OpenEditor(int row, int column = 1)
     {
         const QRect cell = List()->visualRect(List()->model()->index(row, column));
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, cell.center());
         QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, cell.center());
         return List()->viewport()->findChild<QLineEdit*>();
     }
@@ -138,9 +139,10 @@ TEST_F(LookupTest, TheLookUpNamesTheRowsAndTheRipWritesTheEditedNamesAndTags)
     MessageBoxAnswerer answers;
     window->OnCommand(kIdLookUp);
     EXPECT_TRUE(answers.seen.empty());
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Mark Knopfler/Privateering/01 Occupation Blues",
-                                                 "Mark Knopfler/Privateering/02 River Of Grog",
-                                                 "Mark Knopfler/Privateering/03 Follow The Ribbon"}));
+    EXPECT_EQ(Names(),
+              (std::vector<std::string>{"Mark Knopfler/Privateering/01 Occupation Blues",
+                                        "Mark Knopfler/Privateering/02 River Of Grog",
+                                        "Mark Knopfler/Privateering/03 Follow The Ribbon"}));
     EXPECT_EQ(server.Requests().size(), 1u);
 
     // A typed name passes the same rules: no climbing out, no characters a name may not hold.
@@ -245,7 +247,8 @@ TEST_F(LookupTest, AFailureIsOneLineACancelIsSilentAndTheListStays)
         window->OnCommand(kIdLookUp);
         ASSERT_EQ(answers.seen.size(), 2u);
         EXPECT_NE(answers.seen[0].text.find("Look the disc up first"), std::string::npos);
-        EXPECT_EQ(answers.seen[1].text, "No disc information was found: MusicBrainz: disc not found")
+        EXPECT_EQ(answers.seen[1].text,
+                  "No disc information was found: MusicBrainz: disc not found")
             << answers.seen[1].text;
         EXPECT_EQ(Names(), plain);
     }

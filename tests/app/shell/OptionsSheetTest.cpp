@@ -12,11 +12,11 @@
 #include "platform/ModulePath.h"
 #include "support/TestSupport.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
