@@ -171,12 +171,13 @@ TEST_F(LookupTest, TheLookUpNamesTheRowsAndTheRipWritesTheEditedNamesAndTags)
                                                  "_/Favourites/Grog_ live",
                                                  "M. Knopfler/Privateering/03 Follow The Ribbon"}));
 
+    // The shortest track, under its typed name.
     List()->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+    List()->topLevelItem(2)->setCheckState(0, Qt::Unchecked);
     window->OnCommand(kIdRip);
     EXPECT_TRUE(answers.seen.empty()) << answers.texts().front();
     const std::string edited = out / "_/Favourites/Grog_ live.flac";
     ASSERT_TRUE(FileExists(edited));
-    ASSERT_TRUE(FileExists(out / "M. Knopfler/Privateering/03 Follow The Ribbon.flac"));
     EXPECT_FALSE(FileExists(out / "Track 02.flac"));
     auto tags = Tags(edited);
     EXPECT_EQ(tags["TITLE"], "River Of Grog");
@@ -187,8 +188,6 @@ TEST_F(LookupTest, TheLookUpNamesTheRowsAndTheRipWritesTheEditedNamesAndTags)
     EXPECT_EQ(tags["DATE"], "2013");
     EXPECT_EQ(tags["GENRE"], "Rock");
     EXPECT_EQ(tags["MUSICBRAINZ_DISCID"], "7Nz4XI2avmjJkZno9SlDJY7s36E-");
-    EXPECT_EQ(Tags(out / "M. Knopfler/Privateering/03 Follow The Ribbon.flac")["TITLE"],
-              "Follow The Ribbon");
 
     // A refresh lists the disc anew with its plain names.
     window->OnCommand(kIdRefresh);
