@@ -58,7 +58,8 @@ std::string FetchFrontCover(const lookup::DiscMetadata& disc, const MetadataOpti
                             FILE* err)
 {
     lookup::CoverResult cover = lookup::FetchFrontCover(disc, options.urls);
-    if (cover.jpeg.empty()) std::fprintf(err, "veltracdrip-cli: no cover: %s\n", cover.error.c_str());
+    if (cover.jpeg.empty())
+        std::fprintf(err, "veltracdrip-cli: no cover: %s\n", cover.error.c_str());
     return std::move(cover.jpeg);
 }
 

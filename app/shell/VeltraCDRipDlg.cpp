@@ -254,7 +254,7 @@ void CVeltraCDRipDlg::OnInitDialog()
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(list_, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item, int column) {
-        if (column == 1 && (item->flags() & Qt::ItemIsEditable)) list_->editItem(item, 1);
+                if (column == 1 && (item->flags() & Qt::ItemIsEditable)) list_->editItem(item, 1);
             });
 
     LoadSettings();
