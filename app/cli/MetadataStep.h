@@ -4,6 +4,7 @@
 
 #include "app/lookup/DiscLookup.h"
 #include "app/lookup/NameTemplate.h"
+#include "app/shell/DiscNaming.h"
 #include "app/verify/DiscToc.h"
 
 #include <cstdio>
@@ -23,9 +24,6 @@ struct MetadataOptions {
 // [Lookup] of the settings file; the command line's options are applied afterwards.
 MetadataOptions MetadataOptionsFromSettings();
 
-// The disc as the look-ups ask for it: its audio tracks, ids and lead-out.
-lookup::DiscQuery QueryOf(const verify::DiscToc& toc);
-
 // Looks the disc up, lists the candidates and returns the one --release names; nothing (with a
 // line on err) when no source knows the disc, so the rip goes on with the plain names. The
 // disc's CD-Text, when given, is the last source.
@@ -37,19 +35,6 @@ std::optional<lookup::DiscMetadata> LookUpForConsole(const verify::DiscToc& toc,
 // The front cover of the release from the Cover Art Archive; empty when there is none.
 std::string FetchFrontCover(const lookup::DiscMetadata& disc, const MetadataOptions& options,
                             FILE* err);
-
-class TrackList;
-
-// The template's name of each listed audio row (key: row number from 1); rows the metadata does
-// not cover keep their plain names.
-struct RowName {
-    std::string folder; // below the output folder, "" for none
-    std::string name;
-    int trackNumber = 0;
-};
-std::map<int, RowName> PlanNames(const TrackList& list, const verify::DiscToc& toc,
-                                 const lookup::DiscMetadata& disc, const std::string& tmpl,
-                                 const std::string& outputFolder);
 
 // What a look-up gave the rip: the names of the rows, the tags of their files, the cover. Without
 // a look-up, only the disc's own ISRCs and MCN, tagged into files of plain names.

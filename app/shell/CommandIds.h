@@ -16,6 +16,8 @@ constexpr int kIdHelp = 1013;
 constexpr int kIdTrackList = 1016;
 constexpr int kIdAbout = 32771;    // Help: "About"
 constexpr int kIdSystemAbout = 16; // the system menu's About entry
+constexpr int kIdLookUp = 32772;   // Edit: "Look up disc information"
+constexpr int kIdAlbum = 32773;    // Edit: "Album..."
 
 // The application's title, the caption of its message boxes.
 constexpr const char kAppTitle[] = "VeltraCDRip";

@@ -1,6 +1,7 @@
 #include "DriveDlg.h"
 
 #include "CurrentSettings.h"
+#include "LookupSettingsFile.h"
 
 #include "app/controls/DialogUnits.h"
 
@@ -22,7 +23,8 @@ constexpr QRect kOffsetNoteRect(80, 24, 115, 17);
 constexpr QRect kTableLabelRect(14, 51, 120, 8);
 constexpr QRect kTableEditRect(14, 63, 141, 17);
 constexpr QRect kBrowserRect(157, 62, 38, 17);
-constexpr QRect kSecureRect(14, 85, 181, 10);
+constexpr QRect kSecureRect(14, 81, 181, 10);
+constexpr QRect kLookupOnReadRect(14, 90, 181, 10);
 
 } // namespace
 
@@ -62,6 +64,8 @@ CDriveDlg::CDriveDlg(QWidget* parent) : QWidget(parent)
     connect(browser_, &QPushButton::clicked, this, &CDriveDlg::OnBrowser);
     secure_ = new QCheckBox(QStringLiteral("Secure (read until two reads agree)"), this);
     secure_->setGeometry(MapDialogRect(kSecureRect, base));
+    lookupOnRead_ = new QCheckBox(QStringLiteral("&Look up when a disc is read"), this);
+    lookupOnRead_->setGeometry(MapDialogRect(kLookupOnReadRect, base));
 }
 
 void CDriveDlg::OnInitDialog()
@@ -80,6 +84,8 @@ void CDriveDlg::OnInitDialog()
     settings.Read(kSectionDrive, kKeySecure, "", secure, sizeof secure);
     shownSecure_ = ParseSwitch(secure);
     secure_->setChecked(shownSecure_);
+    shownLookupOnRead_ = ReadLookupSettings().lookupOnRead;
+    lookupOnRead_->setChecked(shownLookupOnRead_);
 }
 
 QString CDriveDlg::offsetText() const
@@ -107,6 +113,8 @@ void CDriveDlg::Save()
     }
     if (tableText() != shownTable_) SaveOffsetTable(QFile::encodeName(tableText()).toStdString());
     if (secure_->isChecked() != shownSecure_) SaveSecure(secure_->isChecked());
+    if (lookupOnRead_->isChecked() != shownLookupOnRead_)
+        SaveLookupOnRead(lookupOnRead_->isChecked());
 }
 
 void CDriveDlg::OnBrowser()

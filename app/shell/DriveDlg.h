@@ -1,5 +1,6 @@
 // The Options sheet's second page, "Drive": the drive's read offset in samples (empty: not
-// set), the AccurateRip drive-offset table to look the drive up in, and secure mode.
+// set), the AccurateRip drive-offset table to look the drive up in, secure mode, and whether a
+// disc is looked up as soon as it is read.
 #pragma once
 
 #include "Settings.h"
@@ -21,7 +22,7 @@ class CDriveDlg : public QWidget
 public:
     explicit CDriveDlg(QWidget* parent = nullptr);
 
-    // Reads ReadOffset, OffsetTable and Secure; writes nothing.
+    // Reads ReadOffset, OffsetTable, Secure and LookupOnRead; writes nothing.
     void OnInitDialog();
     // Writes the keys the user changed and makes them current.
     void Save();
@@ -32,6 +33,7 @@ public:
     QLineEdit* tableEdit() const { return table_; }
     QPushButton* browserButton() const { return browser_; }
     QCheckBox* secureBox() const { return secure_; }
+    QCheckBox* lookupOnReadBox() const { return lookupOnRead_; }
 
 public slots:
     void OnBrowser();
@@ -39,9 +41,11 @@ public slots:
 private:
     QString shownOffset_;
     QString shownTable_;
+    bool shownLookupOnRead_ = false;
     QLineEdit* offset_ = nullptr;
     QLineEdit* table_ = nullptr;
     QPushButton* browser_ = nullptr;
     bool shownSecure_ = false;
     QCheckBox* secure_ = nullptr;
+    QCheckBox* lookupOnRead_ = nullptr;
 };

@@ -28,3 +28,10 @@ LookupFileSettings ReadLookupSettings()
     s.lookupOnRead = onRead == "1";
     return s;
 }
+
+bool SaveLookupOnRead(bool on)
+{
+    Settings file;
+    file.Open(kSettingsFileName);
+    return file.Write(kSectionLookup, kKeyLookupOnRead, on ? "1" : "0");
+}

@@ -25,3 +25,6 @@ struct LookupFileSettings {
 
 // Missing keys keep their defaults; a time-out that is not a number from 1 to 300 gives 10.
 LookupFileSettings ReadLookupSettings();
+
+// The Options sheet's check box: writes LookupOnRead as "1" or "0"; whether the file took it.
+bool SaveLookupOnRead(bool on);

@@ -18,7 +18,11 @@ std::vector<MenuItem> MenuItems(int menuButton)
                 {nullptr, 0, 0},
                 {"Exit", kIdExit, other}};
     case kIdEditMenu:
-        return {{"Select All", kIdSelectAll, other}, {"Invert Selection", kIdInvertSelect, other}};
+        return {{"Select All", kIdSelectAll, other},
+                {"Invert Selection", kIdInvertSelect, other},
+                {nullptr, 0, 0},
+                {"Look up disc information", kIdLookUp, other},
+                {"Album...", kIdAlbum, other}};
     case kIdOptionsMenu:
         return {{"Options", kIdOptions, first}};
     case kIdHelpMenu:

@@ -1,11 +1,15 @@
 #include "VeltraCDRipDlg.h"
 
 #include "AboutDlg.h"
+#include "AlbumDlg.h"
 #include "BitmapButton.h"
 #include "CommandIds.h"
 #include "CurrentSettings.h"
+#include "LookupDlg.h"
+#include "LookupSettingsFile.h"
 #include "MainMenus.h"
 #include "OptionsSheet.h"
+#include "ReleaseChooserDlg.h"
 #include "Settings.h"
 
 #include "app/cd/Drive.h"
@@ -14,6 +18,7 @@
 #include "app/res/ResourceIds.h"
 #include "app/rip/RipCommand.h"
 #include "app/rip/RipDlg.h"
+#include "app/tags/TagWriter.h"
 #include "app/verify/DiscToc.h"
 #include "app/verify/ReadOffsetChoice.h"
 #include "platform/DebugTrace.h"
@@ -146,11 +151,18 @@ public:
         settings.outputFolder = g_settings.outputFolder;
         settings.readOffset = WindowReadOffset();
         settings.secure = g_settings.secure;
+        const RowName* named = window_.names_.Find(record.rowNumber);
+        if (named) {
+            settings.fileDir = named->folder;
+            settings.fileName = named->name;
+        }
         CRipDlg dialog(record, settings, &window_, &job);
         const int code = dialog.exec();
         const RipReport report = FinishRipJob(job);
         // Samples no two reads agreed on: the file holds the likeliest audio, not the exact.
         finishedStatus_ = report.suspiciousCount > 0 ? kInexactStatus : kCompleteStatus;
+        if (named && code == QDialog::Accepted && !job.outputFile.empty())
+            Tag(job.outputFile, named->trackNumber);
         // Once per rip: every later track of the format fails the same way.
         if (report.encoderFailed && !toldNoEncoder_) {
             toldNoEncoder_ = true;
@@ -164,14 +176,29 @@ public:
     void ShowMessage(const char* text) override
     {
         QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kAppTitle),
-                        QString::fromLatin1(text), QMessageBox::Ok, &window_);
+                        QString::fromUtf8(text), QMessageBox::Ok, &window_);
         box.exec();
     }
 
 private:
+    // Once the file is closed; a failure is told once per rip.
+    void Tag(const std::string& path, int trackNumber)
+    {
+        const TrackNames& names = window_.names_;
+        std::string error;
+        if (tags::WriteTags(path,
+                            tags::TrackTagValues(*names.disc(), trackNumber, names.firstTrack()),
+                            {}, error) != tags::TagResult::Failed ||
+            toldNoTags_)
+            return;
+        toldNoTags_ = true;
+        ShowMessage(("The tags could not be written: " + error).c_str());
+    }
+
     CVeltraCDRipDlg& window_;
     bool toldNoEncoder_ = false;
     const char* finishedStatus_ = kCompleteStatus;
+    bool toldNoTags_ = false;
 };
 
 CVeltraCDRipDlg::CVeltraCDRipDlg(QWidget* parent)
@@ -229,6 +256,12 @@ void CVeltraCDRipDlg::OnInitDialog()
     list_->header()->setStretchLastSection(false);
     list_->header()->setSectionsMovable(false);
     connect(list_, &QTreeWidget::itemChanged, this, &CVeltraCDRipDlg::OnItemChanged);
+    // Only a looked-up name can be edited, and only in its own column.
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(list_, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item, int column) {
+                if (column == 1 && (item->flags() & Qt::ItemIsEditable)) list_->editItem(item, 1);
+            });
 
     LoadSettings();
     RefreshTrackList(tracks_);
@@ -236,7 +269,10 @@ void CVeltraCDRipDlg::OnInitDialog()
     FillTrackView();
     // Once the window is up, so the message has it for its owner; at start-up also when
     // another drive took the refused image's place.
-    QTimer::singleShot(0, this, [this] { ReportImageRefusal(true); });
+    QTimer::singleShot(0, this, [this] {
+        ReportImageRefusal(true);
+        LookUpIfAsked();
+    });
     if (g_settings.pathTooLong) {
         // Told once the window is up, not before it shows.
         const QString text =
@@ -318,6 +354,12 @@ void CVeltraCDRipDlg::OnCommand(int id)
     case kIdSystemAbout:
         OnAbout();
         break;
+    case kIdLookUp:
+        OnLookUp(false);
+        break;
+    case kIdAlbum:
+        OnAlbum();
+        break;
     default:
         break;
     }
@@ -344,8 +386,10 @@ void CVeltraCDRipDlg::OnRefresh()
 {
     // A refresh lists the disc anew, every row unticked.
     RefreshTrackList(tracks_);
+    names_.Clear();
     FillTrackView();
     ReportImageRefusal(false);
+    LookUpIfAsked();
 }
 
 void CVeltraCDRipDlg::ReportImageRefusal(bool evenWithTracks)
@@ -402,6 +446,7 @@ void CVeltraCDRipDlg::FillTrackView()
         item->setData(0, Qt::UserRole, static_cast<int>(i));
         list_->addTopLevelItem(item);
     }
+    if (names_.active()) ShowNames();
 }
 
 void CVeltraCDRipDlg::ShowStatuses()
@@ -414,10 +459,91 @@ void CVeltraCDRipDlg::ShowStatuses()
 
 void CVeltraCDRipDlg::OnItemChanged(QTreeWidgetItem* item, int column)
 {
-    if (column != 0) return;
     const int i = item->data(0, Qt::UserRole).toInt();
-    if (i >= 0 && static_cast<size_t>(i) < tracks_.size())
-        tracks_.row(static_cast<size_t>(i)).checked = item->checkState(0) == Qt::Checked;
+    if (i < 0 || static_cast<size_t>(i) >= tracks_.size()) return;
+    if (column == 1 && names_.Find(i + 1)) {
+        names_.Edit(i + 1, item->text(1).trimmed().toStdString(), tracks_, g_settings.outputFolder);
+        ShowNames();
+        return;
+    }
+    if (column != 0) return;
+    tracks_.row(static_cast<size_t>(i)).checked = item->checkState(0) == Qt::Checked;
+}
+
+void CVeltraCDRipDlg::ShowNames()
+{
+    const QSignalBlocker block(list_);
+    for (int i = 0; i < list_->topLevelItemCount() && static_cast<size_t>(i) < tracks_.size();
+         ++i) {
+        QTreeWidgetItem* item = list_->topLevelItem(i);
+        const RowName* named = names_.Find(i + 1);
+        item->setText(1, named ? QString::fromStdString(TrackNames::Shown(*named))
+                               : QFile::decodeName(QByteArray::fromStdString(
+                                     tracks_.row(static_cast<size_t>(i)).name)));
+        item->setFlags(named ? item->flags() | Qt::ItemIsEditable
+                             : item->flags() & ~Qt::ItemIsEditable);
+    }
+}
+
+void CVeltraCDRipDlg::LookUpIfAsked()
+{
+    if (!tracks_.empty() && ReadLookupSettings().lookupOnRead) OnLookUp(true);
+}
+
+void CVeltraCDRipDlg::OnLookUp(bool onRead)
+{
+    auto tell = [this](const QString& text) {
+        QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kAppTitle), text, QMessageBox::Ok,
+                        this);
+        box.exec();
+    };
+    const auto toc = verify::DiscTocFromRecord(g_drive.tocA);
+    if (tracks_.empty() || !toc) {
+        if (!onRead) tell(QStringLiteral("There is no disc to look up."));
+        return;
+    }
+    const LookupFileSettings file = ReadLookupSettings();
+    lookup::LookupSettings urls;
+    urls.musicBrainzUrl = file.musicBrainzUrl;
+    urls.gnudbUrl = file.gnudbUrl;
+    urls.coverArtUrl = file.coverArtUrl;
+    urls.timeoutSeconds = file.timeoutSeconds;
+    CLookupDlg lookingUp(QueryOf(*toc), urls, this);
+    if (lookingUp.exec() != QDialog::Accepted) return; // cancelled: the list stays as it was
+    const lookup::SourceResult& result = lookingUp.result();
+    if (result.releases.empty()) {
+        QString why;
+        for (const std::string& line : result.messages)
+            why += (why.isEmpty() ? "" : "; ") + QString::fromStdString(line);
+        tell(QStringLiteral("No disc information was found") +
+             (why.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + why));
+        return;
+    }
+    int chosen = 0;
+    if (result.releases.size() > 1) {
+        CReleaseChooserDlg chooser(result.releases, this);
+        if (chooser.exec() != QDialog::Accepted) return;
+        chosen = chooser.chosen();
+    }
+    names_.Take(result.releases[static_cast<size_t>(chosen)], tracks_, *toc, file.nameFormat,
+                g_settings.outputFolder);
+    ShowNames();
+}
+
+void CVeltraCDRipDlg::OnAlbum()
+{
+    if (!names_.active()) {
+        QMessageBox box(QMessageBox::Information, QString::fromLatin1(kAppTitle),
+                        QStringLiteral("Look the disc up first: the album fields come from its "
+                                       "disc information."),
+                        QMessageBox::Ok, this);
+        box.exec();
+        return;
+    }
+    CAlbumDlg album(names_.album(), this);
+    if (album.exec() != QDialog::Accepted) return;
+    names_.SetAlbum(album.album(), tracks_, g_settings.outputFolder);
+    ShowNames();
 }
 
 void CVeltraCDRipDlg::paintEvent(QPaintEvent*)

@@ -2,6 +2,8 @@
 // list with its check boxes, and every command of the program.
 #pragma once
 
+#include "TrackNames.h"
+
 #include "app/cd/TrackList.h"
 
 #include <QDialog>
@@ -29,6 +31,8 @@ public:
     void OnCommand(int id);
 
     const TrackList& tracks() const { return tracks_; }
+    // The looked-up names of the rows; inactive until a look-up.
+    const TrackNames& names() const { return names_; }
     QTreeWidget* trackView() const { return list_; }
     // A skinned button by its control id (1004 to 1013), or null.
     CSkinIconButton* button(int id) const;
@@ -61,8 +65,16 @@ private:
     void ReportImageRefusal(bool evenWithTracks);
     void ShowStatuses();
     void OnItemChanged(QTreeWidgetItem* item, int column);
+    // Edit: "Look up disc information", and the same look-up when a disc is read with
+    // LookupOnRead set (which says nothing when there is no disc).
+    void OnLookUp(bool onRead);
+    void OnAlbum();
+    // Column 1 of every row: its looked-up name, which can then be edited, or its plain name.
+    void ShowNames();
+    void LookUpIfAsked();
 
     TrackList tracks_;
+    TrackNames names_;
     QPixmap background_;
     QIcon appIcon_;
     QTreeWidget* list_ = nullptr;

@@ -351,7 +351,12 @@ TEST_F(MainWindowTest, MenusHaveTheirItemsBitmapsAndCommands)
     };
     const Expected menus[] = {
         {kIdFileMenu, {{"Refresh CD", 1009}, {"Rip Track", 1008}, {"-", 0}, {"Exit", 1002}}},
-        {kIdEditMenu, {{"Select All", 1010}, {"Invert Selection", 1011}}},
+        {kIdEditMenu,
+         {{"Select All", 1010},
+          {"Invert Selection", 1011},
+          {"-", 0},
+          {"Look up disc information", 32772},
+          {"Album...", 32773}}},
         {kIdOptionsMenu, {{"Options", 1012}}},
         {kIdHelpMenu, {{"Help", 1013}, {"-", 0}, {"About", 32771}}},
     };

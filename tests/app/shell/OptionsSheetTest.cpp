@@ -14,6 +14,7 @@
 #include "platform/ModulePath.h"
 #include "support/TestSupport.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -379,4 +380,27 @@ TEST_F(OptionsSheetTest, TheSecureBoxIsOffByDefaultAndWrittenOnlyWhenChanged)
     }));
     EXPECT_TRUE(shownOn);
     EXPECT_FALSE(g_settings.secure);
+}
+
+TEST_F(OptionsSheetTest, TheDrivePagesLookupOnReadBoxIsWrittenOnlyWhenChanged)
+{
+    WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=WAV\n");
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg&) {
+        EXPECT_FALSE(sheet.drivePage()->lookupOnReadBox()->isChecked());
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n");
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg&) {
+        sheet.drivePage()->lookupOnReadBox()->setChecked(true);
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n[Lookup]\nLookupOnRead=1\n");
+    bool shown = false;
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg&) {
+        shown = sheet.drivePage()->lookupOnReadBox()->isChecked();
+        sheet.drivePage()->lookupOnReadBox()->setChecked(false);
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n[Lookup]\nLookupOnRead=0\n");
 }
