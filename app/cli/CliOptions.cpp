@@ -173,6 +173,8 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
             options.save = true;
         } else if (arg == "--accuraterip") {
             ok = value(options.verify.response) && !options.verify.response.empty();
+        } else if (arg == "--retag") {
+            ok = value(options.retag) && !options.retag.empty();
         } else if (arg == "--lookup") {
             options.lookup.lookup = true;
         } else if (arg == "--cover") {
@@ -207,6 +209,13 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
     }
     if (options.save && !options.findOffset) {
         error = "--save stores the offset --find-offset finds";
+        return false;
+    }
+    if (!options.retag.empty() &&
+        (!options.image.empty() || !options.out.empty() || !options.format.empty() ||
+         options.tracksGiven || options.listOnly || options.verify.Active() || options.offset ||
+         options.overread || !options.offsetTable.empty() || options.findOffset)) {
+        error = "--retag takes only --release, --name, --cover and the server options";
         return false;
     }
     if (options.verify.verifyOnly && options.verify.cue) {

@@ -4,6 +4,7 @@
 #include "ConsoleRip.h"
 #include "FindOffset.h"
 #include "MetadataStep.h"
+#include "Retag.h"
 #include "VerifiedRip.h"
 
 #include "app/cd/Drive.h"
@@ -105,29 +106,26 @@ std::string Now()
     return text;
 }
 
-// The look-up's options: [Lookup] of the settings file, then the command line's.
-MetadataOptions MetadataOptionsOf(const LookupCommandLine& line)
-{
-    MetadataOptions meta = MetadataOptionsFromSettings();
-    meta.lookup = line.lookup;
-    meta.cover = line.cover;
-    meta.release = line.release;
-    if (line.name) meta.nameTemplate = *line.name;
-    if (line.musicBrainzUrl) meta.urls.musicBrainzUrl = *line.musicBrainzUrl;
-    if (line.gnudbUrl) meta.urls.gnudbUrl = *line.gnudbUrl;
-    return meta;
-}
-
 // The look-up before the rip; null when it was not asked for or found nothing.
 std::unique_ptr<Naming> LookUp(const CliOptions& options, const TrackList& list,
                                const RipSettings& settings, VerifiedRip* verified)
 {
-    if (!options.lookup.lookup) return nullptr;
+    if (!options.lookup.lookup) {
+        if (options.lookup.name)
+            std::fprintf(stderr, "veltracdrip-cli: --name is not used: it names the files of a "
+                                 "look-up (--lookup); the tracks keep their plain names\n");
+        return nullptr;
+    }
     const MetadataOptions meta = MetadataOptionsOf(options.lookup);
     const std::optional<verify::DiscToc> toc = verify::DiscTocFromRecord(g_drive.tocA);
     std::optional<lookup::DiscMetadata> disc;
     if (toc) disc = LookUpForConsole(*toc, meta, stdout, stderr);
-    if (!disc) return nullptr;
+    if (!disc) {
+        if (options.lookup.name)
+            std::fprintf(stderr, "veltracdrip-cli: --name is not used: no disc information was "
+                                 "found\n");
+        return nullptr;
+    }
     auto naming = std::make_unique<Naming>();
     naming->firstTrack = QueryOf(*toc).firstTrack;
     naming->rows = PlanNames(list, *toc, *disc, meta.nameTemplate, settings.outputFolder);
@@ -252,6 +250,7 @@ int RunConsoleRipper(int argc, char** argv)
         std::puts("veltracdrip-cli (VeltraCDRip) " VELTRA_VERSION);
         return 0;
     }
+    if (!options.retag.empty()) return RunRetag(options, stdout, stderr);
     RipSettings settings;
     // The format is checked before anything is opened; the settings file's after loading it.
     if (!options.format.empty())

@@ -1,5 +1,7 @@
 #include "MetadataStep.h"
 
+#include "CliOptions.h"
+
 #include "app/cd/TrackList.h"
 #include "app/net/HttpClient.h"
 #include "app/shell/LookupSettingsFile.h"
@@ -18,6 +20,18 @@ MetadataOptions MetadataOptionsFromSettings()
     options.urls.coverArtUrl = file.coverArtUrl;
     options.urls.timeoutSeconds = file.timeoutSeconds;
     return options;
+}
+
+MetadataOptions MetadataOptionsOf(const LookupCommandLine& line)
+{
+    MetadataOptions meta = MetadataOptionsFromSettings();
+    meta.lookup = line.lookup;
+    meta.cover = line.cover;
+    meta.release = line.release;
+    if (line.name) meta.nameTemplate = *line.name;
+    if (line.musicBrainzUrl) meta.urls.musicBrainzUrl = *line.musicBrainzUrl;
+    if (line.gnudbUrl) meta.urls.gnudbUrl = *line.gnudbUrl;
+    return meta;
 }
 
 lookup::DiscQuery QueryOf(const verify::DiscToc& toc)
@@ -40,8 +54,9 @@ lookup::DiscQuery QueryOf(const verify::DiscToc& toc)
     return q;
 }
 
-std::optional<lookup::DiscMetadata>
-LookUpForConsole(const verify::DiscToc& toc, const MetadataOptions& options, FILE* out, FILE* err)
+std::optional<lookup::DiscMetadata> LookUpForConsole(const verify::DiscToc& toc,
+                                                     const MetadataOptions& options, FILE* out,
+                                                     FILE* err, const char* consequence)
 {
     const lookup::DiscQuery query = QueryOf(toc);
     std::fprintf(out, "Looking up the disc (MusicBrainz %s, CDDB %08x)\n",
@@ -51,8 +66,7 @@ LookUpForConsole(const verify::DiscToc& toc, const MetadataOptions& options, FIL
     for (const std::string& line : result.messages)
         std::fprintf(err, "veltracdrip-cli: %s\n", line.c_str());
     if (result.releases.empty()) {
-        std::fprintf(err, "veltracdrip-cli: no disc information found; the tracks keep their "
-                          "plain names\n");
+        std::fprintf(err, "veltracdrip-cli: no disc information found; %s\n", consequence);
         return std::nullopt;
     }
     for (size_t i = 0; i < result.releases.size(); ++i) {

@@ -84,6 +84,8 @@ private:
     int metadataFirst_ = 1;
     std::string CueText(const std::string& folder) const;
     std::string LogText(const RipContext& context) const;
+    // The checksum a re-tag checks the track's file against; empty for none.
+    static std::string FileChecksumOf(const Track& t);
     void PrintReport(std::FILE* out) const;
     bool WriteCueSheet(const std::string& folder, std::FILE* out, std::string& error) const;
     bool WriteLog(const RipContext& context, const std::string& folder, std::FILE* out,
