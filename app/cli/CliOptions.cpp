@@ -62,7 +62,8 @@ const char kCliUsage[] =
     "':'-separated list) come before real drives. The exit status is 0 when every track was\n"
     "ripped, 1 when one or more were not, 2 for a bad command line, an unusable format or an\n"
     "AccurateRip response that cannot be used for the disc, 3 when every track was ripped but\n"
-    "one or more audio tracks did not match the AccurateRip response.\n";
+    "one or more audio tracks did not match the AccurateRip response. --retag exits with 1 when\n"
+    "the disc was not found or a file was left as it was, 2 for a log it cannot use.\n";
 
 namespace
 {

@@ -61,14 +61,17 @@ bool WriteText(const std::string& path, const std::string& text)
     return true;
 }
 
-// The logged path below the folder the log is in now: the rip named it from its output folder.
+// The logged path below the folder the log is in now (the rip named it from its output
+// folder); empty for a path outside that folder, which a re-tag leaves alone.
 std::string Resolve(const std::string& logged, const std::string& outputFolder,
                     const std::string& folder)
 {
     const std::string base = WithoutTrailingSlash(outputFolder) + "/";
-    if (!outputFolder.empty() && logged.compare(0, base.size(), base) == 0)
-        return folder + "/" + logged.substr(base.size());
-    return logged;
+    if (outputFolder.empty() || logged.compare(0, base.size(), base) != 0) return {};
+    const fs::path relative(logged.substr(base.size()));
+    for (const fs::path& part : relative)
+        if (part == ".." || relative.is_absolute()) return {};
+    return folder + "/" + relative.string();
 }
 
 // The stream type that writes files with this extension.
@@ -185,6 +188,7 @@ int Retagger::Run()
     firstTrack_ = QueryOf(*rip_.toc).firstTrack;
 
     CheckFiles();
+    if (items_.empty()) return Fail(1, logPath_ + " names no ripped audio file; nothing renamed");
     PlanNames();
     Move();
     Tag();
@@ -202,7 +206,10 @@ void Retagger::CheckFiles()
         item.logged = &t;
         item.path = Resolve(t.file, rip_.outputFolder, folder_);
         std::error_code ec;
-        if (!fs::is_regular_file(item.path, ec)) {
+        if (item.path.empty()) {
+            item.path = t.file;
+            Skip(item, "is not in the log's output folder");
+        } else if (!fs::is_regular_file(item.path, ec)) {
             Skip(item, "is missing");
         } else if (t.fileChecksum.empty()) {
             Skip(item, "has no checksum in the log (a log of an older version)");
