@@ -192,9 +192,11 @@ int Retagger::Run()
     PlanNames();
     Move();
     Tag();
-    if (!RewriteCue() || !RewriteLog()) return 1;
+    // Both follow the files that moved, even when one of them cannot be written.
+    const bool cue = RewriteCue();
+    const bool log = RewriteLog();
     std::fflush(out_);
-    return skipped_ ? 1 : 0;
+    return skipped_ || !cue || !log ? 1 : 0;
 }
 
 void Retagger::CheckFiles()
