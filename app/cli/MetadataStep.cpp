@@ -3,7 +3,7 @@
 #include "CliOptions.h"
 
 #include "app/cd/TrackList.h"
-#include "app/net/HttpClient.h"
+#include "app/lookup/CoverArt.h"
 #include "app/shell/LookupSettingsFile.h"
 #include "app/tags/TagWriter.h"
 #include "app/verify/DiscIds.h"
@@ -95,22 +95,9 @@ std::optional<lookup::DiscMetadata> LookUpForConsole(const verify::DiscToc& toc,
 std::string FetchFrontCover(const lookup::DiscMetadata& disc, const MetadataOptions& options,
                             FILE* err)
 {
-    if (disc.musicBrainzReleaseId.empty() || options.urls.coverArtUrl.empty()) {
-        std::fprintf(err, "veltracdrip-cli: no cover: the release is not from MusicBrainz\n");
-        return {};
-    }
-    net::HttpOptions http;
-    http.timeoutSeconds = options.urls.timeoutSeconds;
-    std::string base = options.urls.coverArtUrl;
-    while (!base.empty() && base.back() == '/')
-        base.pop_back();
-    const net::HttpResponse r = net::HttpClient(http).Get(
-        base + "/release/" + net::HttpClient::Escape(disc.musicBrainzReleaseId) + "/front");
-    // Only a JPEG goes into cover.jpg and the tags.
-    if (r.ok() && r.body.size() > 3 && r.body.compare(0, 3, "\xFF\xD8\xFF") == 0) return r.body;
-    std::fprintf(err, "veltracdrip-cli: no cover: %s\n",
-                 r.ok() ? "the reply is not a JPEG picture" : r.error.c_str());
-    return {};
+    lookup::CoverResult cover = lookup::FetchFrontCover(disc, options.urls);
+    if (cover.jpeg.empty()) std::fprintf(err, "veltracdrip-cli: no cover: %s\n", cover.error.c_str());
+    return std::move(cover.jpeg);
 }
 
 std::map<int, RowName> PlanNames(const TrackList& list, const verify::DiscToc& toc,

@@ -7,9 +7,9 @@
 
 std::string SettingsFolder()
 {
-    const std::string program = plat::GetProgramFolder();
+    std::string program = plat::GetProgramFolder();
     if (plat::IsWritableFolder(program)) return program;
-    const std::string folder = plat::UserConfigFolder() + plat::kPathSeparator + "veltracdrip";
+    std::string folder = plat::UserConfigFolder() + plat::kPathSeparator + "veltracdrip";
     // The configuration folder itself may not exist yet on a fresh account.
     for (size_t cut = folder.find(plat::kPathSeparator, 1); cut != std::string::npos;
          cut = folder.find(plat::kPathSeparator, cut + 1))

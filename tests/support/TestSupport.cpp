@@ -12,8 +12,10 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
@@ -183,6 +185,17 @@ RunResult Run(const std::vector<std::string>& argv, const std::map<std::string, 
     else if (WIFSIGNALED(status))
         result.exitCode = 128 + WTERMSIG(status);
     return result;
+}
+
+std::set<std::string> ExportedNames(const std::string& library)
+{
+    const RunResult r = Run({VELTRA_NM, "-D", "--defined-only", library});
+    EXPECT_EQ(r.exitCode, 0) << library << ": " << r.err;
+    std::set<std::string> names;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty()) names.insert(line.substr(line.rfind(' ') + 1));
+    return names;
 }
 
 int BaselineThreadCount()

@@ -1,9 +1,10 @@
 // Shared helpers of the tests: temporary folders, private program folders, running programs,
-// capturing the debug trace, reading and writing whole files.
+// the names a library exports, capturing the debug trace, reading and writing whole files.
 #pragma once
 
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,9 @@ struct RunResult {
 RunResult Run(const std::vector<std::string>& argv,
               const std::map<std::string, std::string>& env = {}, const std::string& input = {},
               int timeoutSeconds = 300);
+
+// The names a shared library exports: its defined dynamic symbols, as nm lists them.
+std::set<std::string> ExportedNames(const std::string& library);
 
 // The process's thread count once a first thread has come and gone: runtimes (a sanitizer's,
 // say) start helper threads of their own with the first thread.

@@ -70,8 +70,8 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     if (args.size() != 4 && args.size() != 6) return Usage();
 
-    const QString input = args.at(1);
-    const QString output = args.at(2);
+    const QString& input = args.at(1);
+    const QString& output = args.at(2);
     const std::optional<QSize> size = ParseSize(args.at(3));
     if (!size) return Usage();
     std::optional<QColor> matte;

@@ -3,8 +3,7 @@
 #include "Drive.h"
 #include "Toc.h"
 
-#include "discimage/DiscImage.h"
-#include "support/TestSupport.h"
+#include "support/TestDisc.h"
 
 #include <cstring>
 #include <fstream>
@@ -18,8 +17,15 @@ namespace
 
 void UseImages(const std::string& list)
 {
-    setenv("VELTRARIP32_IMAGES", list.c_str(), 1);
+    testsupport::UseDiscImages(list);
     ReadDriveList();
+}
+
+// Writes the disc, makes it the only drive and opens it.
+CDHANDLE OpenDisc(const TempDir& dir, const discimage::DiscLayout& layout)
+{
+    UseImages(testsupport::WriteTestDisc(dir, layout).image.descriptorPath);
+    return OpenDrive();
 }
 
 uint32_t MsfFrames(const std::string& msf)
@@ -66,9 +72,7 @@ RealLayout ReadRealLayout(const std::string& path)
 TEST(Drive, OpensTheFirstDriveThatAnswers)
 {
     TempDir dir;
-    discimage::DiscLayout layout;
-    layout.audioLengths = {300};
-    auto image = discimage::WriteDiscImage(layout, dir / "good");
+    auto image = testsupport::WriteTestDisc(dir, {300}).image;
     UseImages(dir / "missing.cue" + ":" + image.descriptorPath);
     ASSERT_EQ(g_drive.driveList.found, 2);
     EXPECT_NE(OpenDrive(), 0u);
@@ -98,9 +102,7 @@ TEST(Drive, RefreshRowsForAnEnhancedCdAndTwoRefreshesGiveTheSameRows)
     discimage::DiscLayout layout;
     layout.audioLengths = {4500, 4500, 4500, 4500, 4500, 4500, 4500, 4500, 4500, 6000};
     layout.dataLength = 2000;
-    auto image = discimage::WriteDiscImage(layout, dir / "ecd");
-    UseImages(image.descriptorPath);
-    ASSERT_NE(OpenDrive(), 0u);
+    ASSERT_NE(OpenDisc(dir, layout), 0u);
     TrackList list;
     RefreshTrackList(list);
     ASSERT_EQ(list.size(), 11u);
@@ -135,9 +137,7 @@ TEST(Drive, RealEnhancedCdLayoutsListEveryAudioTrackAtItsTrueLength)
         layout.dataLength = real.dataLength;
         layout.audio = discimage::Audio::Silence;
         TempDir dir;
-        auto image = discimage::WriteDiscImage(layout, dir / "real");
-        UseImages(image.descriptorPath);
-        ASSERT_NE(OpenDrive(), 0u);
+        ASSERT_NE(OpenDisc(dir, layout), 0u);
         TrackList list;
         RefreshTrackList(list);
         ASSERT_EQ(list.size(), 13u);

@@ -1,7 +1,7 @@
 // Output and drive faults through the console ripper: the track fails and is reported, the
 // program never crashes, and the next track still rips.
-#include "discimage/DiscImage.h"
-#include "support/TestSupport.h"
+#include "support/TestDisc.h"
+#include "support/WavFile.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -16,38 +16,25 @@ namespace
 struct Fixture {
     ProgramFolder folder;
     TempDir dir, out;
-    discimage::WrittenImage image;
-    std::vector<uint32_t> lengths;
+    TestDisc disc;
 
-    Fixture(std::vector<uint32_t> l, const std::string& faults = "") : lengths(std::move(l))
+    Fixture(std::vector<uint32_t> lengths, const std::string& faults = "")
+        : disc(WriteTestDisc(dir, std::move(lengths), faults))
     {
-        discimage::DiscLayout layout;
-        layout.audioLengths = lengths;
-        image = discimage::WriteDiscImage(layout, dir / "disc");
-        if (!faults.empty()) WriteFile(image.descriptorPath + ".faults", faults);
     }
     RunResult Rip(const std::string& format = "wav", const std::string& outFolder = "",
                   const std::string& shellPrefix = "")
     {
         const std::string folderArg = outFolder.empty() ? out.path() : outFolder;
         if (shellPrefix.empty())
-            return testsupport::Run({folder.program("veltracdrip-cli"), "--image",
-                                     image.descriptorPath, "--out", folderArg, "--format", format});
+            return RunCli(folder, disc, {"--out", folderArg, "--format", format});
         return testsupport::Run(
             {"/bin/bash", "-c",
              shellPrefix + " exec \"$0\" --image \"$1\" --out \"$2\" --format \"$3\"",
-             folder.program("veltracdrip-cli"), image.descriptorPath, folderArg, format});
+             folder.program("veltracdrip-cli"), disc.image.descriptorPath, folderArg, format});
     }
-    std::vector<uint8_t> Track(size_t i) const
-    {
-        return discimage::PatternBytes(image.trackStarts[i], lengths[i]);
-    }
-    std::vector<uint8_t> Wav(const std::string& name) const
-    {
-        auto wav = ReadBytes(out / name);
-        return wav.size() < 44 ? std::vector<uint8_t>{}
-                               : std::vector<uint8_t>(wav.begin() + 44, wav.end());
-    }
+    std::vector<uint8_t> Track(size_t i) const { return disc.Pattern(i); }
+    std::vector<uint8_t> Wav(const std::string& name) const { return ReadWav(out / name).data; }
 };
 
 bool Contains(const std::string& text, const std::string& part)
@@ -128,7 +115,7 @@ TEST(CliFaults, AnImageTruncatedDuringTheRipFailsTheRestWithoutZeros)
         // Wait until the first track's file is being written, then cut the disc in track 1.
         for (int i = 0; i < 500 && !FileExists(f.out / "Track 01.wav"); ++i)
             usleep(10000);
-        truncate(f.image.binPath.c_str(), 150 * 2352);
+        truncate(f.disc.image.binPath.c_str(), 150 * 2352);
     });
     auto run = f.Rip();
     cutter.join();

@@ -1,6 +1,5 @@
 // The console ripper run as a program from a program folder of its own.
-#include "discimage/DiscImage.h"
-#include "support/TestSupport.h"
+#include "support/TestDisc.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +13,7 @@ TEST(CliList, ListsTheTracksOfAnImageAndCreatesTheSettingsFileInItsOwnFolder)
     layout.firstTrack = 3;
     layout.audioLengths = {4500, 1};
     layout.dataLength = 500;
-    auto image = discimage::WriteDiscImage(layout, discs / "disc");
-    auto run = testsupport::Run(
-        {folder.program("veltracdrip-cli"), "--list", "--image", image.descriptorPath});
+    auto run = RunCli(folder, WriteTestDisc(discs, layout), {"--list"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("Track 03     01:00"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Track 04     00:00"), std::string::npos) << run.out;

@@ -1,7 +1,7 @@
 // The console ripper end to end: generated disc images through the real libraries, compared
 // byte for byte with the image and with what cd-paranoia extracts.
-#include "discimage/DiscImage.h"
-#include "support/TestSupport.h"
+#include "support/TestDisc.h"
+#include "support/WavFile.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -9,58 +9,21 @@
 
 using namespace testsupport;
 
-namespace
-{
-
-struct Disc {
-    discimage::WrittenImage image;
-    std::vector<uint32_t> lengths;
-};
-
-Disc MakeDisc(const TempDir& dir, std::vector<uint32_t> lengths, const std::string& faults = "")
-{
-    discimage::DiscLayout layout;
-    layout.audioLengths = lengths;
-    Disc disc{discimage::WriteDiscImage(layout, dir / "disc"), lengths};
-    if (!faults.empty()) WriteFile(disc.image.descriptorPath + ".faults", faults);
-    return disc;
-}
-
-std::vector<uint8_t> TrackBytes(const Disc& disc, size_t i)
-{
-    auto bin = ReadBytes(disc.image.binPath);
-    const size_t from = static_cast<size_t>(disc.image.trackStarts[i]) * 2352;
-    return std::vector<uint8_t>(bin.begin() + static_cast<long>(from),
-                                bin.begin() + static_cast<long>(from + disc.lengths[i] * 2352ull));
-}
-
-std::vector<uint8_t> WavData(const std::string& path)
-{
-    auto wav = ReadBytes(path);
-    if (wav.size() < 44) return {};
-    return std::vector<uint8_t>(wav.begin() + 44, wav.end());
-}
-
-} // namespace
-
 TEST(CliRip, EveryTrackToWavIsByteIdenticalToTheImageAndToCdParanoia)
 {
     ProgramFolder folder;
     TempDir dir, out;
     // 1, 27, 28 and 55 frames, and a track whose reads meet status 4 and a jitter shift.
-    Disc disc =
-        MakeDisc(dir, {1, 27, 28, 55, 400}, "retry 150 2\nshift 220-230 -20\nretry 300-310 1\n");
-    auto run =
-        testsupport::Run({folder.program("veltracdrip-cli"), "--image", disc.image.descriptorPath,
-                          "--out", out.path(), "--format", "wav"});
+    TestDisc disc = WriteTestDisc(dir, {1, 27, 28, 55, 400},
+                                  "retry 150 2\nshift 220-230 -20\nretry 300-310 1\n");
+    auto run = RunCli(folder, disc, {"--out", out.path(), "--format", "wav"});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
-    for (size_t i = 0; i < disc.lengths.size(); ++i) {
+    for (size_t i = 0; i < disc.layout.audioLengths.size(); ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "Track %02zu.wav", i + 1);
-        const auto data = WavData(out / name);
-        EXPECT_EQ(data, TrackBytes(disc, i)) << name;
-        EXPECT_EQ(data, discimage::PatternBytes(disc.image.trackStarts[i], disc.lengths[i]))
-            << name;
+        const auto data = ReadWav(out / name).data;
+        EXPECT_EQ(data, disc.Track(i)) << name;
+        EXPECT_EQ(data, disc.Pattern(i)) << name;
         const std::string raw = dir / (std::to_string(i + 1) + ".raw");
         auto paranoia = testsupport::Run({"/usr/bin/cd-paranoia", "-d", disc.image.descriptorPath,
                                           "-Z", "-r", std::to_string(i + 1), raw});
@@ -75,74 +38,65 @@ TEST(CliRip, ADeclinedOverwriteSkipsTheSecondOfThreeTracks)
 {
     ProgramFolder folder;
     TempDir dir, out;
-    Disc disc = MakeDisc(dir, {30, 30, 30});
+    TestDisc disc = WriteTestDisc(dir, {30, 30, 30});
     WriteFile(out / "Track 02.wav", "existing");
     // No terminal: the overwrite question is answered with Cancel.
-    auto run =
-        testsupport::Run({folder.program("veltracdrip-cli"), "--image", disc.image.descriptorPath,
-                          "--out", out.path(), "--format", "wav"});
+    auto run = RunCli(folder, disc, {"--out", out.path(), "--format", "wav"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("Track 02: not ripped: skipped: the output file already exists"),
               std::string::npos)
         << run.err;
     EXPECT_EQ(run.err.find("Track 01: not ripped"), std::string::npos);
     EXPECT_EQ(ReadFile(out / "Track 02.wav"), "existing");
-    EXPECT_EQ(WavData(out / "Track 01.wav"), TrackBytes(disc, 0));
-    EXPECT_EQ(WavData(out / "Track 03.wav"), TrackBytes(disc, 2));
+    EXPECT_EQ(ReadWav(out / "Track 01.wav").data, disc.Track(0));
+    EXPECT_EQ(ReadWav(out / "Track 03.wav").data, disc.Track(2));
 
-    auto again =
-        testsupport::Run({folder.program("veltracdrip-cli"), "--image", disc.image.descriptorPath,
-                          "--out", out.path(), "--format", "wav", "--overwrite", "--tracks", "2"});
+    auto again = RunCli(folder, disc,
+                        {"--out", out.path(), "--format", "wav", "--overwrite", "--tracks", "2"});
     EXPECT_EQ(again.exitCode, 0) << again.err;
-    EXPECT_EQ(WavData(out / "Track 02.wav"), TrackBytes(disc, 1));
+    EXPECT_EQ(ReadWav(out / "Track 02.wav").data, disc.Track(1));
 }
 
 TEST(CliRip, AFailedTrackIsReportedAndTheOthersStillRip)
 {
     ProgramFolder folder;
     TempDir dir, out;
-    Disc disc = MakeDisc(dir, {60, 60, 60}, "error 70 2\n");
-    auto run =
-        testsupport::Run({folder.program("veltracdrip-cli"), "--image", disc.image.descriptorPath,
-                          "--out", out.path(), "--format", "wav"});
+    TestDisc disc = WriteTestDisc(dir, {60, 60, 60}, "error 70 2\n");
+    auto run = RunCli(folder, disc, {"--out", out.path(), "--format", "wav"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("Track 02: not ripped: read error"), std::string::npos) << run.err;
-    EXPECT_EQ(WavData(out / "Track 01.wav"), TrackBytes(disc, 0));
-    EXPECT_EQ(WavData(out / "Track 03.wav"), TrackBytes(disc, 2));
+    EXPECT_EQ(ReadWav(out / "Track 01.wav").data, disc.Track(0));
+    EXPECT_EQ(ReadWav(out / "Track 03.wav").data, disc.Track(2));
 }
 
 TEST(CliRip, BadCommandLinesAndMissingEncodersAreRefusedBeforeAnythingIsWritten)
 {
     ProgramFolder folder;
     TempDir dir, out;
-    Disc disc = MakeDisc(dir, {30});
+    TestDisc disc = WriteTestDisc(dir, {30});
     for (const char* lib :
          {"liblame_enc.so", "libbladeenc.so", "libvorb_enc.so", "libflac_enc.so", "libopus_enc.so"})
         std::remove((folder / lib).c_str());
     const std::string cli = folder.program("veltracdrip-cli");
-    auto mp3 = testsupport::Run(
-        {cli, "--image", disc.image.descriptorPath, "--out", out.path(), "--format", "mp3"});
+    auto mp3 = RunCli(folder, disc, {"--out", out.path(), "--format", "mp3"});
     EXPECT_EQ(mp3.exitCode, 2);
     EXPECT_NE(mp3.err.find("no mp3 encoder is available on this machine"), std::string::npos)
         << mp3.err;
     for (const char* format : {"flac", "opus"}) {
-        auto missing = testsupport::Run(
-            {cli, "--image", disc.image.descriptorPath, "--out", out.path(), "--format", format});
+        auto missing = RunCli(folder, disc, {"--out", out.path(), "--format", format});
         EXPECT_EQ(missing.exitCode, 2) << format;
         EXPECT_NE(missing.err.find(std::string("no ") + format + " encoder is available"),
                   std::string::npos)
             << missing.err;
     }
-    auto unknown = testsupport::Run({cli, "--image", disc.image.descriptorPath, "--format", "aac"});
+    auto unknown = RunCli(folder, disc, {"--format", "aac"});
     EXPECT_EQ(unknown.exitCode, 2);
     // The settings file asks for MP3 by default: without an MP3 encoder that is refused too.
-    auto byDefault =
-        testsupport::Run({cli, "--image", disc.image.descriptorPath, "--out", out.path()});
+    auto byDefault = RunCli(folder, disc, {"--out", out.path()});
     EXPECT_EQ(byDefault.exitCode, 2);
     EXPECT_NE(byDefault.err.find("choose one with --format"), std::string::npos);
     for (const char* tracks : {"0", "2-1", "x", "1,", "3"}) {
-        auto bad = testsupport::Run(
-            {cli, "--image", disc.image.descriptorPath, "--format", "wav", "--tracks", tracks});
+        auto bad = RunCli(folder, disc, {"--format", "wav", "--tracks", tracks});
         EXPECT_EQ(bad.exitCode, 2) << tracks;
     }
     EXPECT_EQ(testsupport::Run({cli, "--bogus"}).exitCode, 2);
@@ -162,17 +116,14 @@ TEST(CliRip, DataTracksAreRippedOnlyWhenNamed)
     discimage::DiscLayout layout;
     layout.audioLengths = {20};
     layout.dataLength = 30;
-    auto image = discimage::WriteDiscImage(layout, dir / "ecd");
-    auto run = testsupport::Run({folder.program("veltracdrip-cli"), "--image", image.descriptorPath,
-                                 "--out", out.path(), "--format", "wav"});
+    TestDisc disc = WriteTestDisc(dir, layout);
+    auto run = RunCli(folder, disc, {"--out", out.path(), "--format", "wav"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(FileExists(out / "Track 01.wav"));
     EXPECT_FALSE(FileExists(out / "Data Track.wav"));
 
     // Named, it is kept as the raw image of its sectors, not as audio.
-    auto named =
-        testsupport::Run({folder.program("veltracdrip-cli"), "--image", image.descriptorPath,
-                          "--out", out.path(), "--format", "wav", "--tracks", "2"});
+    auto named = RunCli(folder, disc, {"--out", out.path(), "--format", "wav", "--tracks", "2"});
     EXPECT_EQ(named.exitCode, 0) << named.err;
     EXPECT_FALSE(FileExists(out / "Data Track.wav"));
     const auto dat = ReadBytes(out / "Data Track.dat");
@@ -189,16 +140,14 @@ TEST(CliRip, AnEncoderThatCannotStartFailsEveryTrackWithItsReason)
 {
     ProgramFolder folder;
     TempDir dir, out;
-    Disc disc = MakeDisc(dir, {30, 30});
+    TestDisc disc = WriteTestDisc(dir, {30, 30});
     // An MP3 back-end that loads and answers its version, then refuses every stream. The
     // folder's files are links to bin/'s: removed first, never written through.
     std::remove((folder / "liblame_enc.so").c_str());
     std::remove((folder / "libbladeenc.so").c_str());
     std::filesystem::copy_file(BinDir() + "/../tests/libvencfake_init_fails.so",
                                folder / "liblame_enc.so");
-    auto run =
-        testsupport::Run({folder.program("veltracdrip-cli"), "--image", disc.image.descriptorPath,
-                          "--out", out.path(), "--format", "mp3"});
+    auto run = RunCli(folder, disc, {"--out", out.path(), "--format", "mp3"});
     EXPECT_EQ(run.exitCode, 1) << run.err;
     for (const char* track : {"Track 01", "Track 02"})
         EXPECT_NE(

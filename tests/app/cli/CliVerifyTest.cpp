@@ -3,8 +3,7 @@
 // into the disc's layout, and the rip log.
 #include "app/verify/DiscIds.h"
 #include "app/verify/TocFiles.h"
-#include "discimage/DiscImage.h"
-#include "support/TestSupport.h"
+#include "support/TestDisc.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -46,19 +45,15 @@ std::string Line(const Sums& s)
     return text;
 }
 
-struct Disc {
-    discimage::DiscLayout layout;
-    discimage::WrittenImage image;
+struct Disc : TestDisc {
     verify::DiscToc toc;
     std::vector<Sums> sums; // per audio track
 };
 
-Disc MakeDisc(const TempDir& dir, discimage::DiscLayout layout, const std::string& faults = "")
+Disc MakeDisc(const TempDir& dir, const discimage::DiscLayout& layout,
+              const std::string& faults = "")
 {
-    Disc d;
-    d.layout = layout;
-    d.image = discimage::WriteDiscImage(layout, dir / "disc");
-    if (!faults.empty()) WriteFile(d.image.descriptorPath + ".faults", faults);
+    Disc d{WriteTestDisc(dir, layout, faults), {}, {}};
     std::vector<verify::TocTrack> tracks;
     for (size_t i = 0; i < d.image.trackStarts.size(); ++i)
         tracks.push_back({layout.firstTrack + static_cast<int>(i), d.image.trackStarts[i],
@@ -66,9 +61,7 @@ Disc MakeDisc(const TempDir& dir, discimage::DiscLayout layout, const std::strin
     d.toc = verify::MakeDiscToc(tracks, d.image.leadout).value();
     const size_t n = layout.audioLengths.size();
     for (size_t i = 0; i < n; ++i)
-        d.sums.push_back(
-            Reference(discimage::PatternBytes(d.image.trackStarts[i], layout.audioLengths[i]),
-                      i == 0, i + 1 == n));
+        d.sums.push_back(Reference(d.Pattern(i), i == 0, i + 1 == n));
     return d;
 }
 
@@ -126,9 +119,7 @@ TEST(CliVerify, VerifyOnlyReportsIdsAndChecksumsAndWritesNoAudio)
     // No MP3 encoder and the settings' MP3 format: reading to verify needs none.
     for (const char* lib : {"liblame_enc.so", "libbladeenc.so"})
         std::remove((folder / lib).c_str());
-    const std::string cli = folder.program("veltracdrip-cli");
-    auto run = testsupport::Run(
-        {cli, "--image", disc.image.descriptorPath, "--out", out.path(), "--verify-only", "--log"});
+    auto run = RunCli(folder, disc, {"--out", out.path(), "--verify-only", "--log"});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_TRUE(Contains(run.out, "CDDB disc id: " + Hex(verify::FreedbDiscId(disc.toc)) + "\n"))
         << run.out;
@@ -144,16 +135,13 @@ TEST(CliVerify, VerifyOnlyReportsIdsAndChecksumsAndWritesNoAudio)
         files.push_back(e.path().filename());
     EXPECT_EQ(files, std::vector<std::string>{Hex(verify::FreedbDiscId(disc.toc)) + ".log"});
 
-    auto cue = testsupport::Run(
-        {cli, "--image", disc.image.descriptorPath, "--out", out.path(), "--verify-only", "--cue"});
+    auto cue = RunCli(folder, disc, {"--out", out.path(), "--verify-only", "--cue"});
     EXPECT_EQ(cue.exitCode, 2);
     EXPECT_TRUE(Contains(cue.err, "--cue describes the audio files"));
-    EXPECT_EQ(
-        testsupport::Run({cli, "--image", disc.image.descriptorPath, "--accuraterip"}).exitCode, 2);
+    EXPECT_EQ(RunCli(folder, disc, {"--accuraterip"}).exitCode, 2);
 
     // Without the new options the ripper says nothing about checksums.
-    auto plain = testsupport::Run(
-        {cli, "--image", disc.image.descriptorPath, "--out", out.path(), "--format", "wav"});
+    auto plain = RunCli(folder, disc, {"--out", out.path(), "--format", "wav"});
     EXPECT_EQ(plain.exitCode, 0) << plain.err;
     EXPECT_FALSE(Contains(plain.out, "CRC32"));
     EXPECT_FALSE(Contains(plain.out, "disc id"));
@@ -165,7 +153,6 @@ TEST(CliVerify, AResponseWithTheDiscsChecksumsVerifiesEveryTrack)
     TempDir dir, out;
     const Disc disc = MakeDisc(dir, Layout({40, 100, 60}));
     const auto id = verify::AccurateRipId(disc.toc).value();
-    const std::string cli = folder.program("veltracdrip-cli");
     const auto& s = disc.sums;
 
     // v1 submissions in one block, v2 in another, as the database keeps them.
@@ -173,8 +160,8 @@ TEST(CliVerify, AResponseWithTheDiscsChecksumsVerifiesEveryTrack)
     WriteDbar(
         good, id,
         {{{5, s[0].v1}, {6, s[1].v1}, {7, s[2].v1}}, {{2, s[0].v2}, {3, s[1].v2}, {4, s[2].v2}}});
-    auto run = testsupport::Run({cli, "--image", disc.image.descriptorPath, "--out", out.path(),
-                                 "--format", "wav", "--accuraterip", good});
+    auto run =
+        RunCli(folder, disc, {"--out", out.path(), "--format", "wav", "--accuraterip", good});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_TRUE(Contains(run.out, "AccurateRip response: " + good + " (2 blocks)\n")) << run.out;
     EXPECT_TRUE(
@@ -189,8 +176,8 @@ TEST(CliVerify, AResponseWithTheDiscsChecksumsVerifiesEveryTrack)
     WriteDbar(
         other, id,
         {{{5, s[0].v1}, {9, s[1].v1 ^ 1}, {7, s[2].v1}}, {{2, s[0].v2}, {3, 0}, {4, s[2].v2}}});
-    auto bad = testsupport::Run({cli, "--image", disc.image.descriptorPath, "--out", out.path(),
-                                 "--verify-only", "--accuraterip", other, "--log"});
+    auto bad = RunCli(folder, disc,
+                      {"--out", out.path(), "--verify-only", "--accuraterip", other, "--log"});
     EXPECT_EQ(bad.exitCode, 3) << bad.out << bad.err;
     EXPECT_TRUE(Contains(
         bad.out, Line(s[1]) + "  NOT accurate (2 entries, none matches, highest confidence 9)\n"))
@@ -206,16 +193,16 @@ TEST(CliVerify, AResponseWithTheDiscsChecksumsVerifiesEveryTrack)
     another.id2 += 1;
     const std::string wrongDisc = dir / "wrong.bin";
     WriteDbar(wrongDisc, another, {{{5, s[0].v1}, {6, s[1].v1}, {7, s[2].v1}}});
-    auto refused = testsupport::Run({cli, "--image", disc.image.descriptorPath, "--out",
-                                     empty.path(), "--format", "wav", "--accuraterip", wrongDisc});
+    auto refused = RunCli(folder, disc,
+                          {"--out", empty.path(), "--format", "wav", "--accuraterip", wrongDisc});
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_TRUE(Contains(refused.err, "is the AccurateRip response for " + another.Name() +
                                           ", not for this disc (" + id.Name() + ")"))
         << refused.err;
     WriteFile(dir / "short.bin", ReadFile(good).substr(0, 20));
     auto truncated =
-        testsupport::Run({cli, "--image", disc.image.descriptorPath, "--out", empty.path(),
-                          "--format", "wav", "--accuraterip", dir / "short.bin"});
+        RunCli(folder, disc,
+               {"--out", empty.path(), "--format", "wav", "--accuraterip", dir / "short.bin"});
     EXPECT_EQ(truncated.exitCode, 2);
     EXPECT_TRUE(Contains(truncated.err, "ends inside block 1")) << truncated.err;
     EXPECT_TRUE(std::filesystem::is_empty(empty.path()));
@@ -227,9 +214,7 @@ TEST(CliVerify, TheCueSheetGivesBackTheDiscsLayout)
     TempDir dir, out;
     // Tracks numbered from 3, one of a single frame, and an Enhanced CD's data track.
     const Disc disc = MakeDisc(dir, Layout({40, 1, 75, 200}, 300, 3));
-    auto run =
-        testsupport::Run({folder.program("veltracdrip-cli"), "--image", disc.image.descriptorPath,
-                          "--out", out.path(), "--format", "wav", "--cue"});
+    auto run = RunCli(folder, disc, {"--out", out.path(), "--format", "wav", "--cue"});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     const std::string cuePath = out / (Hex(verify::FreedbDiscId(disc.toc)) + ".cue");
     EXPECT_TRUE(Contains(run.out, "CUE sheet: " + cuePath + "\n")) << run.out;
@@ -263,9 +248,7 @@ TEST(CliVerify, TheLogRecordsReadsRetriesErrorsAndChecksums)
     ProgramFolder folder;
     TempDir dir, out;
     const Disc disc = MakeDisc(dir, Layout({60, 60, 60}), "retry 70 2\nerror 150 2\n");
-    auto run =
-        testsupport::Run({folder.program("veltracdrip-cli"), "--image", disc.image.descriptorPath,
-                          "--out", out.path(), "--format", "wav", "--log", "--cue"});
+    auto run = RunCli(folder, disc, {"--out", out.path(), "--format", "wav", "--log", "--cue"});
     EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
     EXPECT_TRUE(Contains(run.err, "Track 03: not ripped: read error")) << run.err;
     EXPECT_TRUE(Contains(run.out, "Track 03     no checksums: read error\n")) << run.out;
@@ -314,8 +297,7 @@ TEST(CliVerify, AnEnhancedCdsLastAudioTrackEndsTheAccurateRipRange)
     ProgramFolder folder;
     TempDir dir;
     const Disc disc = MakeDisc(dir, Layout({30, 50}, 100));
-    auto run = testsupport::Run(
-        {folder.program("veltracdrip-cli"), "--image", disc.image.descriptorPath, "--verify-only"});
+    auto run = RunCli(folder, disc, {"--verify-only"});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     // The data track counts for the ids; track 2 is the disc's last audio track.
     EXPECT_TRUE(Contains(run.out,

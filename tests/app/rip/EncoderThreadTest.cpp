@@ -2,13 +2,13 @@
 #include "app/rip/RipJob.h"
 
 #include "discimage/DiscImage.h"
+#include "support/FakeProgress.h"
 #include "support/TestSupport.h"
 
 #include "Veltraenc.h"
 
 #include <csignal>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,27 +17,6 @@ using testsupport::TempDir;
 
 namespace
 {
-
-class RecordingProgress : public RipProgress
-{
-public:
-    void SetPosition(int percent) override
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        positions.push_back(percent);
-    }
-    void Close(RipResult r) override
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        closes.push_back(r);
-    }
-    bool AskOverwrite(const char*, const char*) override { return true; }
-    void ShowError(const char*, const char*) override {}
-    uint32_t ClosePauseMs() const override { return 0; }
-    std::mutex mutex;
-    std::vector<int> positions;
-    std::vector<RipResult> closes;
-};
 
 // A job whose ring holds `frames` frames of the pattern, with a WAV stream opened in `dir`.
 struct EncoderRun {
@@ -63,7 +42,7 @@ struct EncoderRun {
         job.startGate = nullptr;
     }
     RipJob job;
-    RecordingProgress progress;
+    testsupport::FakeProgress progress;
     std::string path;
 };
 
@@ -75,12 +54,13 @@ TEST(Encoder, TheMeterReachesExactly100AndMovesOnlyWhenThePercentageChanges)
     EncoderRun run(dir, 300, 300);
     run.job.readDone.store(1);
     EncoderThread(&run.job);
-    ASSERT_FALSE(run.progress.positions.empty());
-    EXPECT_EQ(run.progress.positions.back(), 100);
-    EXPECT_LE(run.progress.positions.size(), 101u);
-    for (size_t i = 1; i < run.progress.positions.size(); ++i)
-        EXPECT_GT(run.progress.positions[i], run.progress.positions[i - 1]);
-    EXPECT_EQ(run.progress.closes, std::vector<RipResult>{RipResult::Finished});
+    const auto positions = run.progress.positions();
+    ASSERT_FALSE(positions.empty());
+    EXPECT_EQ(positions.back(), 100);
+    EXPECT_LE(positions.size(), 101u);
+    for (size_t i = 1; i < positions.size(); ++i)
+        EXPECT_GT(positions[i], positions[i - 1]);
+    EXPECT_EQ(run.progress.closes(), std::vector<RipResult>{RipResult::Finished});
     auto wav = testsupport::ReadBytes(run.path);
     ASSERT_EQ(wav.size(), 44u + 300 * 2352);
     EXPECT_TRUE(std::equal(wav.begin() + 44, wav.end(), discimage::PatternBytes(0, 300).begin()));
@@ -92,8 +72,8 @@ TEST(Encoder, AnEmptyTrackClosesAnEmptyFileWithTheFinishedResult)
     EncoderRun run(dir, 1, 0);
     run.job.readDone.store(1);
     EncoderThread(&run.job);
-    EXPECT_TRUE(run.progress.positions.empty());
-    EXPECT_EQ(run.progress.closes, std::vector<RipResult>{RipResult::Finished});
+    EXPECT_TRUE(run.progress.positions().empty());
+    EXPECT_EQ(run.progress.closes(), std::vector<RipResult>{RipResult::Finished});
     EXPECT_EQ(testsupport::FileSize(run.path), 44);
 }
 
@@ -103,7 +83,7 @@ TEST(Encoder, AnAbortedReaderStopsItAndTheRestOfTheRingIsNotEncoded)
     EncoderRun run(dir, 100, 50);
     run.job.aborted.store(1);
     EncoderThread(&run.job);
-    EXPECT_EQ(run.progress.closes, std::vector<RipResult>{RipResult::Cancelled});
+    EXPECT_EQ(run.progress.closes(), std::vector<RipResult>{RipResult::Cancelled});
     EXPECT_EQ(testsupport::FileSize(run.path), 44); // closed, valid and empty
 }
 
@@ -119,7 +99,7 @@ TEST(Encoder, AStreamThatCouldNotWriteEverythingIsNoFinishedTrack)
         EncoderRun run(dir, 200, 200);
         run.job.readDone.store(1);
         EncoderThread(&run.job);
-        const bool ok = run.progress.closes == std::vector<RipResult>{RipResult::Cancelled} &&
+        const bool ok = run.progress.closes() == std::vector<RipResult>{RipResult::Cancelled} &&
                         run.job.writeFailed.load() == 1;
         _exit(ok ? 0 : 1);
     }
@@ -144,8 +124,8 @@ TEST(Encoder, AStreamThatCannotStartFailsTheTrackStopsTheReaderAndLeavesNoEmptyF
         EXPECT_EQ(run.job.cancelRequested.load(), 1);
         EXPECT_EQ(plat::WaitForEvent(run.job.wakeEvent, 0), plat::kWaitObject0);
         EXPECT_EQ(run.job.writeFailed.load(), 0);
-        EXPECT_TRUE(run.progress.positions.empty());
-        EXPECT_EQ(run.progress.closes, std::vector<RipResult>{RipResult::Cancelled});
+        EXPECT_TRUE(run.progress.positions().empty());
+        EXPECT_EQ(run.progress.closes(), std::vector<RipResult>{RipResult::Cancelled});
         // Only an empty file is ours to remove.
         EXPECT_EQ(testsupport::FileExists(run.path), !contents.empty()) << contents;
     }

@@ -6,7 +6,9 @@
 
 #include "discimage/DiscImage.h"
 #include "platform/Thread.h"
+#include "support/FakeProgress.h"
 #include "support/TestSupport.h"
+#include "support/WavFile.h"
 
 #include "Veltraenc.h"
 
@@ -22,44 +24,25 @@ namespace
 
 // A dialog that cancels itself at a chosen moment, the way the user's Cancel does (from the
 // user-interface thread, never the encoder thread).
-class CancellingDialog : public RipProgress
+class CancellingDialog : public testsupport::FakeProgress
 {
 public:
     enum class When { Never, AfterSetUp, AtPercent, AtTheEnd };
-    CancellingDialog(When when, int percent)
-        : when_(when), percent_(percent), closed_(plat::CreateEvent(true, false))
+    CancellingDialog(When when, int percent) : when_(when), percent_(percent)
     {
+        onPosition = [this](int at) {
+            if ((when_ == When::AtPercent && at >= percent_) ||
+                (when_ == When::AtTheEnd && at == 100))
+                Cancel();
+        };
     }
     ~CancellingDialog() override
     {
         if (canceller_.joinable()) canceller_.join();
-        plat::CloseEvent(closed_);
     }
-    void SetPosition(int percent) override
-    {
-        if ((when_ == When::AtPercent && percent >= percent_) ||
-            (when_ == When::AtTheEnd && percent == 100))
-            Cancel();
-    }
-    void Close(RipResult r) override
-    {
-        if (closes_.fetch_add(1) == 0) {
-            result_ = r;
-            plat::SetEvent(closed_);
-        }
-    }
-    bool AskOverwrite(const char*, const char*) override { return true; }
-    void ShowError(const char*, const char*) override {}
-    uint32_t ClosePauseMs() const override { return 0; }
     void Started()
     {
         if (when_ == When::AfterSetUp) Cancel();
-    }
-    RipResult Wait()
-    {
-        while (plat::WaitForEvent(closed_, plat::kInfinite) != plat::kWaitObject0) {
-        }
-        return result_;
     }
 
 private:
@@ -79,10 +62,7 @@ public:
 private:
     When when_;
     int percent_;
-    plat::EventHandle closed_;
-    std::atomic<int> closes_{0};
     std::atomic<bool> cancelled_{false};
-    RipResult result_ = RipResult::Cancelled;
     std::thread canceller_;
 };
 
@@ -121,21 +101,11 @@ void LoadDisc(const TempDir& dir, std::vector<uint32_t> lengths, TrackList& list
     list.CheckAll(true);
 }
 
-bool ValidWav(const std::string& path)
-{
-    auto wav = testsupport::ReadBytes(path);
-    if (wav.size() < 44) return false;
-    const uint32_t data = wav[40] | (wav[41] << 8) | (wav[42] << 16) | (uint32_t(wav[43]) << 24);
-    const uint32_t riff = wav[4] | (wav[5] << 8) | (wav[6] << 16) | (uint32_t(wav[7]) << 24);
-    return data == wav.size() - 44 && riff == data + 36 &&
-           std::equal(wav.begin(), wav.begin() + 4, "RIFF");
-}
-
 bool ValidFile(int type, const std::string& path)
 {
     switch (type) {
     case XT_ENCODER_WAV:
-        return ValidWav(path);
+        return testsupport::ReadWav(path).Consistent();
     case XT_ENCODER_VORB:
         // A stream cancelled before any audio holds only its header pages: it decodes to
         // nothing, as oggenc's does.

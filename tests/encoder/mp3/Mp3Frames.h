@@ -51,7 +51,7 @@ inline bool ParseHeader(const uint8_t* h, FrameHeader& f)
     f.original = (h[3] >> 2) & 1;
     f.emphasis = h[3] & 3;
     f.samples = family == 0 ? 1152 : 576;
-    f.size = static_cast<size_t>(f.samples / 8 * f.bitrate * 1000 / f.sampleRate + f.padding);
+    f.size = static_cast<size_t>(f.samples) / 8 * f.bitrate * 1000 / f.sampleRate + f.padding;
     const bool mono = f.mode == 3;
     f.sideInfo = family == 0 ? (mono ? 17 : 32) : (mono ? 9 : 17);
     return true;

@@ -14,10 +14,10 @@ public:
     StderrCapture()
     {
         std::fflush(stderr);
-        if (pipe(_pipe) != 0) return;
-        _saved = dup(STDERR_FILENO);
-        dup2(_pipe[1], STDERR_FILENO);
-        close(_pipe[1]);
+        if (pipe(pipe_) != 0) return;
+        saved_ = dup(STDERR_FILENO);
+        dup2(pipe_[1], STDERR_FILENO);
+        close(pipe_[1]);
     }
     ~StderrCapture() { Text(); }
     StderrCapture(const StderrCapture&) = delete;
@@ -26,22 +26,22 @@ public:
     // Ends the capture (on the first call) and returns everything written meanwhile.
     const std::string& Text()
     {
-        if (_saved < 0) return _text;
+        if (saved_ < 0) return text_;
         std::fflush(stderr);
-        dup2(_saved, STDERR_FILENO); // the pipe's last writer is gone: reading ends
-        close(_saved);
-        _saved = -1;
+        dup2(saved_, STDERR_FILENO); // the pipe's last writer is gone: reading ends
+        close(saved_);
+        saved_ = -1;
         char buffer[4096];
-        for (ssize_t n; (n = read(_pipe[0], buffer, sizeof buffer)) > 0;)
-            _text.append(buffer, static_cast<size_t>(n));
-        close(_pipe[0]);
-        return _text;
+        for (ssize_t n; (n = read(pipe_[0], buffer, sizeof buffer)) > 0;)
+            text_.append(buffer, static_cast<size_t>(n));
+        close(pipe_[0]);
+        return text_;
     }
 
 private:
-    int _pipe[2] = {-1, -1};
-    int _saved = -1;
-    std::string _text;
+    int pipe_[2] = {-1, -1};
+    int saved_ = -1;
+    std::string text_;
 };
 
 } // namespace vorbistest

@@ -2,11 +2,10 @@
 // and xt calls with code page 1252 tags.
 #include "StderrCapture.h"
 
-#include "discimage/DiscImage.h"
 #include "encoder/HandleTable.h"
 #include "include/Veltraenc.h"
 #include "platform/ModulePath.h"
-#include "support/TestSupport.h"
+#include "support/TestDisc.h"
 
 #include <gtest/gtest.h>
 
@@ -53,13 +52,11 @@ TEST(VorbisRip, TheConsoleRipperWritesOggFilesOfTheTracksExactLength)
     discimage::DiscLayout layout;
     layout.audioLengths = {227, 40}; // 3 s and 2 frames; 40 frames
     layout.audio = discimage::Audio::Tones;
-    const auto image = discimage::WriteDiscImage(layout, dir / "disc");
-    auto run = ts::Run({folder.program("veltracdrip-cli"), "--image", image.descriptorPath, "--out",
-                        out.path(), "--format", "ogg"});
+    const auto disc = ts::WriteTestDisc(dir, layout);
+    auto run = ts::RunCli(folder, disc, {"--out", out.path(), "--format", "ogg"});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("as Ogg Vorbis"), std::string::npos) << run.out;
 
-    const auto bin = ts::ReadBytes(image.binPath);
     for (size_t i = 0; i < layout.audioLengths.size(); ++i) {
         const std::string name = "Track 0" + std::to_string(i + 1);
         const std::string ogg = out / (name + ".ogg");
@@ -69,9 +66,9 @@ TEST(VorbisRip, TheConsoleRipperWritesOggFilesOfTheTracksExactLength)
         const auto decoded = Decode(ogg);
         ASSERT_EQ(decoded.size() * 2, size_t{layout.audioLengths[i]} * CD_FRAME_BYTES);
         // The tones came through, not silence or noise.
-        std::vector<int16_t> original(decoded.size());
-        std::memcpy(original.data(), bin.data() + size_t{image.trackStarts[i]} * 2352,
-                    decoded.size() * 2);
+        const auto track = disc.Track(i);
+        std::vector<int16_t> original(track.size() / 2);
+        std::memcpy(original.data(), track.data(), original.size() * 2);
         EXPECT_NEAR(Rms(decoded), Rms(original), Rms(original) * 0.1);
         EXPECT_GT(Rms(original), 100);
     }
@@ -97,8 +94,10 @@ TEST(VorbisRip, TagsOfCodePage1252ReachTheFileAsUtf8AndNoId3TagIsWritten)
 
     // One second and a few samples, in pieces that split chunks and sample pairs.
     std::vector<int16_t> pcm(2 * 44103);
-    for (size_t i = 0; i < pcm.size(); ++i)
-        pcm[i] = static_cast<int16_t>(9000 * std::sin(double(i / 2) * 0.0627));
+    for (size_t i = 0; i < pcm.size(); ++i) {
+        const size_t frame = i / 2; // both channels alike
+        pcm[i] = static_cast<int16_t>(9000 * std::sin(double(frame) * 0.0627));
+    }
     const auto* bytes = reinterpret_cast<const unsigned char*>(pcm.data());
     const int total = static_cast<int>(pcm.size() * 2);
     for (int at = 0; at < total; at += 999)

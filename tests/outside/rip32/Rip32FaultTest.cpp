@@ -2,7 +2,7 @@
 // it: a plain read, and on status 4 an overlapped read against the previous request's last frame.
 #include "Rip32Support.h"
 
-#include "support/TestSupport.h"
+#include "support/TestDisc.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +17,7 @@ class Rip32Fault : public ::testing::Test
 protected:
     CDHANDLE Open(const std::string& faults)
     {
-        discimage::DiscLayout layout;
-        layout.audioLengths = {200};
-        auto image = discimage::WriteDiscImage(layout, dir / "f");
-        testsupport::WriteFile(image.descriptorPath + ".faults", faults);
-        handle = OpenImages({image.descriptorPath});
+        handle = OpenImages({testsupport::WriteTestDisc(dir, {200}, faults).image.descriptorPath});
         return handle;
     }
     void TearDown() override

@@ -1,7 +1,7 @@
 // The CD-access library on generated and real disc images: drives, handles, TOC, plain reads.
 #include "Rip32Support.h"
 
-#include "support/TestSupport.h"
+#include "support/TestDisc.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@ discimage::WrittenImage TenTracksAndData(const TempDir& dir)
     discimage::DiscLayout layout;
     layout.audioLengths = {900, 1000, 1100, 1200, 1300, 1400, 1500, 1600, 1700, 1800};
     layout.dataLength = 3000;
-    return discimage::WriteDiscImage(layout, dir / "enhanced");
+    return testsupport::WriteTestDisc(dir, layout).image;
 }
 
 } // namespace
@@ -31,7 +31,7 @@ TEST(Rip32Drives, ImagesComeFirstAndHandlesAreSmallIndices)
     layout.audioLengths = {100};
     auto a = discimage::WriteDiscImage(layout, dir / "a");
     auto b = discimage::WriteDiscImage(layout, dir / "b");
-    setenv("VELTRARIP32_IMAGES", (a.descriptorPath + ":" + b.descriptorPath).c_str(), 1);
+    testsupport::UseDiscImages(a.descriptorPath + ":" + b.descriptorPath);
     CDDriveList drives{};
     drives.capacity = CD_MAX_DRIVES;
     GetCDList(&drives);
@@ -58,10 +58,8 @@ TEST(Rip32Drives, ImagesComeFirstAndHandlesAreSmallIndices)
 TEST(Rip32Drives, CapacityLimitsTheEntries)
 {
     TempDir dir;
-    discimage::DiscLayout layout;
-    layout.audioLengths = {100};
-    auto a = discimage::WriteDiscImage(layout, dir / "a");
-    setenv("VELTRARIP32_IMAGES", (a.descriptorPath + ":" + a.descriptorPath).c_str(), 1);
+    auto a = testsupport::WriteTestDisc(dir, {100}).image;
+    testsupport::UseDiscImages(a.descriptorPath + ":" + a.descriptorPath);
     CDDriveList drives{};
     drives.capacity = 1;
     GetCDList(&drives);
@@ -108,7 +106,7 @@ TEST(Rip32Toc, DiscStartingAtTrackThree)
     discimage::DiscLayout layout;
     layout.firstTrack = 3;
     layout.audioLengths = {300, 400};
-    auto image = discimage::WriteDiscImage(layout, dir / "three");
+    auto image = testsupport::WriteTestDisc(dir, layout).image;
     CDHANDLE h = OpenImages({image.descriptorPath});
     CDTocRecord toc{};
     ASSERT_EQ(ReadTOC(h, &toc), 1u);
@@ -125,7 +123,7 @@ TEST(Rip32Read, PlainReadDeliversTheImagesBytes)
     TempDir dir;
     discimage::DiscLayout layout;
     layout.audioLengths = {60, 40};
-    auto image = discimage::WriteDiscImage(layout, dir / "p");
+    auto image = testsupport::WriteTestDisc(dir, layout).image;
     CDHANDLE h = OpenImages({image.descriptorPath});
     SectorBuffer buf(27);
     buf.Request(50, 27); // crosses into track 2
@@ -146,7 +144,7 @@ TEST(Rip32Read, TocImagesReadLikeCueImages)
     discimage::DiscLayout layout;
     layout.audioLengths = {30, 45};
     layout.format = discimage::Format::Toc;
-    auto image = discimage::WriteDiscImage(layout, dir / "t");
+    auto image = testsupport::WriteTestDisc(dir, layout).image;
     CDHANDLE h = OpenImages({image.descriptorPath});
     ASSERT_NE(h, 0u);
     CDTocRecord toc{};
@@ -193,7 +191,7 @@ TEST(Rip32BadInput, MissingTruncatedAndMalformedImagesNeverCrash)
 
     discimage::DiscLayout layout;
     layout.audioLengths = {100};
-    auto image = discimage::WriteDiscImage(layout, dir / "cut");
+    auto image = testsupport::WriteTestDisc(dir, layout).image;
     CDHANDLE h = OpenImages({image.descriptorPath});
     ASSERT_NE(h, 0u);
     SectorBuffer buf(27);
@@ -272,7 +270,7 @@ TEST(Rip32Toc, AgreesWithCdInfoOnGeneratedAndRealImages)
     discimage::DiscLayout layout;
     layout.firstTrack = 3;
     layout.audioLengths = {75, 1, 27, 4500};
-    ExpectTocAgreesWithCdInfo(discimage::WriteDiscImage(layout, dir / "odd").descriptorPath);
+    ExpectTocAgreesWithCdInfo(testsupport::WriteTestDisc(dir, layout).image.descriptorPath);
     const std::string shared = testsupport::SharedTestData() + "/images/";
     for (const char* real :
          {"libcdio-paranoia/cdda.cue", "libcdio-paranoia/cd-extra.cue",

@@ -2,9 +2,8 @@
 #pragma once
 
 #include "Veltrarip32.h"
-#include "discimage/DiscImage.h"
+#include "support/TestDisc.h"
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -17,7 +16,7 @@ inline CDHANDLE OpenImages(const std::vector<std::string>& images, int index = 0
     std::string list;
     for (const auto& i : images)
         list += (list.empty() ? "" : ":") + i;
-    setenv("VELTRARIP32_IMAGES", list.c_str(), 1);
+    testsupport::UseDiscImages(list);
     CDDriveList drives{};
     drives.capacity = CD_MAX_DRIVES;
     GetCDList(&drives);

@@ -1,0 +1,3 @@
+#include "RipJob.h"
+
+#include <QString>

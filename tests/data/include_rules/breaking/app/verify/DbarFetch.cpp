@@ -1,0 +1,1 @@
+#include "app/net/HttpClient.h"

@@ -1,0 +1,2 @@
+#include "Veltraenc.h"
+#include "app/rip/RipJob.h"

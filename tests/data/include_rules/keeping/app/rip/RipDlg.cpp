@@ -1,0 +1,2 @@
+#include "RipJob.h"
+#include <QDialog>

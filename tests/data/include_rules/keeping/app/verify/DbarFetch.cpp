@@ -1,0 +1,2 @@
+#include "app/net/HttpClient.h"
+#include <zlib.h>

@@ -1,0 +1,3 @@
+#include "Veltraenc.h"
+#include "platform/Event.h"
+#include <cstdio>

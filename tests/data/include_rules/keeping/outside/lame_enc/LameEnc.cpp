@@ -1,0 +1,2 @@
+#include "StreamTable.h"
+#include <lame/lame.h>
