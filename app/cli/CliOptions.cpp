@@ -86,7 +86,8 @@ const char kCliUsage[] =
     "':'-separated list) come before real drives. The exit status is 0 when every track was\n"
     "ripped, 1 when one or more were not or were inexact, 2 for a bad command line, an unusable\n"
     "format or an AccurateRip response that cannot be used for the disc, 3 when every track was\n"
-    "ripped but one or more audio tracks did not match the AccurateRip response.\n";
+    "ripped but one or more audio tracks did not match the AccurateRip response. --retag exits\n"
+    "with 1 when the disc was not found or a file was left as it was, 2 for a log it cannot use.\n";
 
 namespace
 {
@@ -207,6 +208,8 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
             ok = value(options.verify.lookupUrl) && !options.verify.lookupUrl.empty();
         } else if (arg == "--accuraterip") {
             ok = value(options.verify.response) && !options.verify.response.empty();
+        } else if (arg == "--retag") {
+            ok = value(options.retag) && !options.retag.empty();
         } else if (arg == "--lookup") {
             options.lookup.lookup = true;
         } else if (arg == "--cover") {
@@ -249,6 +252,14 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
     }
     if (options.testAndCopy && options.verify.verifyOnly) {
         error = "--test-and-copy writes the copy; --verify-only writes nothing";
+        return false;
+    }
+    if (!options.retag.empty() &&
+        (!options.image.empty() || !options.out.empty() || !options.format.empty() ||
+         options.tracksGiven || options.listOnly || options.verify.Active() || options.offset ||
+         options.overread || !options.offsetTable.empty() || options.findOffset || options.secure ||
+         options.burst || options.testAndCopy)) {
+        error = "--retag takes only --release, --name, --cover and the server options";
         return false;
     }
     if (options.verify.verifyOnly && options.verify.cue) {

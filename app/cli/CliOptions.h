@@ -36,6 +36,7 @@ struct CliOptions {
     bool findOffset = false;   // --find-offset (with --accuraterip)
     bool save = false;         // --save: store the offset found as ReadOffset
     LookupCommandLine lookup;
+    std::string retag; // --retag LOG: re-tag and rename the files of an earlier rip
 };
 
 // The usage text of --help.

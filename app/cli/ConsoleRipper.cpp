@@ -4,6 +4,7 @@
 #include "ConsoleRip.h"
 #include "FindOffset.h"
 #include "MetadataStep.h"
+#include "Retag.h"
 #include "VerifiedRip.h"
 
 #include "app/cd/Drive.h"
@@ -110,24 +111,14 @@ std::string Now()
     return text;
 }
 
-// The look-up's options: [Lookup] of the settings file, then the command line's.
-MetadataOptions MetadataOptionsOf(const LookupCommandLine& line)
-{
-    MetadataOptions meta = MetadataOptionsFromSettings();
-    meta.lookup = line.lookup;
-    meta.cover = line.cover;
-    meta.release = line.release;
-    if (line.name) meta.nameTemplate = *line.name;
-    if (line.musicBrainzUrl) meta.urls.musicBrainzUrl = *line.musicBrainzUrl;
-    if (line.gnudbUrl) meta.urls.gnudbUrl = *line.gnudbUrl;
-    return meta;
-}
-
 // The look-up before the rip, and the disc's own ISRCs and MCN; null when the look-up was not
 // asked for or found nothing and the disc carries no codes.
 std::unique_ptr<Naming> LookUp(const CliOptions& options, const TrackList& list,
                                const RipSettings& settings, VerifiedRip* verified)
 {
+    if (!options.lookup.lookup && options.lookup.name)
+        std::fprintf(stderr, "veltracdrip-cli: --name is not used: it names the files of a "
+                             "look-up (--lookup); the tracks keep their plain names\n");
     const std::optional<verify::DiscToc> toc = verify::DiscTocFromRecord(g_drive.tocA);
     if (!toc) return nullptr;
     const lookup::DiscQuery query = QueryOf(*toc);
@@ -141,6 +132,9 @@ std::unique_ptr<Naming> LookUp(const CliOptions& options, const TrackList& list,
         const std::optional<lookup::DiscMetadata> cdText =
             lookup::ReadCdText(g_drive.handle, query);
         disc = LookUpForConsole(*toc, meta, stdout, stderr, cdText ? &*cdText : nullptr);
+        if (!disc && options.lookup.name)
+            std::fprintf(stderr, "veltracdrip-cli: --name is not used: no disc information was "
+                                 "found\n");
     }
     if (!disc && codes.empty()) return nullptr;
     auto naming = std::make_unique<Naming>();
@@ -374,6 +368,7 @@ int RunConsoleRipper(int argc, char** argv)
         std::puts("veltracdrip-cli (VeltraCDRip) " VELTRA_VERSION);
         return 0;
     }
+    if (!options.retag.empty()) return RunRetag(options, stdout, stderr);
     RipSettings settings;
     // The format is checked before anything is opened; the settings file's after loading it.
     if (!options.format.empty())

@@ -1,5 +1,8 @@
 #include "MetadataStep.h"
 
+#include "CliOptions.h"
+
+#include "app/cd/TrackList.h"
 #include "app/lookup/CoverArt.h"
 #include "app/shell/LookupSettingsFile.h"
 #include "app/tags/TagWriter.h"
@@ -16,9 +19,22 @@ MetadataOptions MetadataOptionsFromSettings()
     return options;
 }
 
+MetadataOptions MetadataOptionsOf(const LookupCommandLine& line)
+{
+    MetadataOptions meta = MetadataOptionsFromSettings();
+    meta.lookup = line.lookup;
+    meta.cover = line.cover;
+    meta.release = line.release;
+    if (line.name) meta.nameTemplate = *line.name;
+    if (line.musicBrainzUrl) meta.urls.musicBrainzUrl = *line.musicBrainzUrl;
+    if (line.gnudbUrl) meta.urls.gnudbUrl = *line.gnudbUrl;
+    return meta;
+}
+
 std::optional<lookup::DiscMetadata> LookUpForConsole(const verify::DiscToc& toc,
                                                      const MetadataOptions& options, FILE* out,
-                                                     FILE* err, const lookup::DiscMetadata* cdText)
+                                                     FILE* err, const lookup::DiscMetadata* cdText,
+                                                     const char* consequence)
 {
     const lookup::DiscQuery query = QueryOf(toc);
     std::fprintf(out, "Looking up the disc (MusicBrainz %s, CDDB %08x)\n",
@@ -28,8 +44,7 @@ std::optional<lookup::DiscMetadata> LookUpForConsole(const verify::DiscToc& toc,
     for (const std::string& line : result.messages)
         std::fprintf(err, "veltracdrip-cli: %s\n", line.c_str());
     if (result.releases.empty()) {
-        std::fprintf(err, "veltracdrip-cli: no disc information found; the tracks keep their "
-                          "plain names\n");
+        std::fprintf(err, "veltracdrip-cli: no disc information found; %s\n", consequence);
         return std::nullopt;
     }
     for (size_t i = 0; i < result.releases.size(); ++i) {

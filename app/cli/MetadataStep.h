@@ -24,13 +24,17 @@ struct MetadataOptions {
 // [Lookup] of the settings file; the command line's options are applied afterwards.
 MetadataOptions MetadataOptionsFromSettings();
 
+struct LookupCommandLine;
+// [Lookup] of the settings file, then the command line's options.
+MetadataOptions MetadataOptionsOf(const LookupCommandLine& line);
+
 // Looks the disc up, lists the candidates and returns the one --release names; nothing (with a
-// line on err) when no source knows the disc, so the rip goes on with the plain names. The
-// disc's CD-Text, when given, is the last source.
-std::optional<lookup::DiscMetadata> LookUpForConsole(const verify::DiscToc& toc,
-                                                     const MetadataOptions& options, FILE* out,
-                                                     FILE* err,
-                                                     const lookup::DiscMetadata* cdText = nullptr);
+// line on err, `consequence` ending it) when no source knows the disc. The disc's CD-Text, when
+// given, is the last source.
+std::optional<lookup::DiscMetadata>
+LookUpForConsole(const verify::DiscToc& toc, const MetadataOptions& options, FILE* out, FILE* err,
+                 const lookup::DiscMetadata* cdText = nullptr,
+                 const char* consequence = "the tracks keep their plain names");
 
 // The front cover of the release from the Cover Art Archive; empty when there is none.
 std::string FetchFrontCover(const lookup::DiscMetadata& disc, const MetadataOptions& options,

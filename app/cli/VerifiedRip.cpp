@@ -1,8 +1,10 @@
 #include "VerifiedRip.h"
 
+#include "RipCue.h"
 #include "app/rip/SectorRing.h"
 #include "app/verify/AccurateRipLookup.h"
 #include "app/verify/CueSheet.h"
+#include "app/verify/FileChecksum.h"
 #include "app/verify/RipLog.h"
 
 #include <algorithm>
@@ -19,19 +21,6 @@ std::string Hex(uint32_t v)
     char text[16];
     std::snprintf(text, sizeof text, "%08X", v);
     return text;
-}
-
-std::string BaseName(const std::string& path)
-{
-    const size_t cut = path.find_last_of('/');
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-std::string Extension(const std::string& path)
-{
-    const std::string base = BaseName(path);
-    const size_t dot = base.find_last_of('.');
-    return dot == std::string::npos ? std::string() : base.substr(dot + 1);
 }
 
 bool WriteText(const std::string& path, const std::string& text, std::string& error)
@@ -246,41 +235,22 @@ std::string VerifiedRip::LogName() const
 
 std::string VerifiedRip::CueText(const std::string& folder) const
 {
-    verify::CueSheet sheet;
-    if (metadata_) {
-        sheet.title = metadata_->title;
-        sheet.performer = metadata_->artist;
-        // A UPC is an EAN with a leading zero, the form of the disc's MCN.
-        sheet.catalog =
-            metadata_->catalogue.size() == 12 ? "0" + metadata_->catalogue : metadata_->catalogue;
-    }
-    sheet.remarks.push_back("DISCID " + Hex(freedb_));
-    if (accurateRip_) sheet.remarks.push_back("ACCURATERIPID " + accurateRip_->Name().substr(5));
-    sheet.remarks.push_back("COMMENT \"VeltraCDRip " VELTRA_VERSION "\"");
-    for (const auto& t : tracks_) {
-        if (!t->Audio() || !t->outcome.finished || t->outcome.file.empty()) continue;
-        verify::CueTrack c;
-        c.number = t->toc.number;
-        // Files in folders of a name template are named from the sheet's folder.
-        const std::string prefix = folder + "/";
-        c.file = t->outcome.file.compare(0, prefix.size(), prefix) == 0
-                     ? t->outcome.file.substr(prefix.size())
-                     : BaseName(t->outcome.file);
-        if (metadata_) {
-            if (const lookup::TrackMetadata* m = metadata_->Track(c.number, metadataFirst_)) {
-                c.title = m->title;
-                c.performer = m->artist;
-                c.isrc = m->isrc;
-            }
-        }
-        c.fileType = verify::CueFileType(Extension(t->outcome.file));
-        // Audio before track 1 that no file holds (the hidden track, or a longer pregap).
-        if (t->toc.number == toc_->tracks.front().number) c.pregap = t->toc.start;
-        c.copyPermitted = t->toc.copyPermitted;
-        c.preEmphasis = t->toc.preEmphasis;
-        sheet.tracks.push_back(c);
-    }
-    return verify::CueSheetText(sheet);
+    std::vector<CueFile> files;
+    for (const auto& t : tracks_)
+        if (t->Audio() && t->outcome.finished && !t->outcome.file.empty())
+            files.push_back(CueFile{t->toc.number, t->outcome.file});
+    return RipCueText(*toc_, files, folder, metadata_ ? &*metadata_ : nullptr, metadataFirst_);
+}
+
+std::string VerifiedRip::FileChecksumOf(const Track& t)
+{
+    if (!t.outcome.finished || t.outcome.file.empty() || !t.Audio()) return {};
+    const std::string& file = t.outcome.file;
+    // A WAV file holds the PCM as the tap saw it: no need to read it again.
+    if (t.Checked() && file.size() > 4 && file.compare(file.size() - 4, 4, ".wav") == 0)
+        return verify::PcmCrcChecksum(t.sums.crc32());
+    std::string error;
+    return verify::FileChecksum(file, error);
 }
 
 std::string VerifiedRip::LogText(const RipContext& context) const
@@ -303,6 +273,7 @@ std::string VerifiedRip::LogText(const RipContext& context) const
     info.disc = {{"Tracks on the disc", std::to_string(toc_ ? toc_->tracks.size() : 0) + " (" +
                                             std::to_string(toc_ ? toc_->AudioTrackCount() : 0) +
                                             " audio)"},
+                 {"Table of contents", toc_ ? verify::TocLogText(*toc_) : "(none)"},
                  {"CDDB disc id", freedb},
                  {"MusicBrainz disc id", musicBrainz_.empty() ? "(none)" : musicBrainz_},
                  {"AccurateRip disc id", accurateRip_ ? accurateRip_->Name() : "(none)"},
@@ -315,6 +286,7 @@ std::string VerifiedRip::LogText(const RipContext& context) const
         l.number = t->known ? t->toc.number : 0;
         l.name = t->record.name;
         l.file = t->outcome.file;
+        l.fileChecksum = FileChecksumOf(*t);
         l.start = t->record.startFrame;
         l.length = t->record.length;
         l.data = t->known && t->toc.data;

@@ -98,6 +98,8 @@ private:
     int metadataFirst_ = 1;
     std::string CueText(const std::string& folder) const;
     std::string LogText(const RipContext& context) const;
+    // The checksum a re-tag checks the track's file against; empty for none.
+    static std::string FileChecksumOf(const Track& t);
     void PrintReport(std::FILE* out) const;
     void LookUp();
     std::string BurstResultOf(const Track& t) const;

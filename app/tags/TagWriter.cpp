@@ -44,8 +44,29 @@ std::string Value(const TagValues& values, const char* key)
     return it == values.end() ? std::string() : it->second;
 }
 
+// Every field TrackTagValues may give: one a new tagging leaves out (a re-tag with another
+// release, say) must not keep an earlier tagging's value.
+constexpr const char* kTrackFields[] = {"TITLE",
+                                        "ARTIST",
+                                        "ALBUM",
+                                        "ALBUMARTIST",
+                                        "TRACKNUMBER",
+                                        "TRACKTOTAL",
+                                        "DISCNUMBER",
+                                        "DISCTOTAL",
+                                        "DATE",
+                                        "GENRE",
+                                        "ISRC",
+                                        "BARCODE",
+                                        "MUSICBRAINZ_TRACKID",
+                                        "MUSICBRAINZ_ALBUMID",
+                                        "MUSICBRAINZ_RELEASEGROUPID",
+                                        "MUSICBRAINZ_DISCID"};
+
 void SetXiph(TagLib::Ogg::XiphComment* comment, const TagValues& values)
 {
+    for (const char* key : kTrackFields)
+        if (Value(values, key).empty()) comment->removeFields(key);
     for (const auto& [key, value] : values) {
         if (value.empty()) continue;
         comment->addField(key, Utf8(value), true);

@@ -13,9 +13,7 @@ namespace
 void Field(std::string& text, const std::string& indent, const std::string& label,
            const std::string& value)
 {
-    char line[64];
-    std::snprintf(line, sizeof line, "%-28s", (label + ":").c_str());
-    text += indent + line + " " + value + "\n";
+    text += RipLogLine(indent, label, value) + "\n";
 }
 
 std::string Hex(uint32_t value)
@@ -26,6 +24,29 @@ std::string Hex(uint32_t value)
 }
 
 } // namespace
+
+std::string RipLogLine(const std::string& indent, const std::string& label,
+                       const std::string& value)
+{
+    char line[64];
+    std::snprintf(line, sizeof line, "%-28s", (label + ":").c_str());
+    return indent + line + " " + value;
+}
+
+std::string TocLogText(const DiscToc& toc)
+{
+    std::string text;
+    for (const TocTrack& t : toc.tracks) {
+        char track[32];
+        std::snprintf(track, sizeof track, "%s%02d %u", text.empty() ? "" : ", ", t.number,
+                      t.start);
+        text += track;
+        if (t.data) text += " data";
+        if (t.copyPermitted) text += " DCP";
+        if (t.preEmphasis) text += " PRE";
+    }
+    return text + "; lead-out " + std::to_string(toc.leadout);
+}
 
 std::string RipLogText(const RipLogInfo& info)
 {
@@ -42,6 +63,7 @@ std::string RipLogText(const RipLogInfo& info)
         std::snprintf(number, sizeof number, "Track %02d", t.number);
         text += "\n" + std::string(number) + (t.name != number ? " (" + t.name + ")" : "") + "\n";
         Field(text, "  ", "File", t.file.empty() ? "(none written)" : t.file);
+        if (!t.fileChecksum.empty()) Field(text, "  ", "File checksum", t.fileChecksum);
         Field(text, "  ", "Start", std::to_string(t.start) + " (" + MsfText(t.start, '.') + ")");
         Field(text, "  ", "Length",
               MsfText(t.length, '.') + " (" + std::to_string(t.length) + " frames)");

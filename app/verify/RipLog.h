@@ -13,9 +13,10 @@ namespace verify
 struct LogTrack {
     int number = 0; // the disc's track number
     std::string name;
-    std::string file;    // empty: no file was written
-    uint32_t start = 0;  // frame address
-    uint32_t length = 0; // frames
+    std::string file;         // empty: no file was written
+    std::string fileChecksum; // FileChecksum of the file, for a later re-tag; empty for none
+    uint32_t start = 0;       // frame address
+    uint32_t length = 0;      // frames
     bool data = false;
     std::string status; // "complete", "read error", ...
     uint32_t retries = 0;
@@ -40,5 +41,15 @@ struct RipLogInfo {
 };
 
 std::string RipLogText(const RipLogInfo& info);
+
+struct DiscToc;
+
+// The "Table of contents" field: "01 0, 02 19654 DCP, 03 36387 data PRE; lead-out 73020"
+// (track numbers, frame addresses, flags), enough to give a re-tag the disc back.
+std::string TocLogText(const DiscToc& toc);
+
+// One "label: value" line of the log (without its line end), the value in its column.
+std::string RipLogLine(const std::string& indent, const std::string& label,
+                       const std::string& value);
 
 } // namespace verify

@@ -131,6 +131,15 @@ TEST(TagWriter, VorbisCommentsInOggFlacAndOpus)
     auto r = testsupport::Run({"/usr/bin/vorbiscomment", "-l", Written(Encode(dir, "ogg"))});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     ExpectLines(r.out, expected);
+    // Tagged again as a track without ISRC and recording: nothing of the first tagging stays.
+    std::string error;
+    ASSERT_EQ(WriteTags(dir / "t.ogg", TrackTagValues(Album(), 1, 1), {}, error),
+              TagResult::Written);
+    r = testsupport::Run({"/usr/bin/vorbiscomment", "-l", dir / "t.ogg"});
+    ExpectLines(r.out, {"TITLE=One", "ARTIST=Ma\xC3\xAF"
+                                     "a"});
+    for (const char* gone : {"\nISRC=", "\nMUSICBRAINZ_TRACKID=", "Two"})
+        EXPECT_EQ(("\n" + r.out).find(gone), std::string::npos) << gone << r.out;
 
     r = testsupport::Run(
         {"/usr/bin/metaflac", "--export-tags-to=-", Written(Encode(dir, "flac"), cover)});
