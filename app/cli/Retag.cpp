@@ -299,10 +299,12 @@ void Retagger::Move()
 void Retagger::Tag()
 {
     Naming naming;
+    naming.disc = disc_;
+    naming.firstTrack = firstTrack_;
     if (meta_.cover) naming.cover = FetchFrontCover(disc_, meta_, err_);
     for (const Item& item : items_) {
         if (!item.usable || !disc_.Track(item.logged->number, firstTrack_)) continue;
-        TagRippedFile(item.path, disc_, item.logged->number, firstTrack_, naming.cover, err_);
+        TagRippedFile(item.path, naming, item.logged->number, err_);
         naming.folders.insert(fs::path(item.path).parent_path().string());
     }
     WriteCoverFiles(naming, err_);
