@@ -7,9 +7,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CLookupDlg::CLookupDlg(lookup::DiscQuery query, lookup::LookupSettings settings, QWidget* parent)
+CLookupDlg::CLookupDlg(lookup::DiscQuery query, lookup::LookupSettings settings,
+                       std::optional<lookup::DiscMetadata> cdText, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      query_(std::move(query)), settings_(std::move(settings))
+      query_(std::move(query)), settings_(std::move(settings)), cdText_(std::move(cdText))
 {
     setWindowTitle(QStringLiteral("Look up disc information"));
     setFont(DialogFont("MS Sans Serif", 8));
@@ -34,7 +35,8 @@ void CLookupDlg::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (worker_.joinable() || finished_) return;
     worker_ = std::thread([this] {
-        result_ = lookup::LookUpDisc(query_, settings_, &cancel_);
+        result_ =
+            lookup::LookUpDisc(query_, settings_, &cancel_, nullptr, cdText_ ? &*cdText_ : nullptr);
         // Posted: runs on the user-interface thread, and not at all once the dialog is gone.
         QMetaObject::invokeMethod(
             this,

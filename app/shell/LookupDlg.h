@@ -7,6 +7,7 @@
 #include <QDialog>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 class QLabel;
@@ -17,7 +18,10 @@ class CLookupDlg : public QDialog
     Q_OBJECT
 
 public:
-    CLookupDlg(lookup::DiscQuery query, lookup::LookupSettings settings, QWidget* parent = nullptr);
+    // The disc's CD-Text, when it has any, answers after the network sources.
+    CLookupDlg(lookup::DiscQuery query, lookup::LookupSettings settings,
+               std::optional<lookup::DiscMetadata> cdText = std::nullopt,
+               QWidget* parent = nullptr);
     // Waits for the look-up, which the cancel flag cuts short.
     ~CLookupDlg() override;
 
@@ -36,6 +40,7 @@ protected:
 private:
     lookup::DiscQuery query_;
     lookup::LookupSettings settings_;
+    std::optional<lookup::DiscMetadata> cdText_;
     lookup::SourceResult result_;
     std::atomic<bool> cancel_{false};
     bool finished_ = false;

@@ -15,6 +15,7 @@
 #include "app/cd/Drive.h"
 #include "app/controls/DialogUnits.h"
 #include "app/controls/SkinIconButton.h"
+#include "app/lookup/CdText.h"
 #include "app/res/ResourceIds.h"
 #include "app/rip/RipCommand.h"
 #include "app/rip/RipDlg.h"
@@ -508,7 +509,9 @@ void CVeltraCDRipDlg::OnLookUp(bool onRead)
     urls.gnudbUrl = file.gnudbUrl;
     urls.coverArtUrl = file.coverArtUrl;
     urls.timeoutSeconds = file.timeoutSeconds;
-    CLookupDlg lookingUp(QueryOf(*toc), urls, this);
+    // The disc's own texts and codes are read here: the drive belongs to this thread.
+    const lookup::DiscQuery query = QueryOf(*toc);
+    CLookupDlg lookingUp(query, urls, lookup::ReadCdText(g_drive.handle, query), this);
     if (lookingUp.exec() != QDialog::Accepted) return; // cancelled: the list stays as it was
     const lookup::SourceResult& result = lookingUp.result();
     if (result.releases.empty()) {
@@ -525,8 +528,9 @@ void CVeltraCDRipDlg::OnLookUp(bool onRead)
         if (chooser.exec() != QDialog::Accepted) return;
         chosen = chooser.chosen();
     }
-    names_.Take(result.releases[static_cast<size_t>(chosen)], tracks_, *toc, file.nameFormat,
-                g_settings.outputFolder);
+    lookup::DiscMetadata disc = result.releases[static_cast<size_t>(chosen)];
+    lookup::ApplyDiscCodes(disc, lookup::ReadDiscCodes(g_drive.handle, query), query.firstTrack);
+    names_.Take(disc, tracks_, *toc, file.nameFormat, g_settings.outputFolder);
     ShowNames();
 }
 

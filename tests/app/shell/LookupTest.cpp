@@ -68,9 +68,9 @@ protected:
     }
 
     // A silent disc of these lengths, FLAC into `out`, MusicBrainz on the local server.
-    void Start(const std::vector<uint32_t>& lengths, const std::string& moreLookup = "")
+    void Start(const std::vector<uint32_t>& lengths, const std::string& moreLookup = "",
+               discimage::DiscLayout layout = {})
     {
-        discimage::DiscLayout layout;
         layout.audioLengths = lengths;
         layout.audio = discimage::Audio::Silence;
         const auto image = discimage::WriteDiscImage(layout, discs / "disc");
@@ -288,4 +288,25 @@ TEST_F(LookupTest, LookupOnReadLooksTheDiscUpAtStartAndOnRefresh)
     window->OnCommand(kIdRefresh);
     EXPECT_EQ(Names()[2], "03 - Follow The Ribbon");
     EXPECT_EQ(server.Requests().size(), 2u);
+}
+
+TEST_F(LookupTest, WithoutNetworkTheDiscsCdTextNamesTheRowsAndItsCodesGoIntoTheTags)
+{
+    discimage::DiscLayout layout;
+    layout.album = {"Caf\xC3\xA9 Songs", "L\xC3\xA9\x61", "", ""};
+    layout.trackTexts[1] = {"\xC3\x89t\xC3\xA9", "", "", "GBAYE0000351"};
+    layout.trackTexts[2] = {"Hiver", "", "", ""};
+    layout.catalog = "0602498765432";
+    server.Stop();
+    Start({40, 40}, "NameFormat=%A - %t %n\n", layout);
+    MessageBoxAnswerer answers;
+    window->OnCommand(kIdLookUp);
+    EXPECT_TRUE(answers.seen.empty());
+    EXPECT_EQ(Names(), (std::vector<std::string>{"L\xC3\xA9\x61 - 01 \xC3\x89t\xC3\xA9",
+                                                 "L\xC3\xA9\x61 - 02 Hiver"}));
+    window->OnCommand(kIdRip);
+    auto tags = Tags(out / "L\xC3\xA9\x61 - 01 \xC3\x89t\xC3\xA9.flac");
+    EXPECT_EQ(tags["ISRC"], "GBAYE0000351");
+    EXPECT_EQ(tags["ALBUM"], "Caf\xC3\xA9 Songs");
+    EXPECT_EQ(tags["TITLE"], "\xC3\x89t\xC3\xA9");
 }
