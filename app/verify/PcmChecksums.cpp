@@ -22,14 +22,6 @@ uint32_t Crc(uint32_t crc, const uint8_t* bytes, size_t count)
     return crc;
 }
 
-bool HasNullWord(const uint8_t* bytes, size_t count)
-{
-    bool found = false;
-    for (size_t i = 0; i + 1 < count; i += 2)
-        found |= (bytes[i] | bytes[i + 1]) == 0;
-    return found;
-}
-
 } // namespace
 
 PcmChecksums::PcmChecksums(uint64_t samples, bool firstAudioTrack, bool lastAudioTrack)
@@ -61,52 +53,10 @@ void PcmChecksums::AddWords(const uint8_t* bytes, size_t count)
     if (end > run) crcNoNull_ = Crc(crcNoNull_, bytes + run, end - run);
 }
 
-// The AccurateRip sums of whole samples, the middle of a track without a bound in the way.
-void PcmChecksums::AddSamples(const uint8_t* bytes, size_t count)
-{
-    const size_t samples = count / 4;
-    const int64_t first = static_cast<int64_t>(seen_) + 1;
-    if (first < from_ || first + static_cast<int64_t>(samples) - 1 > to_) {
-        for (size_t i = 0; i < count; i += 4)
-            AddSample(uint32_t{bytes[i]} | uint32_t{bytes[i + 1]} << 8 |
-                      uint32_t{bytes[i + 2]} << 16 | uint32_t{bytes[i + 3]} << 24);
-        return;
-    }
-    uint32_t v1 = 0, v2 = 0;
-    uint64_t multiplier = static_cast<uint64_t>(first);
-    for (size_t i = 0; i < count; i += 4, ++multiplier) {
-        const uint64_t product =
-            uint64_t{uint32_t{bytes[i]} | uint32_t{bytes[i + 1]} << 8 |
-                     uint32_t{bytes[i + 2]} << 16 | uint32_t{bytes[i + 3]} << 24} *
-            multiplier;
-        v1 += static_cast<uint32_t>(product);
-        v2 += static_cast<uint32_t>(product) + static_cast<uint32_t>(product >> 32);
-    }
-    v1_ += v1;
-    v2_ += v2;
-    seen_ += samples;
-}
-
-// Both CRCs over a piece without null words: one pass, its CRC then shifted onto each.
-void PcmChecksums::AddBothCrcs(const uint8_t* bytes, size_t count)
-{
-    if (count != opLength_) {
-        opLength_ = count;
-        op_ = static_cast<uint32_t>(crc32_combine_gen(static_cast<z_off_t>(count)));
-    }
-    const uint32_t piece = Crc(0, bytes, count);
-    crc_ = static_cast<uint32_t>(crc32_combine_op(crc_, piece, op_));
-    crcNoNull_ = static_cast<uint32_t>(crc32_combine_op(crcNoNull_, piece, op_));
-}
-
 void PcmChecksums::Add(const uint8_t* bytes, size_t count)
 {
     if (!bytes || count == 0) return;
-    const bool oneCrc = pending_ == 0 && count % 2 == 0 && !HasNullWord(bytes, count);
-    if (oneCrc)
-        AddBothCrcs(bytes, count);
-    else
-        crc_ = Crc(crc_, bytes, count);
+    crc_ = Crc(crc_, bytes, count);
 
     // Finish a sample (and a 16-bit word) that the previous piece began.
     while (pending_ > 0 && count > 0) {
@@ -120,11 +70,13 @@ void PcmChecksums::Add(const uint8_t* bytes, size_t count)
         }
     }
     const size_t whole = count & ~size_t{3};
-    if (!oneCrc) AddWords(bytes, whole);
-    AddSamples(bytes, whole);
+    AddWords(bytes, whole);
+    for (size_t i = 0; i < whole; i += 4)
+        AddSample(uint32_t{bytes[i]} | uint32_t{bytes[i + 1]} << 8 | uint32_t{bytes[i + 2]} << 16 |
+                  uint32_t{bytes[i + 3]} << 24);
     for (size_t i = whole; i < count; ++i) {
         partial_[pending_++] = bytes[i];
-        if (pending_ == 2 && !oneCrc) AddWords(partial_, 2);
+        if (pending_ == 2) AddWords(partial_, 2);
     }
 }
 

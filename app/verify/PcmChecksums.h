@@ -39,8 +39,6 @@ public:
 private:
     void AddSample(uint32_t sample);
     void AddWords(const uint8_t* bytes, size_t count);
-    void AddSamples(const uint8_t* bytes, size_t count);
-    void AddBothCrcs(const uint8_t* bytes, size_t count);
 
     uint64_t expected_;
     int64_t from_; // first multiplier counted, 1-based
@@ -51,9 +49,7 @@ private:
     uint32_t crc_ = 0;
     uint32_t crcNoNull_ = 0;
     uint8_t partial_[4] = {};
-    size_t pending_ = 0;  // bytes of an unfinished sample in partial_
-    size_t opLength_ = 0; // the piece length op_ shifts a CRC over
-    uint32_t op_ = 0;
+    size_t pending_ = 0; // bytes of an unfinished sample in partial_
 };
 
 } // namespace verify

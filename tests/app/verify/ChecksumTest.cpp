@@ -93,7 +93,7 @@ TEST(Checksums, ArverSampleInEveryPositionOfTheDisc)
 TEST(Checksums, PiecesThatSplitSamplesGiveTheSameResult)
 {
     const auto pcm = tocfiles::WavPcm(SharedTestData() + "/accuraterip/arver/samples/sample.wav");
-    for (size_t piece : {1u, 2u, 3u, 5u, 6u, 4093u, 4096u, 4098u, 176400u}) {
+    for (size_t piece : {1u, 2u, 3u, 5u, 4093u, 4096u, 176400u}) {
         const PcmChecksums c = Checksum(pcm, true, false, piece);
         EXPECT_TRUE(c.complete()) << piece;
         EXPECT_EQ(c.accurateRipV1(), 0x9d6c90ecu) << piece;
