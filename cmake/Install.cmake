@@ -119,6 +119,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# libcurl is loaded at the first lookup, so the linker's dependency scan does not see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4")
 set(CPACK_DEBIAN_COMPRESSION_TYPE gzip)
 set(CPACK_STRIP_FILES TRUE)
 # The program's own libraries live in its folder, found through $ORIGIN.

@@ -1,12 +1,12 @@
 #include "HttpClient.h"
 
+#include "CurlLibrary.h"
 #include "RateLimiter.h"
 
 #include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
-#include <curl/curl.h>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -23,12 +23,6 @@ namespace net
 
 namespace
 {
-
-void GlobalInit()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 struct Transfer {
     std::string body;
@@ -93,7 +87,8 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 }
 
 struct CurlDeleter {
-    void operator()(CURL* c) const { curl_easy_cleanup(c); }
+    const CurlLibrary* curl;
+    void operator()(CURL* c) const { curl->easy_cleanup(c); }
 };
 
 } // namespace
@@ -180,10 +175,11 @@ HttpResponse HttpClient::Get(const std::string& url)
 
 HttpResponse HttpClient::Attempt(const std::string& url, long timeoutMs, long* retryAfterSeconds)
 {
-    GlobalInit();
     HttpResponse r;
     const std::string host = HostOf(url);
-    std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+    const CurlLibrary* lib = Curl(r.error);
+    if (!lib) return r;
+    std::unique_ptr<CURL, CurlDeleter> curl(lib->easy_init(), CurlDeleter{lib});
     if (!curl) {
         r.error = "cannot start an HTTP request";
         return r;
@@ -193,32 +189,32 @@ HttpResponse HttpClient::Attempt(const std::string& url, long timeoutMs, long* r
     t.cancel = options_.cancel;
     CURL* c = curl.get();
     char errorText[CURL_ERROR_SIZE] = {};
-    curl_easy_setopt(c, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(c, CURLOPT_USERAGENT, options_.userAgent.c_str());
-    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, timeoutMs);
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
+    lib->easy_setopt(c, CURLOPT_URL, url.c_str());
+    lib->easy_setopt(c, CURLOPT_USERAGENT, options_.userAgent.c_str());
+    lib->easy_setopt(c, CURLOPT_TIMEOUT_MS, timeoutMs);
+    lib->easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
+    lib->easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    lib->easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+    lib->easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
 #if LIBCURL_VERSION_NUM >= 0x075500
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    lib->easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+    lib->easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
 #endif
-    curl_easy_setopt(c, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorText);
-    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, OnBody);
-    curl_easy_setopt(c, CURLOPT_WRITEDATA, &t);
-    curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, OnHeader);
-    curl_easy_setopt(c, CURLOPT_HEADERDATA, &t);
-    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, OnProgress);
-    curl_easy_setopt(c, CURLOPT_XFERINFODATA, &t);
-    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    lib->easy_setopt(c, CURLOPT_ACCEPT_ENCODING, "");
+    lib->easy_setopt(c, CURLOPT_ERRORBUFFER, errorText);
+    lib->easy_setopt(c, CURLOPT_WRITEFUNCTION, OnBody);
+    lib->easy_setopt(c, CURLOPT_WRITEDATA, &t);
+    lib->easy_setopt(c, CURLOPT_HEADERFUNCTION, OnHeader);
+    lib->easy_setopt(c, CURLOPT_HEADERDATA, &t);
+    lib->easy_setopt(c, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    lib->easy_setopt(c, CURLOPT_XFERINFODATA, &t);
+    lib->easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
 
-    const CURLcode rc = curl_easy_perform(c);
-    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &r.code);
+    const CURLcode rc = lib->easy_perform(c);
+    lib->easy_getinfo(c, CURLINFO_RESPONSE_CODE, &r.code);
     r.contentType = t.contentType;
     *retryAfterSeconds = t.retryAfter;
-    const std::string detail = errorText[0] ? errorText : curl_easy_strerror(rc);
+    const std::string detail = errorText[0] ? errorText : lib->easy_strerror(rc);
 
     switch (rc) {
     case CURLE_OK:

@@ -1,0 +1,27 @@
+// libcurl, loaded when the first request is made rather than when the program starts: with
+// its TLS and authentication libraries it is most of the programs' start-up time, and most
+// rips never go online.
+#pragma once
+
+#include <curl/curl.h>
+
+#include <string>
+
+namespace net
+{
+
+struct CurlLibrary {
+    decltype(&curl_global_init) global_init = nullptr;
+    decltype(&curl_easy_init) easy_init = nullptr;
+    decltype(&curl_easy_setopt) easy_setopt = nullptr;
+    decltype(&curl_easy_perform) easy_perform = nullptr;
+    decltype(&curl_easy_getinfo) easy_getinfo = nullptr;
+    decltype(&curl_easy_cleanup) easy_cleanup = nullptr;
+    decltype(&curl_easy_strerror) easy_strerror = nullptr;
+};
+
+// The library, loaded and globally initialised once for the process; null when it cannot be
+// loaded (`error` then says why). Safe to call from any thread.
+const CurlLibrary* Curl(std::string& error);
+
+} // namespace net
