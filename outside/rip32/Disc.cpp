@@ -243,6 +243,7 @@ std::shared_ptr<const DiscText> Disc::Text()
 Disc::~Disc()
 {
     if (dataFd_ >= 0) ::close(dataFd_);
+    if (readLog_) std::fclose(readLog_);
     if (cdio_) cdio_destroy(cdio_);
 }
 
@@ -493,12 +494,26 @@ FaultPlan::Outcome Disc::Faults(int64_t first, uint32_t count)
                            static_cast<uint32_t>(first + count - from));
 }
 
+void Disc::LogRead(int64_t first, uint32_t count)
+{
+    if (!image_) return;
+    if (!readLogOpened_) {
+        readLogOpened_ = true;
+        if (const char* path = std::getenv("VELTRARIP32_READ_LOG"))
+            readLog_ = std::fopen(path, "a");
+    }
+    if (!readLog_) return;
+    std::fprintf(readLog_, "%lld %u\n", static_cast<long long>(first), count);
+    std::fflush(readLog_);
+}
+
 uint32_t Disc::ReadPlain(CDSectorHeader& buffer)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     if ((!cdio_ && !cue_) || !present_) return CD_STATUS_NO_DISC;
     const int64_t start = static_cast<int32_t>(buffer.startFrame);
     if (!Fits(buffer)) return CD_STATUS_ERROR;
+    LogRead(start, buffer.frameCount);
     if (!OnDisc(start, buffer.frameCount))
         return image_ ? CD_STATUS_ERROR : ReadOutside(buffer, start);
     const FaultPlan::Outcome fault = Faults(start, buffer.frameCount);
@@ -521,6 +536,7 @@ uint32_t Disc::ReadWithC2(CDSectorHeader& buffer, uint8_t* c2)
     if ((!cdio_ && !cue_) || !present_) return CD_STATUS_NO_DISC;
     const int64_t start = static_cast<int32_t>(buffer.startFrame);
     if (!Fits(buffer)) return CD_STATUS_ERROR;
+    LogRead(start, buffer.frameCount);
     std::memset(c2, 0, static_cast<size_t>(buffer.frameCount) * CD_C2_BYTES);
     if (!OnDisc(start, buffer.frameCount)) {
         if (image_) return CD_STATUS_ERROR;
@@ -560,6 +576,7 @@ uint32_t Disc::ReadOverlapped(CDSectorHeader& buffer, const CDSectorHeader* refe
     const int64_t start = static_cast<int32_t>(buffer.startFrame);
     const uint32_t count = buffer.frameCount;
     if (!Fits(buffer)) return CD_STATUS_ERROR;
+    LogRead(start, count);
     if (!OnDisc(start, count)) return image_ ? CD_STATUS_ERROR : ReadOutside(buffer, start);
     const size_t want = static_cast<size_t>(count) * CD_FRAME_BYTES;
 

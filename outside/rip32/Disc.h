@@ -13,6 +13,7 @@
 
 #include <cdio/cdio.h>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -67,6 +68,9 @@ private:
     uint32_t ReadOutside(CDSectorHeader& buffer, int64_t start);
     uint32_t Failure(driver_return_code_t result, int64_t start, uint32_t count);
     FaultPlan::Outcome Faults(int64_t first, uint32_t count);
+    // A simulated drive writes "first count" of every read request to the file named by
+    // VELTRARIP32_READ_LOG, so tests can count what a rip reads.
+    void LogRead(int64_t first, uint32_t count);
     static bool Fits(const CDSectorHeader& buffer);
     bool OnDisc(int64_t first, uint32_t count);
     // The flaky faults' random seed, from the image's name.
@@ -93,6 +97,8 @@ private:
     bool image_ = false;
     std::string dataFile_; // the data file of a cue image, for its size
     int dataFd_ = -1;      // dataFile_ opened once, so a read looks up no path
+    std::FILE* readLog_ = nullptr;
+    bool readLogOpened_ = false;
     std::vector<uint8_t> scratch_;
     std::vector<uint8_t> frames_;
     std::shared_ptr<const DiscText> text_; // read at the first asking, dropped with each new TOC

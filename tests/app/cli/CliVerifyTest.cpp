@@ -3,13 +3,14 @@
 // into the disc's layout, and the rip log.
 #include "app/verify/DiscIds.h"
 #include "app/verify/TocFiles.h"
-#include "support/TestDisc.h"
 #include "support/LocalHttpServer.h"
+#include "support/TestDisc.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <zlib.h>
 
 using namespace testsupport;
@@ -108,6 +109,24 @@ std::string Hex(uint32_t v)
 bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
+}
+
+// How many frames of each track the simulated drive was asked for, from its read log.
+std::vector<uint64_t> FramesReadPerTrack(const std::string& log,
+                                         const std::vector<uint32_t>& starts)
+{
+    std::vector<uint64_t> frames(starts.size());
+    std::istringstream lines(ReadFile(log));
+    long long first = 0;
+    uint32_t count = 0;
+    while (lines >> first >> count)
+        for (long long f = first; f < first + count; ++f) {
+            size_t t = 0;
+            while (t + 1 < starts.size() && f >= starts[t + 1])
+                ++t;
+            if (f >= starts[0]) ++frames[t];
+        }
+    return frames;
 }
 
 } // namespace
@@ -365,10 +384,16 @@ TEST(CliVerify, BurstThenVerifyReadsAgainOnlyWhatDoesNotMatch)
     const std::string response = dir / "r.bin";
     WriteDbar(response, id, {{{5, s[0].v1}, {6, s[1].v1}, {7, s[2].v1}}});
     const std::string cli = folder.program("veltracdrip-cli");
-    auto run =
-        testsupport::Run({cli, "--image", disc.image.descriptorPath, "--out", out.path(),
-                          "--format", "wav", "--verify", "--accuraterip", response, "--log"});
+    const std::string reads = dir / "reads.log";
+    auto run = testsupport::Run({cli, "--image", disc.image.descriptorPath, "--out", out.path(),
+                                 "--format", "wav", "--verify", "--accuraterip", response, "--log"},
+                                {{"VELTRARIP32_READ_LOG", reads}});
     EXPECT_EQ(run.exitCode, 3) << run.out << run.err;
+    // The matching track is read once; the other two again in secure mode, at least twice.
+    const auto read = FramesReadPerTrack(reads, disc.image.trackStarts);
+    EXPECT_EQ(read[0], 40u);
+    EXPECT_GE(read[1], 3 * 100u);
+    EXPECT_GE(read[2], 3 * 60u);
     EXPECT_FALSE(Contains(run.out, "Track 01: no AccurateRip match")) << run.out;
     EXPECT_TRUE(Contains(run.out, "Track 02: no AccurateRip match in the burst rip")) << run.out;
     EXPECT_TRUE(Contains(run.out, "Track 03: no AccurateRip match in the burst rip")) << run.out;
@@ -380,6 +405,19 @@ TEST(CliVerify, BurstThenVerifyReadsAgainOnlyWhatDoesNotMatch)
     const std::string log = ReadFile(out / (Hex(id.freedb) + ".log"));
     EXPECT_TRUE(Contains(log, "burst rip: accurate (confidence 5)")) << log;
     EXPECT_TRUE(Contains(log, "read again in secure mode: accurate after re-read")) << log;
+
+    // A disc whose every track matches is read once, frame by frame.
+    TempDir dir3, out3;
+    const Disc clean = MakeDisc(dir3, Layout({40, 100, 60}));
+    const auto& c = clean.sums;
+    WriteDbar(dir3 / "r.bin", verify::AccurateRipId(clean.toc).value(),
+              {{{5, c[0].v1}, {6, c[1].v1}, {7, c[2].v1}}});
+    auto once = testsupport::Run({cli, "--image", clean.image.descriptorPath, "--out", out3.path(),
+                                  "--format", "wav", "--verify", "--accuraterip", dir3 / "r.bin"},
+                                 {{"VELTRARIP32_READ_LOG", dir3 / "reads.log"}});
+    EXPECT_EQ(once.exitCode, 0) << once.out << once.err;
+    EXPECT_EQ(FramesReadPerTrack(dir3 / "reads.log", clean.image.trackStarts),
+              (std::vector<uint64_t>{40, 100, 60}));
 
     // A track no two reads agree on; the database does not know the disc.
     TempDir dir2, out2;
