@@ -1,6 +1,6 @@
 // The consuming half of a rip: takes the PCM out of the ring in pieces of at most 4096 bytes,
 // feeds the encoder library, moves the meter, and at the end flushes, closes and closes the
-// dialog.
+// dialog. The pieces are encoded where they lie in the ring: no copy on the way.
 #include "RipJob.h"
 
 #include "platform/Thread.h"
@@ -9,14 +9,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <new>
 #include <sys/stat.h>
-#include <vector>
 
 namespace
 {
 
 constexpr uint32_t kEmptyRingWaitMs = 20;
+// An empty ring's consumer sleeps until this much has come in (or the reader ends): waking
+// for every read of 27 frames costs two context switches each.
+constexpr uint32_t kWakeBytes = 16 * kFramesPerRead * kFrameBytes;
 
 } // namespace
 
@@ -26,16 +27,13 @@ unsigned EncoderThread(void* argument)
     while (plat::WaitForEvent(job.startGate, plat::kInfinite) != plat::kWaitObject0) {
     }
 
-    std::vector<uint8_t> piece;
+    const auto pieceBytes =
+        static_cast<uint32_t>(job.chunkBytes > 0 ? job.chunkBytes : kChunkBytes);
+    // Half the ring at most, so a small ring's reader never waits for room meanwhile.
+    const uint32_t wakeBytes = std::max<uint32_t>(
+        1, std::min<uint32_t>(kWakeBytes, static_cast<uint32_t>(job.ring.capacity) / 2));
     bool ok = true;
-    try {
-        piece.resize(static_cast<size_t>(job.chunkBytes > 0 ? job.chunkBytes : kChunkBytes));
-    } catch (const std::bad_alloc&) {
-        ok = false;
-        job.aborted.store(1, std::memory_order_release);
-    }
-
-    if (ok && xtInit(job.encoder) == 0) {
+    if (xtInit(job.encoder) == 0) {
         // No back-end, or one that refused the stream's record: the track fails, and the
         // reader is stopped as on a cancel.
         ok = false;
@@ -46,8 +44,8 @@ unsigned EncoderThread(void* argument)
     uint32_t done = 0;
     int shown = -1;
     while (ok) {
-        // Taken before the flags and the ring: a write or a flag after this point ends the wait.
-        const uint32_t seen = ringPosts(&job.ring);
+        // Taken before the flags and the ring: a flag posted after this point ends the wait.
+        const uint32_t seen = ringSignals(&job.ring);
         if (job.aborted.load(std::memory_order_acquire)) break;
         // readDone first: once it is set nothing more arrives, so an empty ring after it means
         // the whole track has passed.
@@ -55,17 +53,17 @@ unsigned EncoderThread(void* argument)
         const uint32_t available = ringCount(&job.ring);
         if (available == 0) {
             if (readDone) break;
-            // Poll again as soon as the reader writes or stops, without spinning meanwhile; the
-            // bound keeps a flag set without a post from going unseen for long.
-            ringWaitForPost(&job.ring, seen, kEmptyRingWaitMs);
+            // Poll again once the reader has written a fill's worth or stopped, without spinning
+            // meanwhile; the bound keeps a flag set without a post from going unseen for long.
+            ringWaitForFill(&job.ring, seen, wakeBytes, kEmptyRingWaitMs);
             continue;
         }
-        const uint32_t got =
-            ringRead(&job.ring, piece.data(),
-                     std::min<uint32_t>(available, static_cast<uint32_t>(piece.size())));
+        const uint8_t* piece = nullptr;
+        const uint32_t got = ringPeek(&job.ring, &piece, std::min(available, pieceBytes));
         if (got > 0) {
-            if (job.tap) job.tap->Pcm(piece.data(), got);
-            xtEncode(job.encoder, piece.data(), static_cast<int>(got));
+            if (job.tap) job.tap->Pcm(piece, got);
+            xtEncode(job.encoder, piece, static_cast<int>(got));
+            ringConsume(&job.ring, got);
         }
         done += got;
         job.encodedBytes.store(done, std::memory_order_relaxed);
@@ -87,7 +85,6 @@ unsigned EncoderThread(void* argument)
         if (stat(job.outputFile.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0)
             std::remove(job.outputFile.c_str());
     }
-    piece = {};
 
     if (job.dialog) {
         plat::Sleep(job.dialog->ClosePauseMs());

@@ -160,9 +160,32 @@ uint32_t ringWrite(SectorRing* ring, const uint8_t* source, uint32_t length)
         ring->writePos = CopyIn(ring, ring->writePos, source, n);
         ring->count.fetch_add(static_cast<int32_t>(n));
     }
-    ringPost(ring);
+    bool wake;
+    {
+        std::lock_guard<std::mutex> guard(ring->postLock);
+        ++ring->posts;
+        wake = static_cast<uint32_t>(ring->count.load()) >= ring->wantBytes;
+    }
+    if (wake) ring->posted.notify_one();
     return n;
 }
+
+namespace
+{
+
+// After n bytes have left the ring (its lock held): an empty ring starts again at its base, and
+// an armed wake-up fires once the free space passes its threshold.
+void Taken(SectorRing* ring, uint32_t n)
+{
+    ring->count.fetch_sub(static_cast<int32_t>(n));
+    if (ring->count.load() == 0) ring->readPos = ring->writePos = ring->base;
+    if (ring->wakeEvent && ring->capacity - ring->count.load() > ring->wakeThreshold) {
+        plat::SetEvent(ring->wakeEvent);
+        ring->wakeEvent = nullptr;
+    }
+}
+
+} // namespace
 
 uint32_t ringRead(SectorRing* ring, uint8_t* destination, uint32_t maximum)
 {
@@ -171,13 +194,28 @@ uint32_t ringRead(SectorRing* ring, uint8_t* destination, uint32_t maximum)
     const uint32_t n = std::min(maximum, static_cast<uint32_t>(ring->count.load()));
     if (n == 0) return 0;
     ring->readPos = CopyOut(ring, ring->readPos, destination, n);
-    ring->count.fetch_sub(static_cast<int32_t>(n));
-    if (ring->count.load() == 0) ring->readPos = ring->writePos = ring->base;
-    if (ring->wakeEvent && ring->capacity - ring->count.load() > ring->wakeThreshold) {
-        plat::SetEvent(ring->wakeEvent);
-        ring->wakeEvent = nullptr;
-    }
+    Taken(ring, n);
     return n;
+}
+
+uint32_t ringPeek(SectorRing* ring, const uint8_t** data, uint32_t maximum)
+{
+    if (!ring || !data || ring->count.load(std::memory_order_relaxed) == 0) return 0;
+    plat::CriticalSectionLock guard(ring->lock);
+    const auto toEnd = static_cast<uint32_t>(ring->base + ring->capacity - ring->readPos);
+    *data = ring->readPos;
+    return std::min({maximum, static_cast<uint32_t>(ring->count.load()), toEnd});
+}
+
+void ringConsume(SectorRing* ring, uint32_t n)
+{
+    if (!ring || n == 0) return;
+    plat::CriticalSectionLock guard(ring->lock);
+    n = std::min(n, static_cast<uint32_t>(ring->count.load()));
+    uint8_t* end = ring->base + ring->capacity;
+    ring->readPos += n;
+    if (ring->readPos >= end) ring->readPos -= ring->capacity;
+    Taken(ring, n);
 }
 
 uint32_t ringPosts(SectorRing* ring)
@@ -201,8 +239,29 @@ void ringPost(SectorRing* ring)
     {
         std::lock_guard<std::mutex> guard(ring->postLock);
         ++ring->posts;
+        ++ring->flagPosts;
     }
     ring->posted.notify_one();
+}
+
+uint32_t ringSignals(SectorRing* ring)
+{
+    if (!ring) return 0;
+    std::lock_guard<std::mutex> guard(ring->postLock);
+    return ring->flagPosts;
+}
+
+void ringWaitForFill(SectorRing* ring, uint32_t seen, uint32_t bytes, uint32_t ms)
+{
+    if (!ring) return;
+    std::unique_lock<std::mutex> guard(ring->postLock);
+    // The writer reads wantBytes under this lock after counting its bytes in, so a write that
+    // reaches the fill is seen either here or by its wake-up.
+    ring->wantBytes = bytes;
+    ring->posted.wait_for(guard, std::chrono::milliseconds(ms), [&] {
+        return ring->flagPosts != seen || static_cast<uint32_t>(ring->count.load()) >= bytes;
+    });
+    ring->wantBytes = 0;
 }
 
 void ringArmWake(SectorRing* ring, plat::EventHandle event, int32_t threshold)

@@ -51,6 +51,8 @@ struct SectorRing {
     std::mutex postLock;
     std::condition_variable posted;
     uint32_t posts = 0;
+    uint32_t flagPosts = 0;     // ringPost calls only
+    uint32_t wantBytes = 0;     // a waiting consumer's fill: smaller writes do not wake it
     RingStore* store = nullptr; // where the storage goes back to; null: freed
     size_t blockSize = 0;
 };
@@ -69,6 +71,12 @@ uint32_t ringWrite(SectorRing* ring, const uint8_t* source, uint32_t length);
 // Takes at most what is stored; signals an armed wake event once the free space exceeds its
 // threshold, then disarms it.
 uint32_t ringRead(SectorRing* ring, uint8_t* destination, uint32_t maximum);
+// The consumer's read in place: the stored bytes that lie in one piece from the read position,
+// at most `maximum`; *data points at them. They stay stored (the writer does not touch them)
+// until ringConsume takes them.
+uint32_t ringPeek(SectorRing* ring, const uint8_t** data, uint32_t maximum);
+// Takes n peeked bytes (at most what ringPeek gave), as ringRead would have.
+void ringConsume(SectorRing* ring, uint32_t n);
 // The consumer's wait on an empty ring. Take ringPosts before looking at the ring and at the
 // producer's flags; ringWaitForPost then returns as soon as the count has moved on from
 // `seen` (a write, or a ringPost after the producer set a flag), at the latest after `ms`.
@@ -76,6 +84,11 @@ uint32_t ringPosts(SectorRing* ring);
 void ringWaitForPost(SectorRing* ring, uint32_t seen, uint32_t ms);
 // Wakes the consumer without data: the producer has set a flag the consumer looks at.
 void ringPost(SectorRing* ring);
+// The consumer's wait for a fill worth waking for: returns once the ring holds `bytes` (or
+// more), or after a ringPost since ringSignals gave `seen`, at the latest after `ms`. Writes
+// below the fill wake nobody, so the two threads do not take turns on every small write.
+uint32_t ringSignals(SectorRing* ring);
+void ringWaitForFill(SectorRing* ring, uint32_t seen, uint32_t bytes, uint32_t ms);
 // Arms (or with a null event, disarms) the one-shot wake-up; replaces any earlier arming.
 void ringArmWake(SectorRing* ring, plat::EventHandle event, int32_t threshold);
 

@@ -61,6 +61,29 @@ TEST_F(Ring, WriteEndingExactlyAtTheEndWrapsWritePosToBase)
     EXPECT_EQ(std::vector<uint8_t>(out, out + 9), std::vector<uint8_t>(expected, expected + 9));
 }
 
+TEST_F(Ring, PeekGivesTheStoredBytesInOnePieceUpToTheEndAndConsumeTakesThem)
+{
+    ringInit(&ring, 10);
+    auto a = Bytes(8);
+    ringWrite(&ring, a.data(), 8);
+    const uint8_t* p = nullptr;
+    ASSERT_EQ(ringPeek(&ring, &p, 6), 6u);
+    EXPECT_EQ(std::vector<uint8_t>(p, p + 6), Bytes(6));
+    EXPECT_EQ(ringFreeSpace(&ring), 2u); // peeked bytes stay stored
+    ringConsume(&ring, 6);
+    auto b = Bytes(5, 50);
+    ASSERT_EQ(ringWrite(&ring, b.data(), 5), 5u); // 3 at the end, 2 wrapped to the start
+    ASSERT_EQ(ringPeek(&ring, &p, 100), 4u);      // only up to the end of the block
+    EXPECT_EQ(std::vector<uint8_t>(p, p + 4), (std::vector<uint8_t>{6, 7, 50, 51}));
+    ringConsume(&ring, 4);
+    EXPECT_EQ(ring.readPos, ring.base);
+    ASSERT_EQ(ringPeek(&ring, &p, 100), 3u);
+    EXPECT_EQ(std::vector<uint8_t>(p, p + 3), (std::vector<uint8_t>{52, 53, 54}));
+    ringConsume(&ring, 3);
+    EXPECT_EQ(ringCount(&ring), 0u);
+    EXPECT_EQ(ringPeek(&ring, &p, 100), 0u);
+}
+
 TEST_F(Ring, WriteBeyondTheFreeSpaceStoresWhatFitsAndAFullRingTakesNothing)
 {
     ringInit(&ring, 8);
@@ -216,6 +239,45 @@ TEST_F(Ring, AConsumerWaitingOnAnEmptyRingWakesOnAWriteAndOnAPost)
     t = plat::CreateThread(WaitForPost, &w);
     ASSERT_EQ(plat::WaitForThread(t, 60000), plat::kWaitObject0);
     plat::CloseThreadHandle(t);
+}
+
+namespace
+{
+struct FillWaiter {
+    SectorRing* ring;
+    uint32_t seen;
+    uint32_t bytes;
+    uint32_t found = 0;
+};
+
+unsigned WaitForFill(void* arg)
+{
+    auto* w = static_cast<FillWaiter*>(arg);
+    ringWaitForFill(w->ring, w->seen, w->bytes, 600000);
+    w->found = ringCount(w->ring);
+    return 0;
+}
+} // namespace
+
+TEST_F(Ring, AConsumerWaitingForAFillWakesOnceItIsThereOrOnAPost)
+{
+    ringInit(&ring, 100);
+    const auto data = Bytes(10);
+    // Small writes add up to the fill; the waiter finds all of it.
+    FillWaiter w{&ring, ringSignals(&ring), 30};
+    plat::ThreadHandle t = plat::CreateThread(WaitForFill, &w);
+    for (int i = 0; i < 3; ++i)
+        ringWrite(&ring, data.data(), 10);
+    ASSERT_EQ(plat::WaitForThread(t, 60000), plat::kWaitObject0);
+    plat::CloseThreadHandle(t);
+    EXPECT_GE(w.found, 30u);
+    // A post wakes it short of the fill (the reader has ended).
+    FillWaiter v{&ring, ringSignals(&ring), 100};
+    t = plat::CreateThread(WaitForFill, &v);
+    ringPost(&ring);
+    ASSERT_EQ(plat::WaitForThread(t, 60000), plat::kWaitObject0);
+    plat::CloseThreadHandle(t);
+    EXPECT_EQ(v.found, 30u);
 }
 
 TEST_F(Ring, AStoreHandsAReleasedRingsStorageToTheNextRingThatFits)
