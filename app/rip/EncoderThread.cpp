@@ -15,9 +15,6 @@ namespace
 {
 
 constexpr uint32_t kEmptyRingWaitMs = 20;
-// An empty ring's consumer sleeps until this much has come in (or the reader ends): waking
-// for every read of 27 frames costs two context switches each.
-constexpr uint32_t kWakeBytes = 16 * kFramesPerRead * kFrameBytes;
 
 } // namespace
 
@@ -29,9 +26,6 @@ unsigned EncoderThread(void* argument)
 
     const auto pieceBytes =
         static_cast<uint32_t>(job.chunkBytes > 0 ? job.chunkBytes : kChunkBytes);
-    // Half the ring at most, so a small ring's reader never waits for room meanwhile.
-    const uint32_t wakeBytes = std::max<uint32_t>(
-        1, std::min<uint32_t>(kWakeBytes, static_cast<uint32_t>(job.ring.capacity) / 2));
     bool ok = true;
     if (xtInit(job.encoder) == 0) {
         // No back-end, or one that refused the stream's record: the track fails, and the
@@ -44,8 +38,8 @@ unsigned EncoderThread(void* argument)
     uint32_t done = 0;
     int shown = -1;
     while (ok) {
-        // Taken before the flags and the ring: a flag posted after this point ends the wait.
-        const uint32_t seen = ringSignals(&job.ring);
+        // Taken before the flags and the ring: a write or a flag after this point ends the wait.
+        const uint32_t seen = ringPosts(&job.ring);
         if (job.aborted.load(std::memory_order_acquire)) break;
         // readDone first: once it is set nothing more arrives, so an empty ring after it means
         // the whole track has passed.
@@ -53,9 +47,11 @@ unsigned EncoderThread(void* argument)
         const uint32_t available = ringCount(&job.ring);
         if (available == 0) {
             if (readDone) break;
-            // Poll again once the reader has written a fill's worth or stopped, without spinning
-            // meanwhile; the bound keeps a flag set without a post from going unseen for long.
-            ringWaitForFill(&job.ring, seen, wakeBytes, kEmptyRingWaitMs);
+            // Poll again as soon as the reader writes or stops, without spinning meanwhile; the
+            // bound keeps a flag set without a post from going unseen for long. (Waiting for a
+            // larger fill saves wake-ups but costs more than it saves: the audio has left the
+            // cache by the time it is encoded.)
+            ringWaitForPost(&job.ring, seen, kEmptyRingWaitMs);
             continue;
         }
         const uint8_t* piece = nullptr;

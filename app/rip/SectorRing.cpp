@@ -160,13 +160,7 @@ uint32_t ringWrite(SectorRing* ring, const uint8_t* source, uint32_t length)
         ring->writePos = CopyIn(ring, ring->writePos, source, n);
         ring->count.fetch_add(static_cast<int32_t>(n));
     }
-    bool wake;
-    {
-        std::lock_guard<std::mutex> guard(ring->postLock);
-        ++ring->posts;
-        wake = static_cast<uint32_t>(ring->count.load()) >= ring->wantBytes;
-    }
-    if (wake) ring->posted.notify_one();
+    ringPost(ring);
     return n;
 }
 
@@ -239,29 +233,8 @@ void ringPost(SectorRing* ring)
     {
         std::lock_guard<std::mutex> guard(ring->postLock);
         ++ring->posts;
-        ++ring->flagPosts;
     }
     ring->posted.notify_one();
-}
-
-uint32_t ringSignals(SectorRing* ring)
-{
-    if (!ring) return 0;
-    std::lock_guard<std::mutex> guard(ring->postLock);
-    return ring->flagPosts;
-}
-
-void ringWaitForFill(SectorRing* ring, uint32_t seen, uint32_t bytes, uint32_t ms)
-{
-    if (!ring) return;
-    std::unique_lock<std::mutex> guard(ring->postLock);
-    // The writer reads wantBytes under this lock after counting its bytes in, so a write that
-    // reaches the fill is seen either here or by its wake-up.
-    ring->wantBytes = bytes;
-    ring->posted.wait_for(guard, std::chrono::milliseconds(ms), [&] {
-        return ring->flagPosts != seen || static_cast<uint32_t>(ring->count.load()) >= bytes;
-    });
-    ring->wantBytes = 0;
 }
 
 void ringArmWake(SectorRing* ring, plat::EventHandle event, int32_t threshold)

@@ -51,8 +51,6 @@ struct SectorRing {
     std::mutex postLock;
     std::condition_variable posted;
     uint32_t posts = 0;
-    uint32_t flagPosts = 0;     // ringPost calls only
-    uint32_t wantBytes = 0;     // a waiting consumer's fill: smaller writes do not wake it
     RingStore* store = nullptr; // where the storage goes back to; null: freed
     size_t blockSize = 0;
 };
@@ -84,11 +82,6 @@ uint32_t ringPosts(SectorRing* ring);
 void ringWaitForPost(SectorRing* ring, uint32_t seen, uint32_t ms);
 // Wakes the consumer without data: the producer has set a flag the consumer looks at.
 void ringPost(SectorRing* ring);
-// The consumer's wait for a fill worth waking for: returns once the ring holds `bytes` (or
-// more), or after a ringPost since ringSignals gave `seen`, at the latest after `ms`. Writes
-// below the fill wake nobody, so the two threads do not take turns on every small write.
-uint32_t ringSignals(SectorRing* ring);
-void ringWaitForFill(SectorRing* ring, uint32_t seen, uint32_t bytes, uint32_t ms);
 // Arms (or with a null event, disarms) the one-shot wake-up; replaces any earlier arming.
 void ringArmWake(SectorRing* ring, plat::EventHandle event, int32_t threshold);
 

@@ -241,45 +241,6 @@ TEST_F(Ring, AConsumerWaitingOnAnEmptyRingWakesOnAWriteAndOnAPost)
     plat::CloseThreadHandle(t);
 }
 
-namespace
-{
-struct FillWaiter {
-    SectorRing* ring;
-    uint32_t seen;
-    uint32_t bytes;
-    uint32_t found = 0;
-};
-
-unsigned WaitForFill(void* arg)
-{
-    auto* w = static_cast<FillWaiter*>(arg);
-    ringWaitForFill(w->ring, w->seen, w->bytes, 600000);
-    w->found = ringCount(w->ring);
-    return 0;
-}
-} // namespace
-
-TEST_F(Ring, AConsumerWaitingForAFillWakesOnceItIsThereOrOnAPost)
-{
-    ringInit(&ring, 100);
-    const auto data = Bytes(10);
-    // Small writes add up to the fill; the waiter finds all of it.
-    FillWaiter w{&ring, ringSignals(&ring), 30};
-    plat::ThreadHandle t = plat::CreateThread(WaitForFill, &w);
-    for (int i = 0; i < 3; ++i)
-        ringWrite(&ring, data.data(), 10);
-    ASSERT_EQ(plat::WaitForThread(t, 60000), plat::kWaitObject0);
-    plat::CloseThreadHandle(t);
-    EXPECT_GE(w.found, 30u);
-    // A post wakes it short of the fill (the reader has ended).
-    FillWaiter v{&ring, ringSignals(&ring), 100};
-    t = plat::CreateThread(WaitForFill, &v);
-    ringPost(&ring);
-    ASSERT_EQ(plat::WaitForThread(t, 60000), plat::kWaitObject0);
-    plat::CloseThreadHandle(t);
-    EXPECT_EQ(v.found, 30u);
-}
-
 TEST_F(Ring, AStoreHandsAReleasedRingsStorageToTheNextRingThatFits)
 {
     RingStore store;
