@@ -42,9 +42,8 @@ uint32_t SecureReader::ReadOnce(uint32_t start, uint32_t count, int n)
 {
     if (n > 0) DefeatCache(start, count);
     const size_t bytes = size_t{count} * CD_FRAME_BYTES;
-    buffer_.resize(sizeof(CDSectorHeader) + bytes);
-    auto* h = reinterpret_cast<CDSectorHeader*>(buffer_.data());
-    data_[n].resize(bytes);
+    data_[n].resize(sizeof(CDSectorHeader) + bytes);
+    auto* h = reinterpret_cast<CDSectorHeader*>(data_[n].data());
     c2_[n].assign(size_t{count} * CD_C2_BYTES, 0);
     uint32_t status = CD_STATUS_ERROR;
     for (int t = 0; t < kTriesPerRead; ++t) {
@@ -61,7 +60,7 @@ uint32_t SecureReader::ReadOnce(uint32_t start, uint32_t count, int n)
         uint64_t{h->dataOffset} + bytes > h->bufferLength)
         return CD_STATUS_ERROR;
     ++reads_;
-    std::memcpy(data_[n].data(), buffer_.data() + sizeof(CDSectorHeader) + h->dataOffset, bytes);
+    start_[n] = sizeof(CDSectorHeader) + h->dataOffset;
     hasC2_[n] = std::any_of(c2_[n].begin(), c2_[n].end(), [](uint8_t b) { return b != 0; });
     return CD_STATUS_OK;
 }
@@ -69,6 +68,7 @@ uint32_t SecureReader::ReadOnce(uint32_t start, uint32_t count, int n)
 uint32_t SecureReader::Read(uint32_t start, uint32_t count, uint8_t* out)
 {
     data_.resize(kMaxReads);
+    start_.assign(kMaxReads, sizeof(CDSectorHeader));
     c2_.resize(kMaxReads);
     hasC2_.assign(kMaxReads, 0);
     const size_t samples = size_t{count} * kSamplesPerFrame;
@@ -77,7 +77,7 @@ uint32_t SecureReader::Read(uint32_t start, uint32_t count, uint8_t* out)
     int n = 0;
     auto sample = [&](int r, size_t i) {
         uint32_t v;
-        std::memcpy(&v, data_[r].data() + i * 4, 4);
+        std::memcpy(&v, data_[r].data() + start_[r] + i * 4, 4);
         return v;
     };
     while (open > 0 && n < kMaxReads) {
@@ -88,6 +88,14 @@ uint32_t SecureReader::Read(uint32_t start, uint32_t count, uint8_t* out)
         // The new read settles a sample where it agrees with an earlier read, neither of them
         // flagged by C2.
         const int r = n - 1;
+        // Most stretches: two reads alike from end to end, no C2 errors.
+        const size_t bytes = samples * 4;
+        if (r == 1 && !hasC2_[0] && !hasC2_[1] &&
+            std::memcmp(data_[0].data() + start_[0], data_[1].data() + start_[1], bytes) == 0) {
+            std::memcpy(out, data_[1].data() + start_[1], bytes);
+            open = 0;
+            break;
+        }
         for (size_t i = 0; i < samples && r > 0; ++i) {
             if (settled[i] || (hasC2_[r] && Flagged(c2_[r], i))) continue;
             const uint32_t v = sample(r, i);

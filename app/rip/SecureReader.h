@@ -42,10 +42,12 @@ private:
 
     CDHANDLE drive_;
     int32_t readOffset_;
-    std::vector<std::vector<uint8_t>> data_; // one per read of the current stretch
+    // One per read of the current stretch: header + frames, as the library wants it, read in
+    // place; the frames start at start_[n].
+    std::vector<std::vector<uint8_t>> data_;
+    std::vector<size_t> start_;
     std::vector<std::vector<uint8_t>> c2_;
     std::vector<uint8_t> hasC2_;
-    std::vector<uint8_t> buffer_; // header + frames, as the library wants it
     std::vector<uint8_t> far_;
     std::vector<Run> suspicious_;
     uint64_t suspiciousCount_ = 0;
