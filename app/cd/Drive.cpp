@@ -5,51 +5,54 @@
 #include <algorithm>
 #include <cstring>
 
-DriveState g_drive;
-
-void ReadDriveList()
+DriveState::~DriveState()
 {
-    std::memset(&g_drive.driveList, 0, sizeof g_drive.driveList);
-    g_drive.driveList.capacity = CD_MAX_DRIVES;
-    GetCDList(&g_drive.driveList);
+    if (handle != 0) CloseCDHandle(handle);
 }
 
-CDHANDLE OpenDrive()
+void ReadDriveList(DriveState& drive)
 {
-    if (g_drive.handle != 0) {
-        CloseCDHandle(g_drive.handle);
-        g_drive.handle = 0;
+    std::memset(&drive.driveList, 0, sizeof drive.driveList);
+    drive.driveList.capacity = CD_MAX_DRIVES;
+    GetCDList(&drive.driveList);
+}
+
+CDHANDLE OpenDrive(DriveState& drive)
+{
+    if (drive.handle != 0) {
+        CloseCDHandle(drive.handle);
+        drive.handle = 0;
     }
-    g_drive.openedIndex = -1;
-    const int count = std::min<int>(g_drive.driveList.found, CD_MAX_DRIVES);
+    drive.openedIndex = -1;
+    const int count = std::min<int>(drive.driveList.found, CD_MAX_DRIVES);
     for (int i = 0; i < count; ++i) {
         CDOpenRequest request{};
         request.recordSize = sizeof(CDOpenRequest);
         request.one = 1;
-        std::memcpy(request.address, g_drive.driveList.drives[i].address, 3);
+        std::memcpy(request.address, drive.driveList.drives[i].address, 3);
         request.readMode = 0;
         request.overlapFrames = 1;
         request.checkFrames = 3;
         if (CDHANDLE h = GetCDHandle(&request)) {
-            g_drive.handle = h;
-            g_drive.openedIndex = i;
+            drive.handle = h;
+            drive.openedIndex = i;
             break;
         }
     }
-    return g_drive.handle;
+    return drive.handle;
 }
 
-void RefreshTrackList(TrackList& list)
+void RefreshTrackList(DriveState& drive, TrackList& list)
 {
     list.Clear();
-    std::memset(&g_drive.tocA, 0, sizeof g_drive.tocA);
-    ModifyCDParms(g_drive.handle, CD_PARM_TOC_ADDRESS_FORM, 0);
-    ReadTOC(g_drive.handle, &g_drive.tocA);
-    std::memset(&g_drive.tocB, 0, sizeof g_drive.tocB);
-    ModifyCDParms(g_drive.handle, CD_PARM_TOC_ADDRESS_FORM, 1);
-    if (ReadTOC(g_drive.handle, &g_drive.tocB) != CD_STATUS_OK) return;
+    std::memset(&drive.tocA, 0, sizeof drive.tocA);
+    ModifyCDParms(drive.handle, CD_PARM_TOC_ADDRESS_FORM, 0);
+    ReadTOC(drive.handle, &drive.tocA);
+    std::memset(&drive.tocB, 0, sizeof drive.tocB);
+    ModifyCDParms(drive.handle, CD_PARM_TOC_ADDRESS_FORM, 1);
+    if (ReadTOC(drive.handle, &drive.tocB) != CD_STATUS_OK) return;
 
-    for (const TrackRecord& record : BuildTrackRecords(g_drive.tocA))
+    for (const TrackRecord& record : BuildTrackRecords(drive.tocA))
         list.Append(record, TimeText(record.length));
 }
 

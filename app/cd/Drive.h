@@ -1,5 +1,6 @@
-// The process-wide drive state of the program: the drive list, the open drive's handle and the
-// two TOC records, used from the user-interface thread only.
+// The drive state of the program: the drive list, the open drive's handle and the two TOC
+// records. Its owner (the main window, or the console ripper's run) uses it from one thread; a
+// rip job carries the handle it reads from.
 #pragma once
 
 #include "TrackList.h"
@@ -9,6 +10,11 @@
 #include <string>
 
 struct DriveState {
+    DriveState() = default;
+    ~DriveState(); // closes the open drive
+    DriveState(const DriveState&) = delete;
+    DriveState& operator=(const DriveState&) = delete;
+
     CDDriveList driveList{};
     CDHANDLE handle = 0;
     int openedIndex = -1; // the drive list entry the handle belongs to
@@ -16,16 +22,14 @@ struct DriveState {
     CDTocRecord tocB{};   // only its read result counts
 };
 
-extern DriveState g_drive;
-
 // GetCDList with capacity 8.
-void ReadDriveList();
+void ReadDriveList(DriveState& drive);
 // Closes an open drive, then opens the first drive of the list that answers; 0 when none does.
-CDHANDLE OpenDrive();
+CDHANDLE OpenDrive(DriveState& drive);
 // The drive's vendor and model from its INQUIRY data; empty when it does not say.
 void DriveIdentity(CDHANDLE handle, std::string& vendor, std::string& model);
 // Rebuilds the rows from the disc's table of contents; an unreadable TOC leaves them empty.
-void RefreshTrackList(TrackList& list);
+void RefreshTrackList(DriveState& drive, TrackList& list);
 // Why the CD-access library refused the last disc image (file, line, reason); empty when it
 // refused none since the drive list was read.
 std::string ImageRefusal();

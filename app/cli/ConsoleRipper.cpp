@@ -113,24 +113,23 @@ std::string Now()
 
 // The look-up before the rip, and the disc's own ISRCs and MCN; null when the look-up was not
 // asked for or found nothing and the disc carries no codes.
-std::unique_ptr<Naming> LookUp(const CliOptions& options, const TrackList& list,
-                               const RipSettings& settings, VerifiedRip* verified)
+std::unique_ptr<Naming> LookUp(const DriveState& drive, const CliOptions& options,
+                               const TrackList& list, const RipSettings& settings,
+                               VerifiedRip* verified)
 {
     if (!options.lookup.lookup && options.lookup.name)
         std::fprintf(stderr, "veltracdrip-cli: --name is not used: it names the files of a "
                              "look-up (--lookup); the tracks keep their plain names\n");
-    const std::optional<verify::DiscToc> toc = verify::DiscTocFromRecord(g_drive.tocA);
+    const std::optional<verify::DiscToc> toc = verify::DiscTocFromRecord(drive.tocA);
     if (!toc) return nullptr;
     const lookup::DiscQuery query = QueryOf(*toc);
     // Codes only go into written files and the CUE sheet: nothing else asks the drive for them.
     lookup::DiscCodes codes;
-    if (!settings.noWrite || options.verify.cue)
-        codes = lookup::ReadDiscCodes(g_drive.handle, query);
+    if (!settings.noWrite || options.verify.cue) codes = lookup::ReadDiscCodes(drive.handle, query);
     std::optional<lookup::DiscMetadata> disc;
     const MetadataOptions meta = MetadataOptionsOf(options.lookup);
     if (options.lookup.lookup) {
-        const std::optional<lookup::DiscMetadata> cdText =
-            lookup::ReadCdText(g_drive.handle, query);
+        const std::optional<lookup::DiscMetadata> cdText = lookup::ReadCdText(drive.handle, query);
         disc = LookUpForConsole(*toc, meta, stdout, stderr, cdText ? &*cdText : nullptr);
         if (!disc && options.lookup.name)
             std::fprintf(stderr, "veltracdrip-cli: --name is not used: no disc information was "
@@ -163,7 +162,7 @@ int Fail(int status, const std::string& message)
 }
 
 // The rip's settings from the command line and the settings file; 0 or an exit status.
-int ChooseSettings(const CliOptions& options, RipSettings& settings)
+int ChooseSettings(const CurrentSettings& current, const CliOptions& options, RipSettings& settings)
 {
     int encoderType = 0;
     if (!options.format.empty()) {
@@ -174,8 +173,8 @@ int ChooseSettings(const CliOptions& options, RipSettings& settings)
         if (encoderType == 0 && !options.verify.verifyOnly)
             return Fail(2, "no " + options.format + " encoder is available on this machine");
     }
-    settings.outputFolder = options.out.empty() ? g_settings.outputFolder : options.out;
-    settings.encoderType = encoderType ? encoderType : g_settings.encoderType;
+    settings.outputFolder = options.out.empty() ? current.outputFolder : options.out;
+    settings.encoderType = encoderType ? encoderType : current.encoderType;
     if (options.verify.verifyOnly) {
         // The audio only passes through: the cheapest stream, writing nothing.
         settings.encoderType = XT_ENCODER_WAV;
@@ -189,14 +188,15 @@ int ChooseSettings(const CliOptions& options, RipSettings& settings)
 }
 
 // The read offset of the rip, from the command line, the settings file or a drive-offset table.
-verify::ReadOffsetChoice ChooseOffset(const CliOptions& options)
+verify::ReadOffsetChoice ChooseOffset(const CurrentSettings& current, const DriveState& drive,
+                                      const CliOptions& options)
 {
     verify::ReadOffsetSources sources;
     sources.option = options.offset;
     sources.optionTable = options.offsetTable;
-    sources.setting = g_settings.readOffset;
-    sources.settingTable = g_settings.offsetTable;
-    DriveIdentity(g_drive.handle, sources.vendor, sources.model);
+    sources.setting = current.readOffset;
+    sources.settingTable = current.offsetTable;
+    DriveIdentity(drive.handle, sources.vendor, sources.model);
     verify::ReadOffsetChoice choice = verify::ChooseReadOffset(sources);
     for (const auto& warning : choice.warnings)
         std::fprintf(stderr, "veltracdrip-cli: %s\n", warning.c_str());
@@ -222,7 +222,7 @@ int TickRows(const CliOptions& options, TrackList& list)
 
 // Row 0: the audio before the first track, as "Track 00", outside the disc's checksums (no
 // AccurateRip entry or CUE row describes it). The number of tracks not ripped (0 or 1).
-int RipHiddenTrack(const TrackList& list, const RipSettings& settings,
+int RipHiddenTrack(CDHANDLE drive, const TrackList& list, const RipSettings& settings,
                    ConsoleProgress::Overwrite overwrite, int jobs)
 {
     const uint32_t length = list.row(0).record.startFrame;
@@ -232,7 +232,7 @@ int RipHiddenTrack(const TrackList& list, const RipSettings& settings,
     TrackList hidden;
     hidden.Append(record, TimeText(length));
     hidden.row(0).checked = true;
-    ConsoleRip rip(settings, overwrite, nullptr, g_drive.handle, jobs, &Interrupted);
+    ConsoleRip rip(settings, overwrite, nullptr, drive, jobs, &Interrupted);
     rip.Run(hidden, 0);
     if (hidden.row(0).status == kCompleteStatus) return 0;
     auto it = rip.reasons().find(0);
@@ -266,7 +266,7 @@ void ApplyLookupSettings(VerifyOptions& verify)
 
 // --verify: reads the tracks of the burst rip that did not match again in secure mode; the
 // number of them that failed or came out inexact.
-int Reread(TrackList& list, const RipSettings& burst, VerifiedRip& verified,
+int Reread(CDHANDLE drive, TrackList& list, const RipSettings& burst, VerifiedRip& verified,
            const CliOptions& options)
 {
     const std::vector<uint32_t> starts = verified.TracksToReread();
@@ -286,8 +286,8 @@ int Reread(TrackList& list, const RipSettings& burst, VerifiedRip& verified,
     RipSettings settings = burst;
     settings.secure = true;
     // The burst rip's own files are replaced.
-    ConsoleRip again(settings, ConsoleProgress::Overwrite::Yes, &verified, g_drive.handle,
-                     options.jobs, &Interrupted);
+    ConsoleRip again(settings, ConsoleProgress::Overwrite::Yes, &verified, drive, options.jobs,
+                     &Interrupted);
     again.Run(list);
     int failed = static_cast<int>(again.reasons().size() + again.inexact().size());
     for (const auto& [row, reason] : again.reasons())
@@ -300,14 +300,14 @@ int Reread(TrackList& list, const RipSettings& burst, VerifiedRip& verified,
 
 // Test and copy, first pass: every ticked track read whole and its CRC32 kept; no file
 // written. The CRC32s by row.
-std::map<int, std::vector<uint32_t>> TestPass(TrackList& list, RipSettings settings, int jobs)
+std::map<int, std::vector<uint32_t>> TestPass(CDHANDLE drive, TrackList& list, RipSettings settings,
+                                              int jobs)
 {
     std::printf("Test pass: reading the tracks once without writing them\n");
     std::fflush(stdout);
     settings.encoderType = XT_ENCODER_WAV;
     settings.noWrite = true;
-    ConsoleRip test(settings, ConsoleProgress::Overwrite::Yes, nullptr, g_drive.handle, jobs,
-                    &Interrupted);
+    ConsoleRip test(settings, ConsoleProgress::Overwrite::Yes, nullptr, drive, jobs, &Interrupted);
     test.KeepCrcs(nullptr);
     test.Run(list);
     for (size_t i = 0; i < list.size(); ++i)
@@ -322,8 +322,8 @@ std::map<int, std::vector<uint32_t>> TestPass(TrackList& list, RipSettings setti
 
 // Test and copy in secure mode: the tracks whose passes differ are read once more; a read
 // equal to one of the passes settles them. The number still inexact or not ripped.
-int Reconcile(TrackList& list, const RipSettings& settings, VerifiedRip* verified, Naming* naming,
-              const ConsoleRip& copy, std::map<int, std::vector<uint32_t>> crcs,
+int Reconcile(CDHANDLE drive, TrackList& list, const RipSettings& settings, VerifiedRip* verified,
+              Naming* naming, const ConsoleRip& copy, std::map<int, std::vector<uint32_t>> crcs,
               const CliOptions& options)
 {
     if (copy.inexact().empty()) return 0;
@@ -339,8 +339,8 @@ int Reconcile(TrackList& list, const RipSettings& settings, VerifiedRip* verifie
         std::printf("%s: reading it again in secure mode to settle the passes\n", row.record.name);
     }
     std::fflush(stdout);
-    ConsoleRip again(settings, ConsoleProgress::Overwrite::Yes, verified, g_drive.handle,
-                     options.jobs, &Interrupted);
+    ConsoleRip again(settings, ConsoleProgress::Overwrite::Yes, verified, drive, options.jobs,
+                     &Interrupted);
     again.SetNaming(naming);
     again.KeepCrcs(&crcs);
     again.Run(list);
@@ -370,33 +370,36 @@ int RunConsoleRipper(int argc, char** argv)
     }
     if (!options.retag.empty()) return RunRetag(options, stdout, stderr);
     RipSettings settings;
+    DriveState drive;
+    CurrentSettings current;
     // The format is checked before anything is opened; the settings file's after loading it.
     if (!options.format.empty())
-        if (const int status = ChooseSettings(options, settings)) return status;
+        if (const int status = ChooseSettings(current, options, settings)) return status;
     // The image goes first in the drive list, before every real drive.
     if (!options.image.empty()) setenv("VELTRARIP32_IMAGES", options.image.c_str(), 1);
 
-    LoadSettings();
+    LoadSettings(current, drive);
     TrackList list;
-    RefreshTrackList(list);
+    RefreshTrackList(drive, list);
     // A refused image is named with the reason, and never has another drive stand in for it.
     const std::string refusal = ImageRefusal();
-    const bool imageRefused = !options.image.empty() && g_drive.openedIndex != 0;
-    if (!refusal.empty() && (g_drive.handle == 0 || imageRefused))
+    const bool imageRefused = !options.image.empty() && drive.openedIndex != 0;
+    if (!refusal.empty() && (drive.handle == 0 || imageRefused))
         std::fprintf(stderr, "veltracdrip-cli: %s\n", refusal.c_str());
-    if (g_drive.handle == 0) return Fail(1, "no drive or disc image could be opened");
+    if (drive.handle == 0) return Fail(1, "no drive or disc image could be opened");
     if (imageRefused) return 1;
     if (list.empty()) return Fail(1, "no audio disc in the drive");
     if (options.listOnly) {
         PrintTrackList(list);
         return 0;
     }
-    if (options.findOffset) return RunFindOffset(options, g_drive.handle, g_drive.tocA, stdout);
-    if (const int status = ChooseSettings(options, settings)) return status;
+    if (options.findOffset)
+        return RunFindOffset(options, current, drive.handle, drive.tocA, stdout);
+    if (const int status = ChooseSettings(current, options, settings)) return status;
     if (const int status = TickRows(options, list)) return status;
-    const verify::ReadOffsetChoice offset = ChooseOffset(options);
+    const verify::ReadOffsetChoice offset = ChooseOffset(current, drive, options);
     if (offset.offset != 0) {
-        const auto toc = verify::DiscTocFromRecord(g_drive.tocA);
+        const auto toc = verify::DiscTocFromRecord(drive.tocA);
         settings.readOffset.offset = offset.offset;
         settings.readOffset.discEnd = toc ? toc->AudioLeadout() : 0;
         for (size_t i = 0; !toc && i < list.size(); ++i)
@@ -408,9 +411,9 @@ int RunConsoleRipper(int argc, char** argv)
     std::string offsetText = verify::ReadOffsetText(offset);
     if (offset.offset != 0 && options.overread)
         offsetText += ", overreading into lead-in and lead-out";
-    settings.secure = options.secure || g_settings.secure;
+    settings.secure = options.secure || current.secure;
     // Burst then verify: the first pass is a plain one; secure mode is its re-read.
-    options.verify.burst = options.burst || g_settings.verify;
+    options.verify.burst = options.burst || current.verify;
     if (options.verify.burst) {
         settings.secure = false;
         if (options.verify.response.empty()) options.verify.lookup = true;
@@ -420,11 +423,11 @@ int RunConsoleRipper(int argc, char** argv)
     if (options.verify.lookup) ApplyLookupSettings(options.verify);
     if (options.verify.Active()) {
         verified = std::make_unique<VerifiedRip>(options.verify);
-        if (!verified->Prepare(g_drive.tocA, error)) return Fail(2, error);
+        if (!verified->Prepare(drive.tocA, error)) return Fail(2, error);
         verified->PrintDisc(stdout);
     }
 
-    const std::unique_ptr<Naming> naming = LookUp(options, list, settings, verified.get());
+    const std::unique_ptr<Naming> naming = LookUp(drive, options, list, settings, verified.get());
 
     std::signal(SIGINT, OnInterrupt);
     if (options.verify.verifyOnly)
@@ -437,11 +440,12 @@ int RunConsoleRipper(int argc, char** argv)
     const auto overwrite =
         options.overwrite ? ConsoleProgress::Overwrite::Yes : ConsoleProgress::Overwrite::Ask;
     int failed = 0;
-    if (options.rows.count(0)) failed += RipHiddenTrack(list, settings, overwrite, options.jobs);
+    if (options.rows.count(0))
+        failed += RipHiddenTrack(drive.handle, list, settings, overwrite, options.jobs);
     std::map<int, std::vector<uint32_t>> passCrcs;
     if (options.testAndCopy && options.rows != std::set<int>{0})
-        passCrcs = TestPass(list, settings, options.jobs);
-    ConsoleRip rip(settings, overwrite, verified.get(), g_drive.handle, options.jobs, &Interrupted);
+        passCrcs = TestPass(drive.handle, list, settings, options.jobs);
+    ConsoleRip rip(settings, overwrite, verified.get(), drive.handle, options.jobs, &Interrupted);
     rip.SetNaming(naming.get());
     if (options.testAndCopy) rip.KeepCrcs(&passCrcs);
     // Only the hidden track named: nothing else to rip.
@@ -451,14 +455,15 @@ int RunConsoleRipper(int argc, char** argv)
 
     failed += ReportFailures(list, rip);
     if (options.testAndCopy && settings.secure && !Interrupted())
-        failed += Reconcile(list, settings, verified.get(), naming.get(), rip, passCrcs, options);
+        failed += Reconcile(drive.handle, list, settings, verified.get(), naming.get(), rip,
+                            passCrcs, options);
     else
         failed += static_cast<int>(rip.inexact().size());
     if (verified && options.verify.burst && !Interrupted())
-        failed += Reread(list, settings, *verified, options);
+        failed += Reread(drive.handle, list, settings, *verified, options);
     if (verified) {
         RipContext context;
-        context.drive = OpenedDriveName(g_drive);
+        context.drive = OpenedDriveName(drive);
         context.format = FormatName(settings.encoderType);
         context.outputFolder = settings.outputFolder;
         context.date = Now();

@@ -42,8 +42,8 @@ bool ReadWindow(CDHANDLE drive, uint32_t start, std::vector<uint8_t>& pcm)
 
 } // namespace
 
-int RunFindOffset(const CliOptions& options, CDHANDLE drive, const CDTocRecord& record,
-                  std::FILE* out)
+int RunFindOffset(const CliOptions& options, CurrentSettings& current, CDHANDLE drive,
+                  const CDTocRecord& record, std::FILE* out)
 {
     const auto toc = verify::DiscTocFromRecord(record);
     const auto id = toc ? verify::AccurateRipId(*toc) : std::nullopt;
@@ -92,7 +92,7 @@ int RunFindOffset(const CliOptions& options, CDHANDLE drive, const CDTocRecord& 
     }
     std::fprintf(out, "Read offset: %+d samples\n", found[0].offset);
     if (options.save) {
-        SaveReadOffset(found[0].offset);
+        SaveReadOffset(current, found[0].offset);
         std::fprintf(out, "Saved as ReadOffset in [%s] of %s\n", kSectionDrive, kSettingsFileName);
     }
     return 0;

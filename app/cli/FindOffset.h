@@ -8,7 +8,10 @@
 
 #include <cstdio>
 
-// Prints every candidate; with --save stores ReadOffset when exactly one was found. The exit
-// status: 0 for exactly one, 1 for none or several, 2 for a response that cannot be used.
-int RunFindOffset(const CliOptions& options, CDHANDLE drive, const CDTocRecord& record,
-                  std::FILE* out);
+struct CurrentSettings;
+
+// Prints every candidate; with --save stores ReadOffset (and makes it current) when exactly one
+// was found. The exit status: 0 for exactly one, 1 for none or several, 2 for a response that
+// cannot be used.
+int RunFindOffset(const CliOptions& options, CurrentSettings& current, CDHANDLE drive,
+                  const CDTocRecord& record, std::FILE* out);

@@ -9,8 +9,6 @@
 #include <cctype>
 #include <cstring>
 
-CurrentSettings g_settings;
-
 bool MeansMp3(const std::string& encode)
 {
     return encode.find("MP3") != std::string::npos;
@@ -25,9 +23,9 @@ int EncoderTypeOf(const std::string& encode, int mp3Type)
     return XT_ENCODER_WAV;
 }
 
-void LoadSettings()
+void LoadSettings(CurrentSettings& current, DriveState& drive)
 {
-    ReadDriveList();
+    ReadDriveList(drive);
 
     Settings settings;
     settings.Open(kSettingsFileName);
@@ -39,8 +37,8 @@ void LoadSettings()
     settings.Read(kSectionOutput, kKeyEncode, "", encode, sizeof encode);
 
     std::string folder = path;
-    g_settings.pathTooLong = folder.size() > kMaxOutputFolder;
-    if (g_settings.pathTooLong) {
+    current.pathTooLong = folder.size() > kMaxOutputFolder;
+    if (current.pathTooLong) {
         plat::DebugTrace(
             "Path in the settings file is longer than %d characters, using the default",
             static_cast<int>(kMaxOutputFolder));
@@ -51,25 +49,25 @@ void LoadSettings()
         settings.Write(kSectionOutput, kKeyEncode, "MP3");
         std::strcpy(encode, "MP3");
     }
-    g_settings.encoderType = EncoderTypeOf(encode, XT_ENCODER_LAME2);
-    g_settings.outputFolder = folder;
+    current.encoderType = EncoderTypeOf(encode, XT_ENCODER_LAME2);
+    current.outputFolder = folder;
 
     char offset[64] = {};
     char table[1024] = {};
     settings.Read(kSectionDrive, kKeyReadOffset, "", offset, sizeof offset);
     settings.Read(kSectionDrive, kKeyOffsetTable, "", table, sizeof table);
-    g_settings.readOffset = ParseReadOffset(offset);
-    if (offset[0] && !g_settings.readOffset)
+    current.readOffset = ParseReadOffset(offset);
+    if (offset[0] && !current.readOffset)
         plat::DebugTrace("ReadOffset in the settings file is not a read offset: %s", offset);
-    g_settings.offsetTable = table;
+    current.offsetTable = table;
     char secure[16] = {};
     char verify[16] = {};
     settings.Read(kSectionDrive, kKeySecure, "", secure, sizeof secure);
     settings.Read(kSectionDrive, kKeyVerify, "", verify, sizeof verify);
-    g_settings.secure = ParseSwitch(secure);
-    g_settings.verify = ParseSwitch(verify);
+    current.secure = ParseSwitch(secure);
+    current.verify = ParseSwitch(verify);
 
-    OpenDrive();
+    OpenDrive(drive);
 }
 
 std::optional<int> ParseReadOffset(const std::string& text)
@@ -89,20 +87,20 @@ std::optional<int> ParseReadOffset(const std::string& text)
     return value;
 }
 
-void SaveReadOffset(int offset)
+void SaveReadOffset(CurrentSettings& current, int offset)
 {
     Settings settings;
     settings.Open(kSettingsFileName);
     settings.Write(kSectionDrive, kKeyReadOffset, std::to_string(offset).c_str());
-    g_settings.readOffset = offset;
+    current.readOffset = offset;
 }
 
-void SaveOffsetTable(const std::string& path)
+void SaveOffsetTable(CurrentSettings& current, const std::string& path)
 {
     Settings settings;
     settings.Open(kSettingsFileName);
     settings.Write(kSectionDrive, kKeyOffsetTable, path.c_str());
-    g_settings.offsetTable = path;
+    current.offsetTable = path;
 }
 
 bool ParseSwitch(const std::string& text)
@@ -113,20 +111,20 @@ bool ParseSwitch(const std::string& text)
     return value == "1" || value == "true" || value == "yes";
 }
 
-void SaveSecure(bool secure)
+void SaveSecure(CurrentSettings& current, bool secure)
 {
     Settings settings;
     settings.Open(kSettingsFileName);
     settings.Write(kSectionDrive, kKeySecure, secure ? "1" : "0");
-    g_settings.secure = secure;
+    current.secure = secure;
 }
 
-void SaveSettings(const std::string& folder, const std::string& encode)
+void SaveSettings(CurrentSettings& current, const std::string& folder, const std::string& encode)
 {
     Settings settings;
     settings.Open(kSettingsFileName);
     settings.Write(kSectionOutput, kKeyPath, folder.c_str());
     settings.Write(kSectionOutput, kKeyEncode, encode.c_str());
-    g_settings.outputFolder = folder;
-    g_settings.encoderType = EncoderTypeOf(encode, XT_ENCODER_BLADE);
+    current.outputFolder = folder;
+    current.encoderType = EncoderTypeOf(encode, XT_ENCODER_BLADE);
 }

@@ -1,5 +1,5 @@
-// The process-wide current settings (output folder, encoder type, the drive's read offset),
-// loaded at start-up and changed by the Options sheet.
+// The current settings (output folder, encoder type, the drive's read offset), loaded at
+// start-up and changed by the Options sheet; owned by the main window or the console ripper's run.
 #pragma once
 
 #include "include/Veltraenc.h"
@@ -20,21 +20,21 @@ struct CurrentSettings {
     bool verify = false;           // [Drive] Verify: burst, AccurateRip, secure re-reads
 };
 
-extern CurrentSettings g_settings;
+struct DriveState;
 
 // Start-up: reads the drive list and the settings file (writing Encode=MP3 when it is empty),
 // sets the current settings and opens the first drive that answers.
-void LoadSettings();
+void LoadSettings(CurrentSettings& current, DriveState& drive);
 
 // The Options sheet's OK: writes both keys and makes them current (MP3 gives encoder type 4).
-void SaveSettings(const std::string& folder, const std::string& encode);
+void SaveSettings(CurrentSettings& current, const std::string& folder, const std::string& encode);
 
 // [Drive]: the read offset and the drive-offset table, written only when given and made
 // current.
-void SaveReadOffset(int offset);
-void SaveOffsetTable(const std::string& path);
+void SaveReadOffset(CurrentSettings& current, int offset);
+void SaveOffsetTable(CurrentSettings& current, const std::string& path);
 // [Drive] Secure, written as 1 or 0 and made current.
-void SaveSecure(bool secure);
+void SaveSecure(CurrentSettings& current, bool secure);
 // A switch's value: "1", "true" or "yes" in any case are on, anything else off.
 bool ParseSwitch(const std::string& text);
 // A ReadOffset value: a whole number of samples within kMaxReadOffset either way.

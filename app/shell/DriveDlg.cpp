@@ -98,21 +98,22 @@ QString CDriveDlg::tableText() const
     return table_->text();
 }
 
-void CDriveDlg::Save()
+void CDriveDlg::Save(CurrentSettings& current)
 {
     if (offsetText() != shownOffset_) {
         if (const auto offset = ParseReadOffset(offsetText().toStdString())) {
-            SaveReadOffset(*offset);
+            SaveReadOffset(current, *offset);
         } else {
             // Empty: not set.
             Settings settings;
             settings.Open(kSettingsFileName);
             settings.Write(kSectionDrive, kKeyReadOffset, "");
-            g_settings.readOffset.reset();
+            current.readOffset.reset();
         }
     }
-    if (tableText() != shownTable_) SaveOffsetTable(QFile::encodeName(tableText()).toStdString());
-    if (secure_->isChecked() != shownSecure_) SaveSecure(secure_->isChecked());
+    if (tableText() != shownTable_)
+        SaveOffsetTable(current, QFile::encodeName(tableText()).toStdString());
+    if (secure_->isChecked() != shownSecure_) SaveSecure(current, secure_->isChecked());
     if (lookupOnRead_->isChecked() != shownLookupOnRead_)
         SaveLookupOnRead(lookupOnRead_->isChecked());
 }

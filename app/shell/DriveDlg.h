@@ -15,6 +15,8 @@ class QPushButton;
 // Why the texts cannot go into the settings file; empty when they can.
 QString DrivePageProblem(const QString& offset, const QString& table);
 
+struct CurrentSettings;
+
 class CDriveDlg : public QWidget
 {
     Q_OBJECT
@@ -24,8 +26,8 @@ public:
 
     // Reads ReadOffset, OffsetTable, Secure and LookupOnRead; writes nothing.
     void OnInitDialog();
-    // Writes the keys the user changed and makes them current.
-    void Save();
+    // Writes the keys the user changed and makes them current in `current`.
+    void Save(CurrentSettings& current);
 
     QString offsetText() const;
     QString tableText() const;

@@ -67,14 +67,14 @@ void COptionsSheet::accept()
     QDialog::accept();
 }
 
-bool RunOptionsCommand(QWidget* parent)
+bool RunOptionsCommand(QWidget* parent, CurrentSettings& current)
 {
     COptionsSheet sheet(parent);
     if (sheet.exec() != QDialog::Accepted) return false;
     const COutputDlg* page = sheet.outputPage();
     if (page->folderText().isEmpty()) return false;
-    SaveSettings(QFile::encodeName(page->folderText()).toStdString(),
+    SaveSettings(current, QFile::encodeName(page->folderText()).toStdString(),
                  page->encodeText().toStdString());
-    sheet.drivePage()->Save();
+    sheet.drivePage()->Save(current);
     return true;
 }

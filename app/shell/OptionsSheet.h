@@ -3,6 +3,7 @@
 
 #include <QDialog>
 
+struct CurrentSettings;
 class CDriveDlg;
 class COutputDlg;
 class QTabWidget;
@@ -29,4 +30,4 @@ private:
 
 // The Options command: runs the sheet; on OK with a folder, writes both keys and makes them the
 // current settings, and writes the Drive page's keys the user changed. Returns whether it saved.
-bool RunOptionsCommand(QWidget* parent);
+bool RunOptionsCommand(QWidget* parent, CurrentSettings& current);

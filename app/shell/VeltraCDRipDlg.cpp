@@ -52,17 +52,17 @@ namespace
 
 // The drive's read offset from the settings file, or from the drive's entry in the
 // drive-offset table it names; corrected up to the disc's last audio frame.
-ReadOffsetSetup WindowReadOffset()
+ReadOffsetSetup WindowReadOffset(const CurrentSettings& current, const DriveState& drive)
 {
     verify::ReadOffsetSources sources;
-    sources.setting = g_settings.readOffset;
-    sources.settingTable = g_settings.offsetTable;
-    DriveIdentity(g_drive.handle, sources.vendor, sources.model);
+    sources.setting = current.readOffset;
+    sources.settingTable = current.offsetTable;
+    DriveIdentity(drive.handle, sources.vendor, sources.model);
     const verify::ReadOffsetChoice choice = verify::ChooseReadOffset(sources);
     for (const auto& warning : choice.warnings)
         plat::DebugTrace("%s", warning.c_str());
     ReadOffsetSetup setup;
-    const auto toc = verify::DiscTocFromRecord(g_drive.tocA);
+    const auto toc = verify::DiscTocFromRecord(drive.tocA);
     if (choice.offset == 0 || !toc) return setup;
     setup.offset = choice.offset;
     setup.discEnd = toc->AudioLeadout();
@@ -148,10 +148,10 @@ public:
     {
         window_.ShowStatuses();
         RipSettings settings;
-        settings.encoderType = g_settings.encoderType;
-        settings.outputFolder = g_settings.outputFolder;
-        settings.readOffset = WindowReadOffset();
-        settings.secure = g_settings.secure;
+        settings.encoderType = window_.settings_.encoderType;
+        settings.outputFolder = window_.settings_.outputFolder;
+        settings.readOffset = WindowReadOffset(window_.settings_, window_.drive_);
+        settings.secure = window_.settings_.secure;
         const RowName* named = window_.names_.Find(record.rowNumber);
         if (named) {
             settings.fileDir = named->folder;
@@ -264,8 +264,8 @@ void CVeltraCDRipDlg::OnInitDialog()
                 if (column == 1 && (item->flags() & Qt::ItemIsEditable)) list_->editItem(item, 1);
             });
 
-    LoadSettings();
-    RefreshTrackList(tracks_);
+    LoadSettings(settings_, drive_);
+    RefreshTrackList(drive_, tracks_);
     tracks_.CheckAll(true);
     FillTrackView();
     // Once the window is up, so the message has it for its owner; at start-up also when
@@ -274,13 +274,13 @@ void CVeltraCDRipDlg::OnInitDialog()
         ReportImageRefusal(true);
         LookUpIfAsked();
     });
-    if (g_settings.pathTooLong) {
+    if (settings_.pathTooLong) {
         // Told once the window is up, not before it shows.
         const QString text =
             QStringLiteral("The output folder in the settings file is longer than %1 characters, "
                            "so the default folder is used:\n%2")
                 .arg(kMaxOutputFolder)
-                .arg(QFile::decodeName(QByteArray::fromStdString(g_settings.outputFolder)));
+                .arg(QFile::decodeName(QByteArray::fromStdString(settings_.outputFolder)));
         QTimer::singleShot(0, this, [this, text] {
             QMessageBox box(QMessageBox::Information, QString::fromLatin1(kAppTitle), text,
                             QMessageBox::Ok, this);
@@ -346,7 +346,7 @@ void CVeltraCDRipDlg::OnCommand(int id)
         CheckAll(false); // clears every mark; it does not toggle them
         break;
     case kIdOptions:
-        RunOptionsCommand(this);
+        RunOptionsCommand(this, settings_);
         break;
     case kIdHelp:
         OnHelp();
@@ -379,14 +379,14 @@ void CVeltraCDRipDlg::ShowMenu(int menuButton)
 void CVeltraCDRipDlg::OnRip()
 {
     GuiRipFrontEnd frontEnd(*this);
-    RipCommand(tracks_, frontEnd, g_drive.handle);
+    RipCommand(tracks_, frontEnd, drive_.handle);
     ShowStatuses();
 }
 
 void CVeltraCDRipDlg::OnRefresh()
 {
     // A refresh lists the disc anew, every row unticked.
-    RefreshTrackList(tracks_);
+    RefreshTrackList(drive_, tracks_);
     names_.Clear();
     FillTrackView();
     ReportImageRefusal(false);
@@ -463,7 +463,7 @@ void CVeltraCDRipDlg::OnItemChanged(QTreeWidgetItem* item, int column)
     const int i = item->data(0, Qt::UserRole).toInt();
     if (i < 0 || static_cast<size_t>(i) >= tracks_.size()) return;
     if (column == 1 && names_.Find(i + 1)) {
-        names_.Edit(i + 1, item->text(1).trimmed().toStdString(), tracks_, g_settings.outputFolder);
+        names_.Edit(i + 1, item->text(1).trimmed().toStdString(), tracks_, settings_.outputFolder);
         ShowNames();
         return;
     }
@@ -498,7 +498,7 @@ void CVeltraCDRipDlg::OnLookUp(bool onRead)
                         this);
         box.exec();
     };
-    const auto toc = verify::DiscTocFromRecord(g_drive.tocA);
+    const auto toc = verify::DiscTocFromRecord(drive_.tocA);
     if (tracks_.empty() || !toc) {
         if (!onRead) tell(QStringLiteral("There is no disc to look up."));
         return;
@@ -511,7 +511,7 @@ void CVeltraCDRipDlg::OnLookUp(bool onRead)
     urls.timeoutSeconds = file.timeoutSeconds;
     // The disc's own texts and codes are read here: the drive belongs to this thread.
     const lookup::DiscQuery query = QueryOf(*toc);
-    CLookupDlg lookingUp(query, urls, lookup::ReadCdText(g_drive.handle, query), this);
+    CLookupDlg lookingUp(query, urls, lookup::ReadCdText(drive_.handle, query), this);
     if (lookingUp.exec() != QDialog::Accepted) return; // cancelled: the list stays as it was
     const lookup::SourceResult& result = lookingUp.result();
     if (result.releases.empty()) {
@@ -529,8 +529,8 @@ void CVeltraCDRipDlg::OnLookUp(bool onRead)
         chosen = chooser.chosen();
     }
     lookup::DiscMetadata disc = result.releases[static_cast<size_t>(chosen)];
-    lookup::ApplyDiscCodes(disc, lookup::ReadDiscCodes(g_drive.handle, query), query.firstTrack);
-    names_.Take(disc, tracks_, *toc, file.nameFormat, g_settings.outputFolder);
+    lookup::ApplyDiscCodes(disc, lookup::ReadDiscCodes(drive_.handle, query), query.firstTrack);
+    names_.Take(disc, tracks_, *toc, file.nameFormat, settings_.outputFolder);
     ShowNames();
 }
 
@@ -546,7 +546,7 @@ void CVeltraCDRipDlg::OnAlbum()
     }
     CAlbumDlg album(names_.album(), this);
     if (album.exec() != QDialog::Accepted) return;
-    names_.SetAlbum(album.album(), tracks_, g_settings.outputFolder);
+    names_.SetAlbum(album.album(), tracks_, settings_.outputFolder);
     ShowNames();
 }
 

@@ -2,7 +2,10 @@
 // list with its check boxes, and every command of the program.
 #pragma once
 
+#include "CurrentSettings.h"
 #include "TrackNames.h"
+
+#include "app/cd/Drive.h"
 
 #include "app/cd/TrackList.h"
 
@@ -31,6 +34,10 @@ public:
     void OnCommand(int id);
 
     const TrackList& tracks() const { return tracks_; }
+    // The settings the window works with, loaded at start-up and changed by the Options sheet.
+    const CurrentSettings& settings() const { return settings_; }
+    // The drive the window reads from.
+    const DriveState& drive() const { return drive_; }
     // The looked-up names of the rows; inactive until a look-up.
     const TrackNames& names() const { return names_; }
     QTreeWidget* trackView() const { return list_; }
@@ -73,6 +80,8 @@ private:
     void ShowNames();
     void LookUpIfAsked();
 
+    DriveState drive_;
+    CurrentSettings settings_;
     TrackList tracks_;
     TrackNames names_;
     QPixmap background_;

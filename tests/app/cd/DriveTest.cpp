@@ -15,17 +15,17 @@ using testsupport::TempDir;
 namespace
 {
 
-void UseImages(const std::string& list)
+void UseImages(DriveState& drive, const std::string& list)
 {
     testsupport::UseDiscImages(list);
-    ReadDriveList();
+    ReadDriveList(drive);
 }
 
 // Writes the disc, makes it the only drive and opens it.
-CDHANDLE OpenDisc(const TempDir& dir, const discimage::DiscLayout& layout)
+CDHANDLE OpenDisc(DriveState& drive, const TempDir& dir, const discimage::DiscLayout& layout)
 {
-    UseImages(testsupport::WriteTestDisc(dir, layout).image.descriptorPath);
-    return OpenDrive();
+    UseImages(drive, testsupport::WriteTestDisc(dir, layout).image.descriptorPath);
+    return OpenDrive(drive);
 }
 
 uint32_t MsfFrames(const std::string& msf)
@@ -71,40 +71,43 @@ RealLayout ReadRealLayout(const std::string& path)
 
 TEST(Drive, OpensTheFirstDriveThatAnswers)
 {
+    DriveState drive;
     TempDir dir;
     auto image = testsupport::WriteTestDisc(dir, {300}).image;
-    UseImages(dir / "missing.cue" + ":" + image.descriptorPath);
-    ASSERT_EQ(g_drive.driveList.found, 2);
-    EXPECT_NE(OpenDrive(), 0u);
+    UseImages(drive, dir / "missing.cue" + ":" + image.descriptorPath);
+    ASSERT_EQ(drive.driveList.found, 2);
+    EXPECT_NE(OpenDrive(drive), 0u);
     TrackList list;
-    RefreshTrackList(list);
+    RefreshTrackList(drive, list);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list.row(0).record.length, 300u);
     // Re-opening closes the old handle first.
-    CDHANDLE again = OpenDrive();
+    CDHANDLE again = OpenDrive(drive);
     EXPECT_NE(again, 0u);
-    EXPECT_EQ(g_drive.handle, again);
+    EXPECT_EQ(drive.handle, again);
 }
 
 TEST(Drive, NoDriveLeavesTheListEmpty)
 {
-    UseImages(std::string("/nonexistent/a.cue"));
-    EXPECT_EQ(OpenDrive(), 0u);
+    DriveState drive;
+    UseImages(drive, std::string("/nonexistent/a.cue"));
+    EXPECT_EQ(OpenDrive(drive), 0u);
     TrackList list;
     list.Append(TrackRecord{}, "00:00");
-    RefreshTrackList(list);
+    RefreshTrackList(drive, list);
     EXPECT_TRUE(list.empty());
 }
 
 TEST(Drive, RefreshRowsForAnEnhancedCdAndTwoRefreshesGiveTheSameRows)
 {
+    DriveState drive;
     TempDir dir;
     discimage::DiscLayout layout;
     layout.audioLengths = {4500, 4500, 4500, 4500, 4500, 4500, 4500, 4500, 4500, 6000};
     layout.dataLength = 2000;
-    ASSERT_NE(OpenDisc(dir, layout), 0u);
+    ASSERT_NE(OpenDisc(drive, dir, layout), 0u);
     TrackList list;
-    RefreshTrackList(list);
+    RefreshTrackList(drive, list);
     ASSERT_EQ(list.size(), 11u);
     EXPECT_EQ(list.row(9).name, "Track 10");
     EXPECT_EQ(list.row(9).record.length, 6000u); // ends where its audio ends
@@ -116,7 +119,7 @@ TEST(Drive, RefreshRowsForAnEnhancedCdAndTwoRefreshesGiveTheSameRows)
     EXPECT_FALSE(list.row(0).checked);
 
     TrackList again;
-    RefreshTrackList(again);
+    RefreshTrackList(drive, again);
     ASSERT_EQ(again.size(), list.size());
     for (size_t i = 0; i < list.size(); ++i)
         EXPECT_EQ(std::memcmp(&again.row(i).record, &list.row(i).record, sizeof(TrackRecord)), 0);
@@ -124,6 +127,7 @@ TEST(Drive, RefreshRowsForAnEnhancedCdAndTwoRefreshesGiveTheSameRows)
 
 TEST(Drive, RealEnhancedCdLayoutsListEveryAudioTrackAtItsTrueLength)
 {
+    DriveState drive;
     for (const char* name : {"whipper/ladyhawke.toc"}) {
         RealLayout real = ReadRealLayout(testsupport::SharedTestData() + "/toc/" + name);
         ASSERT_EQ(real.starts.size(), 12u) << name;
@@ -137,9 +141,9 @@ TEST(Drive, RealEnhancedCdLayoutsListEveryAudioTrackAtItsTrueLength)
         layout.dataLength = real.dataLength;
         layout.audio = discimage::Audio::Silence;
         TempDir dir;
-        ASSERT_NE(OpenDisc(dir, layout), 0u);
+        ASSERT_NE(OpenDisc(drive, dir, layout), 0u);
         TrackList list;
-        RefreshTrackList(list);
+        RefreshTrackList(drive, list);
         ASSERT_EQ(list.size(), 13u);
         for (size_t i = 0; i < 12; ++i) {
             EXPECT_EQ(list.row(i).record.startFrame, real.starts[i]) << i;

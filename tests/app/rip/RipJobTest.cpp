@@ -118,9 +118,9 @@ protected:
         starts = image.trackStarts;
         if (!faults.empty()) testsupport::WriteFile(image.descriptorPath + ".faults", faults);
         setenv("VELTRARIP32_IMAGES", image.descriptorPath.c_str(), 1);
-        ReadDriveList();
-        ASSERT_NE(OpenDrive(), 0u);
-        RefreshTrackList(list);
+        ReadDriveList(drive);
+        ASSERT_NE(OpenDrive(drive), 0u);
+        RefreshTrackList(drive, list);
         list.CheckAll(true);
         ui.settings.encoderType = XT_ENCODER_WAV;
         ui.settings.outputFolder = out.path();
@@ -138,6 +138,7 @@ protected:
     }
 
     TempDir discs, out;
+    DriveState drive;
     TrackList list;
     TestFrontEnd ui;
     std::vector<uint32_t> starts;
@@ -148,7 +149,7 @@ protected:
 TEST_F(RipJobTest, TicksRowsAreRippedInOrderAndMarkedComplete)
 {
     Load({75, 1, 28});
-    RipCommand(list, ui, g_drive.handle);
+    RipCommand(list, ui, drive.handle);
     ASSERT_EQ(ui.records.size(), 3u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(ui.records[i].rowNumber, i + 1);
@@ -165,11 +166,11 @@ TEST_F(RipJobTest, NoTickedRowShowsTheMessageOnce)
 {
     Load({75});
     list.CheckAll(false);
-    RipCommand(list, ui, g_drive.handle);
+    RipCommand(list, ui, drive.handle);
     EXPECT_EQ(ui.messages, std::vector<std::string>{"You must select one Item to operate it!"});
     TrackList empty;
     ui.messages.clear();
-    RipCommand(empty, ui, g_drive.handle);
+    RipCommand(empty, ui, drive.handle);
     EXPECT_EQ(ui.messages.size(), 1u);
     EXPECT_TRUE(ui.records.empty());
 }
@@ -179,7 +180,7 @@ TEST_F(RipJobTest, DecliningTheOverwriteSkipsOnlyThatTrackAndLeavesItsFileAlone)
     Load({30, 30, 30});
     testsupport::WriteFile(out / "Track 02.wav", "keep me");
     ui.overwrite = [](const TrackRecord& r) { return std::string(r.name) != "Track 02"; };
-    RipCommand(list, ui, g_drive.handle);
+    RipCommand(list, ui, drive.handle);
     EXPECT_EQ(list.row(0).status, "complete");
     EXPECT_EQ(list.row(1).status, "");
     EXPECT_EQ(list.row(2).status, "complete");
@@ -198,12 +199,12 @@ TEST_F(RipJobTest, EarlyEndsGiveTheirStreamBackSoHandlesNeverRunOut)
     testsupport::WriteFile(out / "Track 01.wav", "x");
     ui.overwrite = [](const TrackRecord&) { return false; };
     for (int i = 0; i < 40; ++i)
-        RipCommand(list, ui, g_drive.handle);
+        RipCommand(list, ui, drive.handle);
     const int h = xtGetEncoder(XT_ENCODER_WAV);
     EXPECT_NE(h, 0);
     xtClose(h);
     ui.overwrite = [](const TrackRecord&) { return true; };
-    RipCommand(list, ui, g_drive.handle);
+    RipCommand(list, ui, drive.handle);
     EXPECT_EQ(list.row(0).status, "complete");
 }
 
@@ -212,7 +213,7 @@ TEST_F(RipJobTest, AnOutputThatCannotBeOpenedIsReportedAndSkipped)
     Load({10});
     testsupport::WriteFile(out / "file", "");
     ui.settings.outputFolder = out / "file"; // a file where the folder should be
-    RipCommand(list, ui, g_drive.handle);
+    RipCommand(list, ui, drive.handle);
     EXPECT_EQ(ui.dialogs[0]->errors,
               std::vector<std::string>{"Error|The output file could not be opened!"});
     EXPECT_EQ(list.row(0).status, "");
@@ -224,7 +225,7 @@ TEST_F(RipJobTest, WithNoStreamHandleFreeTheOpenErrorIsShownAndTheTrackSkipped)
     std::vector<int> taken;
     for (int h = xtGetEncoder(XT_ENCODER_WAV); h != 0; h = xtGetEncoder(XT_ENCODER_WAV))
         taken.push_back(h);
-    RipCommand(list, ui, g_drive.handle);
+    RipCommand(list, ui, drive.handle);
     for (int h : taken)
         xtClose(h);
     ASSERT_EQ(ui.dialogs.size(), 1u);
@@ -239,7 +240,7 @@ TEST_F(RipJobTest, ATickedDataTrackIsPassedOverWithItsStatusAndNoFile)
     Load({20}, "", 40);
     ASSERT_EQ(list.size(), 2u);
     ASSERT_TRUE(list.row(1).checked);
-    RipCommand(list, ui, g_drive.handle);
+    RipCommand(list, ui, drive.handle);
     ASSERT_EQ(ui.records.size(), 1u); // only the audio track reached a dialog
     EXPECT_EQ(list.row(0).status, "complete");
     EXPECT_EQ(list.row(1).status, "data track");
@@ -248,7 +249,7 @@ TEST_F(RipJobTest, ATickedDataTrackIsPassedOverWithItsStatusAndNoFile)
     // Ticked alone, it is still a selection: no "select one" message.
     list.row(0).checked = false;
     ui.messages.clear();
-    RipCommand(list, ui, g_drive.handle);
+    RipCommand(list, ui, drive.handle);
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -266,7 +267,7 @@ TEST_F(RipJobTest, CancelDuringTheRipLeavesAShorterValidFileAndNoMark)
             }
         };
     };
-    RipCommand(list, ui, g_drive.handle);
+    RipCommand(list, ui, drive.handle);
     EXPECT_EQ(list.row(0).status, "");
     auto wav = Wav("Track 01");
     ASSERT_GT(wav.size(), 44u);
@@ -281,7 +282,7 @@ TEST_F(RipJobTest, CancelDuringTheRipLeavesAShorterValidFileAndNoMark)
 TEST_F(RipJobTest, AReadErrorEndsTheTrackUnmarkedAndTheNextTrackStillRips)
 {
     Load({100, 100}, "error 50 2\n");
-    RipCommand(list, ui, g_drive.handle);
+    RipCommand(list, ui, drive.handle);
     EXPECT_EQ(list.row(0).status, "");
     ASSERT_EQ(ui.reports.size(), 2u);
     EXPECT_TRUE(ui.reports[0].readFailed);
@@ -296,7 +297,7 @@ TEST_F(RipJobTest, AReadErrorEndsTheTrackUnmarkedAndTheNextTrackStillRips)
 TEST_F(RipJobTest, StatusFourAndJitterAreRecoveredBitForBit)
 {
     Load({300}, "retry 40 2\nshift 120-130 12\nshift 200 -7 1\n");
-    RipCommand(list, ui, g_drive.handle);
+    RipCommand(list, ui, drive.handle);
     EXPECT_EQ(list.row(0).status, "complete");
     EXPECT_EQ(Data(Wav("Track 01")), Track(0, 300));
     EXPECT_GT(ui.reports.at(0).retries, 0u);
@@ -321,7 +322,7 @@ TEST_F(RipJobTest, TheTapSeesEveryByteAndNoWriteLeavesNoFileAndAsksNothing)
     ui.settings.tap = &tap;
     ui.settings.noWrite = true;
     ui.overwrite = [](const TrackRecord&) -> bool { throw std::logic_error("asked"); };
-    RipCommand(list, ui, g_drive.handle);
+    RipCommand(list, ui, drive.handle);
     EXPECT_EQ(list.row(0).status, "complete");
     EXPECT_EQ(tap.pcm, Track(0, 100));
     EXPECT_TRUE(ui.dialogs[0]->questions.empty());

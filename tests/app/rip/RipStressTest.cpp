@@ -87,7 +87,7 @@ public:
     std::function<void()> before;
 };
 
-void LoadDisc(const TempDir& dir, std::vector<uint32_t> lengths, TrackList& list,
+void LoadDisc(DriveState& drive, const TempDir& dir, std::vector<uint32_t> lengths, TrackList& list,
               const std::string& faults = "")
 {
     discimage::DiscLayout layout;
@@ -95,9 +95,9 @@ void LoadDisc(const TempDir& dir, std::vector<uint32_t> lengths, TrackList& list
     auto image = discimage::WriteDiscImage(layout, dir / "disc");
     if (!faults.empty()) testsupport::WriteFile(image.descriptorPath + ".faults", faults);
     setenv("VELTRARIP32_IMAGES", image.descriptorPath.c_str(), 1);
-    ReadDriveList();
-    ASSERT_NE(OpenDrive(), 0u);
-    RefreshTrackList(list);
+    ReadDriveList(drive);
+    ASSERT_NE(OpenDrive(drive), 0u);
+    RefreshTrackList(drive, list);
     list.CheckAll(true);
 }
 
@@ -140,7 +140,8 @@ TEST(RipStress, FortyTracksInARowLeakNoThreadHandleOrStream)
 {
     TempDir dir, out;
     TrackList list;
-    LoadDisc(dir, std::vector<uint32_t>(40, 12), list);
+    DriveState drive;
+    LoadDisc(drive, dir, std::vector<uint32_t>(40, 12), list);
     StressFrontEnd ui;
     ui.settings.encoderType = XT_ENCODER_WAV;
     ui.settings.outputFolder = out.path();
@@ -151,7 +152,7 @@ TEST(RipStress, FortyTracksInARowLeakNoThreadHandleOrStream)
         EXPECT_EQ(SettledThreadCount(threads), threads) << "before track " << tracks + 1;
         ++tracks;
     };
-    RipCommand(list, ui, g_drive.handle);
+    RipCommand(list, ui, drive.handle);
     EXPECT_EQ(tracks, 40);
     for (size_t i = 0; i < list.size(); ++i)
         EXPECT_EQ(list.row(i).status, "complete") << i;
@@ -175,7 +176,8 @@ TEST(RipStress, AHundredCancelsAtRandomMomentsLeaveValidFiles)
     std::mt19937 random(20261207);
     TempDir dir;
     TrackList list;
-    LoadDisc(dir, {150}, list, "delay * 1\n"); // slow enough to cancel in the middle
+    DriveState drive;
+    LoadDisc(drive, dir, {150}, list, "delay * 1\n"); // slow enough to cancel in the middle
     const int threads = testsupport::BaselineThreadCount();
     int cancelled = 0;
     for (int round = 0; round < 100; ++round) {
@@ -187,7 +189,7 @@ TEST(RipStress, AHundredCancelsAtRandomMomentsLeaveValidFiles)
         ui.when = static_cast<CancellingDialog::When>(1 + random() % 3);
         ui.percent = static_cast<int>(random() % 100);
         list.row(0).status.clear();
-        RipCommand(list, ui, g_drive.handle); // deadlock shows as a test time-out
+        RipCommand(list, ui, drive.handle); // deadlock shows as a test time-out
         const std::string file = out / (std::string("Track 01.") + Extension(type));
         ASSERT_TRUE(testsupport::FileExists(file)) << round;
         EXPECT_TRUE(ValidFile(type, file)) << "round " << round << " type " << type;

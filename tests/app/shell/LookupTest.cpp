@@ -51,7 +51,6 @@ protected:
     void SetUp() override
     {
         plat::SetProgramFolderOverride(folder.path());
-        g_settings = CurrentSettings{};
         setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
         std::filesystem::create_directories(root.path() + "/ws/2/discid");
     }

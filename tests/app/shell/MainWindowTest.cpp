@@ -63,11 +63,7 @@ public slots:
 class MainWindowTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        plat::SetProgramFolderOverride(folder.path());
-        g_settings = CurrentSettings{};
-    }
+    void SetUp() override { plat::SetProgramFolderOverride(folder.path()); }
     void TearDown() override
     {
         window.reset();
@@ -155,8 +151,8 @@ TEST_F(MainWindowTest, StartUpListsTheDiscsTracksAllTicked)
     const QStringList headers = {"Selected", "File Name", "Time", "Status"};
     for (int c = 0; c < 4; ++c)
         EXPECT_EQ(List()->headerItem()->text(c), headers[c]);
-    EXPECT_EQ(g_settings.encoderType, 1);
-    EXPECT_EQ(g_settings.outputFolder, out.path());
+    EXPECT_EQ(window->settings().encoderType, 1);
+    EXPECT_EQ(window->settings().outputFolder, out.path());
 }
 
 TEST_F(MainWindowTest, InvertSelectionClearsEveryMarkAndSelectAllSetsThem)
@@ -616,7 +612,7 @@ TEST_F(MainWindowTest, ATooLongPathIsToldOnceAtStartUpAndTheDefaultFolderUsed)
     ASSERT_EQ(answers.seen.size(), 1u);
     EXPECT_NE(answers.seen[0].text.find("longer than 127 characters"), std::string::npos);
     EXPECT_NE(answers.seen[0].text.find(folder.path()), std::string::npos);
-    EXPECT_EQ(g_settings.outputFolder, folder.path());
+    EXPECT_EQ(window->settings().outputFolder, folder.path());
 }
 
 TEST(WindowProgram, AnswersHelpAndVersionWithoutStartingQt)

@@ -43,12 +43,12 @@ protected:
     void SetUp() override
     {
         plat::SetProgramFolderOverride(folder.path());
-        g_settings = CurrentSettings{};
-        g_settings.outputFolder = "/before";
-        g_settings.encoderType = 3;
+        current.outputFolder = "/before";
+        current.encoderType = 3;
     }
     void TearDown() override { plat::SetProgramFolderOverride(""); }
     std::string Ini() const { return folder / "VeltraCDRipper.ini"; }
+    CurrentSettings current; // the settings the sheet makes current
 
     // Runs the Options command; `act` works on the shown page and ends the sheet.
     bool Run(const std::function<void(COptionsSheet&, COutputDlg&)>& act)
@@ -62,7 +62,7 @@ protected:
             }
             return false;
         });
-        const bool saved = RunOptionsCommand(nullptr);
+        const bool saved = RunOptionsCommand(nullptr, current);
         EXPECT_TRUE(acted);
         return saved;
     }
@@ -109,8 +109,8 @@ TEST_F(OptionsSheetTest, OpeningWritesTheMissingPathAndEncodeEvenWhenCancelled)
     EXPECT_TRUE(mp3);
     EXPECT_FALSE(wav);
     EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=" + folder.path() + "\nEncode=MP3\n");
-    EXPECT_EQ(g_settings.outputFolder, "/before");
-    EXPECT_EQ(g_settings.encoderType, 3);
+    EXPECT_EQ(current.outputFolder, "/before");
+    EXPECT_EQ(current.encoderType, 3);
 }
 
 TEST_F(OptionsSheetTest, WavAndOkWritesBothKeysAndTypeOneMp3GivesTypeFour)
@@ -124,8 +124,8 @@ TEST_F(OptionsSheetTest, WavAndOkWritesBothKeysAndTypeOneMp3GivesTypeFour)
         Press(sheet, QDialogButtonBox::Ok);
     }));
     EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n");
-    EXPECT_EQ(g_settings.encoderType, 1);
-    EXPECT_EQ(g_settings.outputFolder, "/music");
+    EXPECT_EQ(current.encoderType, 1);
+    EXPECT_EQ(current.outputFolder, "/music");
 
     EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
         EXPECT_TRUE(page.wavButton()->isChecked());
@@ -134,8 +134,8 @@ TEST_F(OptionsSheetTest, WavAndOkWritesBothKeysAndTypeOneMp3GivesTypeFour)
         Press(sheet, QDialogButtonBox::Ok);
     }));
     EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/srv/rips\nEncode=MP3\n");
-    EXPECT_EQ(g_settings.encoderType, 4); // 4, not 3, until the next start
-    EXPECT_EQ(g_settings.outputFolder, "/srv/rips");
+    EXPECT_EQ(current.encoderType, 4); // 4, not 3, until the next start
+    EXPECT_EQ(current.outputFolder, "/srv/rips");
 }
 
 TEST_F(OptionsSheetTest, OkWithAnEmptyFolderChangesNothingNotEvenTheFormat)
@@ -147,8 +147,8 @@ TEST_F(OptionsSheetTest, OkWithAnEmptyFolderChangesNothingNotEvenTheFormat)
         Press(sheet, QDialogButtonBox::Ok);
     }));
     EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=MP3\n");
-    EXPECT_EQ(g_settings.encoderType, 3);
-    EXPECT_EQ(g_settings.outputFolder, "/before");
+    EXPECT_EQ(current.encoderType, 3);
+    EXPECT_EQ(current.outputFolder, "/before");
 }
 
 TEST_F(OptionsSheetTest, AFolderLongerThan127CharactersIsRefusedAndNothingIsWritten)
@@ -167,7 +167,7 @@ TEST_F(OptionsSheetTest, AFolderLongerThan127CharactersIsRefusedAndNothingIsWrit
     ASSERT_EQ(answers.seen.size(), 1u);
     EXPECT_NE(answers.seen[0].text.find("127"), std::string::npos);
     EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n");
-    EXPECT_EQ(g_settings.outputFolder, "/before");
+    EXPECT_EQ(current.outputFolder, "/before");
 
     // Multi-byte characters count as the bytes the file system stores.
     const std::string accented = "/" + std::string(63, 'c');
@@ -180,7 +180,7 @@ TEST_F(OptionsSheetTest, AFolderLongerThan127CharactersIsRefusedAndNothingIsWrit
     }));
     EXPECT_EQ(answers.seen.size(), 1u);
     EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=" + fits + "\nEncode=WAV\n");
-    EXPECT_EQ(g_settings.outputFolder, fits);
+    EXPECT_EQ(current.outputFolder, fits);
 }
 
 TEST_F(OptionsSheetTest, ATooLongPathInTheFileShowsTheFolderInUse)
@@ -265,7 +265,7 @@ TEST_F(OptionsSheetTest, FoldersCrossInTheFileSystemsEncoding)
     }));
     EXPECT_EQ(shown, QString::fromUtf8("/home/j\xC3\xBCrgen/M\xC3\xBCsik"));
     EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=" + utf8 + "/\xC3\xA9t\xC3\xA9\nEncode=WAV\n");
-    EXPECT_EQ(g_settings.outputFolder, utf8 + "/\xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(current.outputFolder, utf8 + "/\xC3\xA9t\xC3\xA9");
 }
 
 TEST_F(OptionsSheetTest, FlacOggAndOpusAreWrittenAsTheirEncodeValuesAndShownAgain)
@@ -285,7 +285,7 @@ TEST_F(OptionsSheetTest, FlacOggAndOpusAreWrittenAsTheirEncodeValuesAndShownAgai
             Press(sheet, QDialogButtonBox::Ok);
         }));
         EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=" + encode + "\n");
-        EXPECT_EQ(g_settings.encoderType, types[i]);
+        EXPECT_EQ(current.encoderType, types[i]);
         EXPECT_FALSE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
             EXPECT_TRUE(page.button(format)->isChecked());
             EXPECT_FALSE(page.mp3Button()->isChecked());
@@ -341,8 +341,8 @@ TEST_F(OptionsSheetTest, TheDrivePageWritesWhatTheUserChangedAndRefusesNonsense)
     EXPECT_NE(answers.seen[0].text.find("read offset"), std::string::npos);
     EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n[Drive]\nReadOffset=-1164\n"
                                "OffsetTable=/data/DriveOffsets.bin\n");
-    EXPECT_EQ(g_settings.readOffset, -1164);
-    EXPECT_EQ(g_settings.offsetTable, "/data/DriveOffsets.bin");
+    EXPECT_EQ(current.readOffset, -1164);
+    EXPECT_EQ(current.offsetTable, "/data/DriveOffsets.bin");
 
     // Shown again; emptied, the offset is no longer set.
     QString shown;
@@ -352,8 +352,8 @@ TEST_F(OptionsSheetTest, TheDrivePageWritesWhatTheUserChangedAndRefusesNonsense)
         Press(sheet, QDialogButtonBox::Ok);
     }));
     EXPECT_EQ(shown, "-1164");
-    EXPECT_FALSE(g_settings.readOffset);
-    EXPECT_EQ(g_settings.offsetTable, "/data/DriveOffsets.bin");
+    EXPECT_FALSE(current.readOffset);
+    EXPECT_EQ(current.offsetTable, "/data/DriveOffsets.bin");
 }
 
 TEST_F(OptionsSheetTest, TheSecureBoxIsOffByDefaultAndWrittenOnlyWhenChanged)
@@ -371,7 +371,7 @@ TEST_F(OptionsSheetTest, TheSecureBoxIsOffByDefaultAndWrittenOnlyWhenChanged)
         Press(sheet, QDialogButtonBox::Ok);
     }));
     EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n[Drive]\nSecure=1\n");
-    EXPECT_TRUE(g_settings.secure);
+    EXPECT_TRUE(current.secure);
     bool shownOn = false;
     EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg&) {
         shownOn = sheet.drivePage()->secureBox()->isChecked();
@@ -379,7 +379,7 @@ TEST_F(OptionsSheetTest, TheSecureBoxIsOffByDefaultAndWrittenOnlyWhenChanged)
         Press(sheet, QDialogButtonBox::Ok);
     }));
     EXPECT_TRUE(shownOn);
-    EXPECT_FALSE(g_settings.secure);
+    EXPECT_FALSE(current.secure);
 }
 
 TEST_F(OptionsSheetTest, TheDrivePagesLookupOnReadBoxIsWrittenOnlyWhenChanged)

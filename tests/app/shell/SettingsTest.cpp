@@ -1,5 +1,6 @@
 // The settings file: defaults at the first start, the values read back, the save.
 #include "app/shell/Settings.h"
+#include "app/cd/Drive.h"
 #include "app/shell/CurrentSettings.h"
 
 #include "platform/ModulePath.h"
@@ -22,23 +23,25 @@ protected:
     {
         plat::SetProgramFolderOverride(folder.path());
         setenv("VELTRARIP32_IMAGES", "", 1);
-        g_settings = CurrentSettings{};
+        current = CurrentSettings{};
     }
     void TearDown() override { plat::SetProgramFolderOverride(""); }
     std::string Ini() const { return folder / "VeltraCDRipper.ini"; }
     TempDir folder;
+    CurrentSettings current;
+    DriveState drive;
 };
 
 } // namespace
 
 TEST_F(SettingsStore, FirstStartWritesEncodeMp3AndDefaultsTheFolder)
 {
-    EXPECT_EQ(g_settings.outputFolder, ".");
-    EXPECT_EQ(g_settings.encoderType, 0);
-    LoadSettings();
+    EXPECT_EQ(current.outputFolder, ".");
+    EXPECT_EQ(current.encoderType, 0);
+    LoadSettings(current, drive);
     EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nEncode=MP3\n");
-    EXPECT_EQ(g_settings.outputFolder, folder.path());
-    EXPECT_EQ(g_settings.encoderType, 3);
+    EXPECT_EQ(current.outputFolder, folder.path());
+    EXPECT_EQ(current.encoderType, 3);
 }
 
 TEST_F(SettingsStore, EncodeValuesAreMatchedBySubstringCaseSensitively)
@@ -46,49 +49,49 @@ TEST_F(SettingsStore, EncodeValuesAreMatchedBySubstringCaseSensitively)
     for (auto [value, type] : std::vector<std::pair<std::string, int>>{
              {"WAV", 1}, {"mp3", 1}, {"MP3", 3}, {"xMP3y", 3}, {"ogg", 1}}) {
         WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=" + value + "\n");
-        LoadSettings();
-        EXPECT_EQ(g_settings.encoderType, type) << value;
-        EXPECT_EQ(g_settings.outputFolder, "/music");
+        LoadSettings(current, drive);
+        EXPECT_EQ(current.encoderType, type) << value;
+        EXPECT_EQ(current.outputFolder, "/music");
     }
     EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=ogg\n"); // nothing written back
 }
 
 TEST_F(SettingsStore, SaveWritesBothKeysAndMp3MeansTypeFourUntilTheNextStart)
 {
-    LoadSettings();
-    SaveSettings("/data/rips", "MP3");
-    EXPECT_EQ(g_settings.encoderType, 4);
-    EXPECT_EQ(g_settings.outputFolder, "/data/rips");
+    LoadSettings(current, drive);
+    SaveSettings(current, "/data/rips", "MP3");
+    EXPECT_EQ(current.encoderType, 4);
+    EXPECT_EQ(current.outputFolder, "/data/rips");
     EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nEncode=MP3\nPath=/data/rips\n");
-    SaveSettings("/data/rips", "WAV");
-    EXPECT_EQ(g_settings.encoderType, 1);
-    SaveSettings("/data/rips", "MP3");
-    LoadSettings(); // a restart
-    EXPECT_EQ(g_settings.encoderType, 3);
+    SaveSettings(current, "/data/rips", "WAV");
+    EXPECT_EQ(current.encoderType, 1);
+    SaveSettings(current, "/data/rips", "MP3");
+    LoadSettings(current, drive); // a restart
+    EXPECT_EQ(current.encoderType, 3);
 }
 
 TEST_F(SettingsStore, TheDriveSectionHoldsTheReadOffsetAndTheTable)
 {
     WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=WAV\n");
-    LoadSettings();
-    EXPECT_FALSE(g_settings.readOffset); // absent: none set, as before the section existed
-    EXPECT_EQ(g_settings.offsetTable, "");
+    LoadSettings(current, drive);
+    EXPECT_FALSE(current.readOffset); // absent: none set, as before the section existed
+    EXPECT_EQ(current.offsetTable, "");
     EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n");
 
     WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=WAV\n[Drive]\nReadOffset=-1164\n"
                      "OffsetTable=/data/DriveOffsets.bin\n");
-    LoadSettings();
-    EXPECT_EQ(g_settings.readOffset, -1164);
-    EXPECT_EQ(g_settings.offsetTable, "/data/DriveOffsets.bin");
-    SaveReadOffset(667);
-    EXPECT_EQ(g_settings.readOffset, 667);
-    LoadSettings();
-    EXPECT_EQ(g_settings.readOffset, 667);
+    LoadSettings(current, drive);
+    EXPECT_EQ(current.readOffset, -1164);
+    EXPECT_EQ(current.offsetTable, "/data/DriveOffsets.bin");
+    SaveReadOffset(current, 667);
+    EXPECT_EQ(current.readOffset, 667);
+    LoadSettings(current, drive);
+    EXPECT_EQ(current.readOffset, 667);
 
     for (const char* bad : {"x", "12a", "+", "5881", "-99999", "1.5"}) {
         WriteFile(Ini(), std::string("[Drive]\nReadOffset=") + bad + "\n");
-        LoadSettings();
-        EXPECT_FALSE(g_settings.readOffset) << bad;
+        LoadSettings(current, drive);
+        EXPECT_FALSE(current.readOffset) << bad;
     }
     EXPECT_EQ(ParseReadOffset(" +48 "), 48);
     EXPECT_EQ(ParseReadOffset("-5880"), -5880);
@@ -99,13 +102,13 @@ TEST_F(SettingsStore, APathTooLongForTheOutputFolderIsTreatedAsMissing)
 {
     const std::string fits(127, 'a'), tooLong(128, 'b');
     WriteFile(Ini(), "[OutPut]\nPath=/" + fits.substr(1) + "\nEncode=WAV\n");
-    LoadSettings();
-    EXPECT_EQ(g_settings.outputFolder, "/" + fits.substr(1));
+    LoadSettings(current, drive);
+    EXPECT_EQ(current.outputFolder, "/" + fits.substr(1));
 
     WriteFile(Ini(), "[OutPut]\nPath=/" + tooLong.substr(1) + "\nEncode=WAV\n");
     testsupport::DebugCapture trace;
-    LoadSettings();
-    EXPECT_EQ(g_settings.outputFolder, folder.path());
+    LoadSettings(current, drive);
+    EXPECT_EQ(current.outputFolder, folder.path());
     EXPECT_TRUE(trace.contains(
         "Path in the settings file is longer than 127 characters, using the default"));
 }
@@ -146,9 +149,11 @@ TEST(SettingsPlace, AnUnwritableProgramFolderSendsSettingsAndOutputToTheUsersFol
     EXPECT_EQ(DefaultOutputFolder(), home / "Musik");
 
     setenv("VELTRARIP32_IMAGES", "", 1);
-    LoadSettings();
+    CurrentSettings current;
+    DriveState drive;
+    LoadSettings(current, drive);
     EXPECT_EQ(ReadFile(home / "config/veltracdrip/VeltraCDRipper.ini"), "[OutPut]\nEncode=MP3\n");
-    EXPECT_EQ(g_settings.outputFolder, home / "Musik");
+    EXPECT_EQ(current.outputFolder, home / "Musik");
     plat::SetProgramFolderOverride("");
     unsetenv("XDG_CONFIG_HOME");
     setenv("HOME", realHome.c_str(), 1);
