@@ -121,6 +121,14 @@ void SaveSecure(bool secure)
     g_settings.secure = secure;
 }
 
+void SaveVerify(bool verify)
+{
+    Settings settings;
+    settings.Open(kSettingsFileName);
+    settings.Write(kSectionDrive, kKeyVerify, verify ? "1" : "0");
+    g_settings.verify = verify;
+}
+
 void SaveSettings(const std::string& folder, const std::string& encode)
 {
     Settings settings;
