@@ -3,6 +3,7 @@
 #include "RipCue.h"
 #include "app/rip/SectorRing.h"
 #include "app/verify/AccurateRipLookup.h"
+#include "app/verify/BurstVerdict.h"
 #include "app/verify/CueSheet.h"
 #include "app/verify/FileChecksum.h"
 #include "app/verify/RipLog.h"
@@ -172,8 +173,7 @@ void VerifiedRip::EndTrack(const TrackRecord& record, const TrackOutcome& outcom
         t.outcome = outcome;
         t.ended = true;
         if (t.Checked() && t.Audio() && verifying_)
-            t.match = verify::MatchTrack(response_, verify::AccurateRipSlot(*toc_, t.toc.number),
-                                         t.sums.accurateRipV1(), t.sums.accurateRipV2());
+            t.match = verify::MatchChecksums(response_, *toc_, t.toc.number, t.sums);
         return;
     }
 }
@@ -183,24 +183,14 @@ std::vector<uint32_t> VerifiedRip::TracksToReread() const
     std::vector<uint32_t> starts;
     for (const auto& t : tracks_)
         if (t->Checked() && t->Audio() && t->outcome.finished && !t->reread &&
-            t->match.verdict != verify::ArVerdict::Accurate)
+            verify::ReadAgain(t->match))
             starts.push_back(t->record.startFrame);
     return starts;
 }
 
 std::string VerifiedRip::BurstResultOf(const Track& t) const
 {
-    const bool accurate = t.match.verdict == verify::ArVerdict::Accurate;
-    if (!t.reread) {
-        if (!accurate) return {};
-        return "accurate (confidence " +
-               std::to_string(std::max(t.match.v1Confidence, t.match.v2Confidence)) + ")";
-    }
-    if (t.outcome.inexact) return "inexact";
-    if (accurate) return "accurate after re-read";
-    if (t.match.verdict == verify::ArVerdict::NotInDatabase)
-        return "not in database, secure: exact";
-    return "NOT accurate, secure: exact";
+    return verify::BurstWords({t.match, t.reread, t.outcome.inexact});
 }
 
 std::string VerifiedRip::BurstResult(const TrackRecord& record) const

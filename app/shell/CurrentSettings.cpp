@@ -119,6 +119,14 @@ void SaveSecure(CurrentSettings& current, bool secure)
     current.secure = secure;
 }
 
+void SaveVerify(CurrentSettings& current, bool verify)
+{
+    Settings settings;
+    settings.Open(kSettingsFileName);
+    settings.Write(kSectionDrive, kKeyVerify, verify ? "1" : "0");
+    current.verify = verify;
+}
+
 void SaveSettings(CurrentSettings& current, const std::string& folder, const std::string& encode)
 {
     Settings settings;

@@ -35,6 +35,8 @@ void SaveReadOffset(CurrentSettings& current, int offset);
 void SaveOffsetTable(CurrentSettings& current, const std::string& path);
 // [Drive] Secure, written as 1 or 0 and made current.
 void SaveSecure(CurrentSettings& current, bool secure);
+// [Drive] Verify, written as 1 or 0 and made current.
+void SaveVerify(CurrentSettings& current, bool verify);
 // A switch's value: "1", "true" or "yes" in any case are on, anything else off.
 bool ParseSwitch(const std::string& text);
 // A ReadOffset value: a whole number of samples within kMaxReadOffset either way.

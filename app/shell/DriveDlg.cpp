@@ -15,8 +15,8 @@
 namespace
 {
 
-// In dialog units of the page's font, the size of the Output page.
-constexpr QSize kPageSize(202, 101);
+// In dialog units of the page's font; the Output page is taller still.
+constexpr QSize kPageSize(202, 111);
 constexpr QRect kOffsetLabelRect(14, 12, 120, 8);
 constexpr QRect kOffsetEditRect(14, 24, 60, 17);
 constexpr QRect kOffsetNoteRect(80, 24, 115, 17);
@@ -25,6 +25,7 @@ constexpr QRect kTableEditRect(14, 63, 141, 17);
 constexpr QRect kBrowserRect(157, 62, 38, 17);
 constexpr QRect kSecureRect(14, 81, 181, 10);
 constexpr QRect kLookupOnReadRect(14, 90, 181, 10);
+constexpr QRect kVerifyRect(14, 100, 181, 10);
 
 } // namespace
 
@@ -66,6 +67,8 @@ CDriveDlg::CDriveDlg(QWidget* parent) : QWidget(parent)
     secure_->setGeometry(MapDialogRect(kSecureRect, base));
     lookupOnRead_ = new QCheckBox(QStringLiteral("&Look up when a disc is read"), this);
     lookupOnRead_->setGeometry(MapDialogRect(kLookupOnReadRect, base));
+    verify_ = new QCheckBox(QStringLiteral("Verify with AccurateRip"), this);
+    verify_->setGeometry(MapDialogRect(kVerifyRect, base));
 }
 
 void CDriveDlg::OnInitDialog()
@@ -84,6 +87,10 @@ void CDriveDlg::OnInitDialog()
     settings.Read(kSectionDrive, kKeySecure, "", secure, sizeof secure);
     shownSecure_ = ParseSwitch(secure);
     secure_->setChecked(shownSecure_);
+    char verify[16] = {};
+    settings.Read(kSectionDrive, kKeyVerify, "", verify, sizeof verify);
+    shownVerify_ = ParseSwitch(verify);
+    verify_->setChecked(shownVerify_);
     shownLookupOnRead_ = ReadLookupSettings().lookupOnRead;
     lookupOnRead_->setChecked(shownLookupOnRead_);
 }
@@ -114,6 +121,7 @@ void CDriveDlg::Save(CurrentSettings& current)
     if (tableText() != shownTable_)
         SaveOffsetTable(current, QFile::encodeName(tableText()).toStdString());
     if (secure_->isChecked() != shownSecure_) SaveSecure(current, secure_->isChecked());
+    if (verify_->isChecked() != shownVerify_) SaveVerify(current, verify_->isChecked());
     if (lookupOnRead_->isChecked() != shownLookupOnRead_)
         SaveLookupOnRead(lookupOnRead_->isChecked());
 }

@@ -1,6 +1,6 @@
 // The Options sheet's second page, "Drive": the drive's read offset in samples (empty: not
-// set), the AccurateRip drive-offset table to look the drive up in, secure mode, and whether a
-// disc is looked up as soon as it is read.
+// set), the AccurateRip drive-offset table to look the drive up in, secure mode, whether a
+// disc is looked up as soon as it is read, and burst then verify.
 #pragma once
 
 #include "Settings.h"
@@ -24,7 +24,7 @@ class CDriveDlg : public QWidget
 public:
     explicit CDriveDlg(QWidget* parent = nullptr);
 
-    // Reads ReadOffset, OffsetTable, Secure and LookupOnRead; writes nothing.
+    // Reads ReadOffset, OffsetTable, Secure, LookupOnRead and Verify; writes nothing.
     void OnInitDialog();
     // Writes the keys the user changed and makes them current in `current`.
     void Save(CurrentSettings& current);
@@ -36,6 +36,7 @@ public:
     QPushButton* browserButton() const { return browser_; }
     QCheckBox* secureBox() const { return secure_; }
     QCheckBox* lookupOnReadBox() const { return lookupOnRead_; }
+    QCheckBox* verifyBox() const { return verify_; }
 
 public slots:
     void OnBrowser();
@@ -50,4 +51,6 @@ private:
     bool shownSecure_ = false;
     QCheckBox* secure_ = nullptr;
     QCheckBox* lookupOnRead_ = nullptr;
+    bool shownVerify_ = false;
+    QCheckBox* verify_ = nullptr;
 };

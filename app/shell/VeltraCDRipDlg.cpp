@@ -2,7 +2,9 @@
 
 #include "AboutDlg.h"
 #include "AlbumDlg.h"
+#include "ArLookupDlg.h"
 #include "BitmapButton.h"
+#include "BurstRip.h"
 #include "CommandIds.h"
 #include "CurrentSettings.h"
 #include "LookupDlg.h"
@@ -20,6 +22,7 @@
 #include "app/rip/RipCommand.h"
 #include "app/rip/RipDlg.h"
 #include "app/tags/TagWriter.h"
+#include "app/verify/DiscIds.h"
 #include "app/verify/DiscToc.h"
 #include "app/verify/ReadOffsetChoice.h"
 #include "platform/DebugTrace.h"
@@ -135,6 +138,14 @@ bool DesktopOpensChm()
     return false;
 }
 
+// The secure re-read of burst then verify replaces the burst rip's file without asking.
+class CRereadDlg : public CRipDlg
+{
+public:
+    using CRipDlg::CRipDlg;
+    bool AskOverwrite(const char*, const char*) override { return true; }
+};
+
 } // namespace
 
 // Runs each ticked track's progress dialog. The track's threads use the dialog until they have
@@ -152,16 +163,29 @@ public:
         settings.outputFolder = window_.settings_.outputFolder;
         settings.readOffset = WindowReadOffset(window_.settings_, window_.drive_);
         settings.secure = window_.settings_.secure;
+        // Burst then verify: a plain read first, secure mode only for its re-reads.
+        if (burst_) {
+            settings.secure = burst_->rereading();
+            settings.tap = burst_->Begin(record);
+        }
         const RowName* named = window_.names_.Find(record.rowNumber);
         if (named) {
             settings.fileDir = named->folder;
             settings.fileName = named->name;
         }
-        CRipDlg dialog(record, settings, &window_, &job);
-        const int code = dialog.exec();
+        std::unique_ptr<CRipDlg> dialog =
+            burst_ && burst_->rereading()
+                ? std::make_unique<CRereadDlg>(record, settings, &window_, &job)
+                : std::make_unique<CRipDlg>(record, settings, &window_, &job);
+        const int code = dialog->exec();
         const RipReport report = FinishRipJob(job);
+        dialog.reset();
         // Samples no two reads agreed on: the file holds the likeliest audio, not the exact.
         finishedStatus_ = report.suspiciousCount > 0 ? kInexactStatus : kCompleteStatus;
+        if (burst_) {
+            burst_->End(record, code == QDialog::Accepted, report.suspiciousCount > 0);
+            finishedStatus_ = burst_->Status(record, finishedStatus_);
+        }
         if (named && code == QDialog::Accepted && !job.outputFile.empty())
             Tag(job.outputFile, named->trackNumber);
         // Once per rip: every later track of the format fails the same way.
@@ -172,7 +196,10 @@ public:
         return CRipDlg::ResultOf(code);
     }
 
-    const char* FinishedStatus() const override { return finishedStatus_; }
+    const char* FinishedStatus() const override { return finishedStatus_.c_str(); }
+
+    // Burst then verify through `burst`; null for a plain rip.
+    void SetBurst(BurstRip* burst) { burst_ = burst; }
 
     void ShowMessage(const char* text) override
     {
@@ -198,8 +225,9 @@ private:
 
     CVeltraCDRipDlg& window_;
     bool toldNoEncoder_ = false;
-    const char* finishedStatus_ = kCompleteStatus;
+    std::string finishedStatus_ = kCompleteStatus;
     bool toldNoTags_ = false;
+    BurstRip* burst_ = nullptr;
 };
 
 CVeltraCDRipDlg::CVeltraCDRipDlg(QWidget* parent)
@@ -379,8 +407,45 @@ void CVeltraCDRipDlg::ShowMenu(int menuButton)
 void CVeltraCDRipDlg::OnRip()
 {
     GuiRipFrontEnd frontEnd(*this);
-    RipCommand(tracks_, frontEnd, drive_.handle);
+    bool ticked = false;
+    for (size_t i = 0; i < tracks_.size(); ++i)
+        ticked = ticked || tracks_.row(i).checked;
+    if (settings_.verify && ticked)
+        RipVerified(frontEnd);
+    else
+        RipCommand(tracks_, frontEnd, drive_.handle);
     ShowStatuses();
+}
+
+void CVeltraCDRipDlg::RipVerified(GuiRipFrontEnd& frontEnd)
+{
+    const auto toc = verify::DiscTocFromRecord(drive_.tocA);
+    const auto disc = toc ? verify::AccurateRipId(*toc) : std::nullopt;
+    std::optional<verify::DbarResponse> response;
+    std::string unverified; // why nothing is checked against the database
+    if (!disc) {
+        unverified = "no audio track to look up";
+    } else {
+        const LookupFileSettings file = ReadLookupSettings();
+        verify::ArLookupSettings settings;
+        if (!file.accurateRipUrl.empty()) settings.baseUrl = file.accurateRipUrl;
+        settings.timeoutSeconds = file.timeoutSeconds;
+        CArLookupDlg lookingUp(*disc, settings, this);
+        if (lookingUp.exec() != QDialog::Accepted) return; // cancelled: nothing is ripped
+        if (lookingUp.result().found())
+            response = lookingUp.result().response;
+        else
+            unverified = lookingUp.result().message;
+    }
+    BurstRip burst(toc, std::move(response));
+    frontEnd.SetBurst(&burst);
+    burst.Run(tracks_, frontEnd, drive_.handle);
+    frontEnd.SetBurst(nullptr);
+    ShowStatuses();
+    // After the rip: a missing response must not hold up the reads.
+    if (!unverified.empty())
+        frontEnd.ShowMessage(
+            ("AccurateRip lookup: " + unverified + "; the rip went on unverified.").c_str());
 }
 
 void CVeltraCDRipDlg::OnRefresh()

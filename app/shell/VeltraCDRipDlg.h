@@ -16,6 +16,7 @@
 #include <map>
 
 class CBitmapButton;
+class GuiRipFrontEnd;
 class CSkinIconButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -62,6 +63,8 @@ private:
     void CreateButtons(const QSize& base);
     void ShowMenu(int menuButton);
     void OnRip();
+    // Verify on: the disc looked up in AccurateRip, then burst then verify.
+    void RipVerified(GuiRipFrontEnd& frontEnd);
     void OnRefresh();
     void CheckAll(bool checked);
     void OnHelp();

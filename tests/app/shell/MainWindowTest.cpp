@@ -2,6 +2,7 @@
 // command with its progress dialogs, the menus, help, About, moving and closing the window.
 #include "GuiTestSupport.h"
 
+#include "app/cd/Drive.h"
 #include "app/controls/DialogUnits.h"
 #include "app/controls/SkinIconButton.h"
 #include "app/res/ResourceIds.h"
@@ -12,10 +13,14 @@
 #include "app/shell/CurrentSettings.h"
 #include "app/shell/MainMenus.h"
 #include "app/shell/VeltraCDRipDlg.h"
+#include "app/verify/DiscIds.h"
+#include "app/verify/DiscToc.h"
+#include "app/verify/PcmChecksums.h"
 
 #include "Veltraenc.h"
 #include "discimage/DiscImage.h"
 #include "platform/ModulePath.h"
+#include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 
 #include <QDesktopServices>
@@ -233,6 +238,67 @@ TEST_F(MainWindowTest, SecureModeReadsFlakyFramesExactAndNamesUnsettledTracksIne
     EXPECT_EQ(Column(3), (std::vector<std::string>{"complete", "inexact"}));
     EXPECT_EQ(WavData("Track 01"), Track(0));
     EXPECT_NE(WavData("Track 02"), Track(1));
+}
+
+TEST_F(MainWindowTest, VerifyReadsAgainInSecureModeOnlyTheTracksTheDatabaseDoesNotConfirm)
+{
+    TempDir served, cache;
+    setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
+    testsupport::LocalHttpServer server(served.path());
+    // Track 2 (frames 40-139) reads a little wrong each time; track 3 (140-199) has a frame
+    // wrong the same way every time.
+    Start({40, 100, 60}, "flaky 60-61 20\nbad 150\n",
+          "[Drive]\nVerify=1\n[Lookup]\nAccurateRipUrl=" + server.url() + "\n");
+    const verify::DiscToc toc = verify::DiscTocFromRecord(window->drive().tocA).value();
+    const verify::AccurateRipDiscId id = verify::AccurateRipId(toc).value();
+    // The response: one block, the true audio's v1 checksums with confidences 5, 6 and 7.
+    std::string dbar(1, '\3');
+    auto le32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            dbar += static_cast<char>(v >> (8 * i));
+    };
+    le32(id.id1);
+    le32(id.id2);
+    le32(id.freedb);
+    for (size_t i = 0; i < 3; ++i) {
+        verify::PcmChecksums sums(lengths[i] * uint64_t{588}, i == 0, i == 2);
+        const auto pcm = Track(i);
+        sums.Add(pcm.data(), pcm.size());
+        dbar += static_cast<char>(5 + i);
+        le32(sums.accurateRipV1());
+        le32(0);
+    }
+    std::filesystem::create_directories(
+        (std::filesystem::path(served.path()) / id.Path()).parent_path());
+    testsupport::WriteFile(served / id.Path(), dbar);
+
+    std::vector<QPointer<CRipDlg>> seen;
+    Poller watch([&] {
+        for (CRipDlg* d : VisibleWindows<CRipDlg>())
+            if (std::find(seen.begin(), seen.end(), d) == seen.end()) seen.push_back(d);
+        return false;
+    });
+    MessageBoxAnswerer answers;
+    window->OnCommand(kIdRip);
+    EXPECT_TRUE(answers.seen.empty()) << answers.texts().front();
+    EXPECT_EQ(seen.size(), 5u); // three burst reads, two re-reads
+    EXPECT_EQ(Column(3),
+              (std::vector<std::string>{"accurate (confidence 5)", "accurate after re-read",
+                                        "NOT accurate, secure: exact"}));
+    EXPECT_EQ(WavData("Track 02"), Track(1));
+    EXPECT_NE(WavData("Track 03"), Track(2));
+
+    // No response to be had: one message, and the tracks are still ripped, each read securely.
+    server.Stop();
+    std::filesystem::remove_all(cache / "veltracdrip");
+    for (const char* name : {"Track 01.wav", "Track 02.wav", "Track 03.wav"})
+        std::filesystem::remove(out / name);
+    window->OnCommand(kIdRip);
+    ASSERT_EQ(answers.seen.size(), 1u);
+    EXPECT_EQ(answers.seen[0].text.rfind("AccurateRip lookup: ", 0), 0u) << answers.seen[0].text;
+    EXPECT_NE(answers.seen[0].text.find("the rip went on unverified"), std::string::npos);
+    EXPECT_EQ(Column(3), std::vector<std::string>(3, "not in database, secure: exact"));
+    EXPECT_EQ(WavData("Track 02"), Track(1));
 }
 
 TEST_F(MainWindowTest, RipWithNoRowTickedShowsTheMessageAndRipsNothing)

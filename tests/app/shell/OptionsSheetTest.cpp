@@ -404,3 +404,32 @@ TEST_F(OptionsSheetTest, TheDrivePagesLookupOnReadBoxIsWrittenOnlyWhenChanged)
     EXPECT_TRUE(shown);
     EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n[Lookup]\nLookupOnRead=0\n");
 }
+
+TEST_F(OptionsSheetTest, TheVerifyBoxSitsBelowTheOthersIsOffByDefaultAndIsReadBack)
+{
+    WriteFile(Ini(), "[OutPut]\nPath=/music\nEncode=WAV\n");
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg&) {
+        sheet.findChild<QTabWidget*>()->setCurrentIndex(1);
+        const CDriveDlg& drive = *sheet.drivePage();
+        QCheckBox* verify = drive.verifyBox();
+        EXPECT_EQ(verify->text(), "Verify with AccurateRip");
+        EXPECT_TRUE(verify->isVisible());
+        EXPECT_FALSE(verify->isChecked());
+        EXPECT_FALSE(verify->geometry().intersects(drive.lookupOnReadBox()->geometry()));
+        EXPECT_TRUE(drive.rect().contains(verify->geometry()));
+        verify->setChecked(true);
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n[Drive]\nVerify=1\n");
+    EXPECT_TRUE(current.verify);
+    EXPECT_FALSE(current.secure);
+    bool shownOn = false;
+    EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg&) {
+        shownOn = sheet.drivePage()->verifyBox()->isChecked();
+        sheet.drivePage()->verifyBox()->setChecked(false);
+        Press(sheet, QDialogButtonBox::Ok);
+    }));
+    EXPECT_TRUE(shownOn);
+    EXPECT_FALSE(current.verify);
+    EXPECT_EQ(ReadFile(Ini()), "[OutPut]\nPath=/music\nEncode=WAV\n[Drive]\nVerify=0\n");
+}
