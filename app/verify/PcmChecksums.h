@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CdAudio.h"
+#include "PcmKernels.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +22,9 @@ class PcmChecksums
 public:
     // samples: the track's length in stereo samples; firstAudioTrack/lastAudioTrack: whether
     // the track is the disc's first or last audio track (a single track is both).
-    PcmChecksums(uint64_t samples, bool firstAudioTrack, bool lastAudioTrack);
+    // path: which form of the inner loops to run (tests force each); all give the same sums.
+    PcmChecksums(uint64_t samples, bool firstAudioTrack, bool lastAudioTrack,
+                 pcm::Path path = pcm::Fastest());
 
     // 16-bit little-endian stereo PCM; a piece may end inside a sample.
     void Add(const uint8_t* bytes, size_t count);
@@ -37,9 +40,10 @@ public:
     uint32_t crc32WithoutNullSamples() const { return crcNoNull_; }
 
 private:
-    void AddSample(uint32_t sample);
-    void AddWords(const uint8_t* bytes, size_t count);
+    void AddSamples(const uint8_t* bytes, size_t samples);
+    void AddWord(const uint8_t* word);
 
+    const pcm::Kernels* kernels_;
     uint64_t expected_;
     int64_t from_; // first multiplier counted, 1-based
     int64_t to_;   // last multiplier counted
