@@ -1,6 +1,7 @@
 #include "PcmChecksums.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace verify
@@ -51,7 +52,13 @@ void PcmChecksums::AddSamples(const uint8_t* bytes, size_t samples)
 
 void PcmChecksums::AddWord(const uint8_t* word)
 {
-    if (word[0] != 0 || word[1] != 0) crcNoNull_ = kernels_->crc32(crcNoNull_, word, 2);
+    if (word[0] == 0 && word[1] == 0) return;
+    if (carryLength_ + 2 > sizeof carry_) {
+        crcNoNull_ = kernels_->crc32(crcNoNull_, carry_, carryLength_);
+        carryLength_ = 0;
+    }
+    carry_[carryLength_++] = word[0];
+    carry_[carryLength_++] = word[1];
 }
 
 void PcmChecksums::Add(const uint8_t* bytes, size_t count)
@@ -73,14 +80,18 @@ void PcmChecksums::Add(const uint8_t* bytes, size_t count)
     count -= head;
 
     const size_t whole = count & ~size_t{3};
-    alignas(64) uint8_t kept[kBlock + 64];
+    alignas(64) uint8_t kept[sizeof carry_ + kBlock + 64];
     for (size_t pos = 0; pos < whole; pos += kBlock) {
         const uint8_t* block = bytes + pos;
         const size_t n = std::min(kBlock, whole - pos);
         crc_ = kernels_->crc32(crc_, block, n);
         AddSamples(block, n / 4);
-        const size_t k = kernels_->dropNullWords(block, n / 2, kept);
-        crcNoNull_ = kernels_->crc32(crcNoNull_, kept, k);
+        std::memcpy(kept, carry_, carryLength_);
+        const size_t k = carryLength_ + kernels_->dropNullWords(block, n / 2, kept + carryLength_);
+        const size_t folded = k & ~size_t{63};
+        crcNoNull_ = kernels_->crc32(crcNoNull_, kept, folded);
+        carryLength_ = k - folded;
+        std::memcpy(carry_, kept + folded, carryLength_);
     }
 
     crc_ = kernels_->crc32(crc_, bytes + whole, count - whole);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define VELTRA_PCM_X86 1
@@ -48,11 +49,29 @@ void ArPortable(const uint8_t* bytes, size_t samples, uint32_t multiplier, ArSum
     sums.high += high;
 }
 
-// Branch-free: every word is written, only the kept ones advance the output.
+// Four words at a time while none is null; branch-free around null words: every word is
+// written, only the kept ones advance the output.
 size_t DropPortable(const uint8_t* bytes, size_t words, uint8_t* out)
 {
-    size_t n = 0;
-    for (size_t i = 0; i < words; ++i) {
+    constexpr uint64_t kLow15 = 0x7fff7fff7fff7fffu;
+    size_t n = 0, i = 0;
+    for (; i + 4 <= words; i += 4) {
+        uint64_t x;
+        std::memcpy(&x, bytes + 2 * i, 8);
+        // The top bit of each 16-bit lane that is zero.
+        if (~(((x & kLow15) + kLow15) | x | kLow15) == 0) {
+            std::memcpy(out + n, &x, 8);
+            n += 8;
+            continue;
+        }
+        for (size_t w = i; w < i + 4; ++w) {
+            const uint8_t a = bytes[2 * w], b = bytes[2 * w + 1];
+            out[n] = a;
+            out[n + 1] = b;
+            n += (a | b) != 0 ? 2 : 0;
+        }
+    }
+    for (; i < words; ++i) {
         const uint8_t a = bytes[2 * i], b = bytes[2 * i + 1];
         out[n] = a;
         out[n + 1] = b;
@@ -289,6 +308,11 @@ VELTRA_AVX512 size_t DropAvx512(const uint8_t* bytes, size_t words, uint8_t* out
     for (; i + 32 <= words; i += 32) {
         const __m512i v = _mm512_loadu_si512(bytes + 2 * i);
         const __mmask32 keep = _mm512_test_epi16_mask(v, v);
+        if (keep == 0xffffffffu) { // the usual case, without the compress's wait on popcount
+            _mm512_storeu_si512(o, v);
+            o += 64;
+            continue;
+        }
         _mm512_storeu_si512(o, _mm512_maskz_compress_epi16(keep, v));
         o += 2 * std::popcount(static_cast<uint32_t>(keep));
     }
