@@ -65,7 +65,7 @@ private:
 };
 
 // About 95 seconds of audio, more than the last-level cache holds.
-constexpr uint32_t kFrames = 400;
+constexpr uint32_t kFrames = 7200;
 
 const std::vector<uint8_t>& Audio(int kind)
 {
