@@ -85,6 +85,7 @@ constexpr Kernels kPortable{CrcZlib, ArPortable, DropPortable};
 #ifdef VELTRA_PCM_X86
 
 #define VELTRA_AVX2 __attribute__((target("avx2,pclmul,popcnt,sse4.1,ssse3")))
+#define VELTRA_AVX2_VPCLMUL __attribute__((target("avx2,vpclmulqdq,pclmul,popcnt,sse4.1,ssse3")))
 #define VELTRA_AVX512                                                                              \
     __attribute__((                                                                                \
         target("avx512f,avx512bw,avx512vbmi2,vpclmulqdq,avx2,pclmul,popcnt,sse4.1,ssse3")))
@@ -95,6 +96,7 @@ constexpr int64_t kFold128Lo = 0x1751997d0, kFold128Hi = 0x0ccaa009e;
 constexpr int64_t kFold256Lo = 0x0f1da05aa, kFold256Hi = 0x15a546366;
 constexpr int64_t kFold384Lo = 0x03db1ecdc, kFold384Hi = 0x174359406;
 constexpr int64_t kFold512Lo = 0x154442bd4, kFold512Hi = 0x1c6e41596;
+constexpr int64_t kFold1024Lo = 0x1e88ef372, kFold1024Hi = 0x14a7fe880;
 constexpr int64_t kFold2048Lo = 0x11542778a, kFold2048Hi = 0x1322d1430;
 constexpr int64_t kFold64 = 0x163cd6124;
 constexpr int64_t kPolyReflected = 0x1db710641, kBarrettMu = 0x1f7011641;
@@ -154,6 +156,47 @@ VELTRA_AVX2 uint32_t CrcPclmul(uint32_t crc, const uint8_t* bytes, size_t count)
     if (count < 64) return CrcZlib(crc, bytes, count);
     const size_t body = count & ~size_t{15};
     crc = ~FoldPclmul(~crc, bytes, body);
+    return CrcZlib(crc, bytes + body, count - body);
+}
+
+VELTRA_AVX2_VPCLMUL inline __m256i Load256(const uint8_t* p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+VELTRA_AVX2_VPCLMUL inline __m256i Fold(__m256i x, __m256i k, __m256i next)
+{
+    return _mm256_xor_si256(_mm256_xor_si256(_mm256_clmulepi64_epi128(x, k, 0x00),
+                                             _mm256_clmulepi64_epi128(x, k, 0x11)),
+                            next);
+}
+
+// Four 256-bit lanes for CPUs with VPCLMULQDQ but not AVX-512.
+VELTRA_AVX2_VPCLMUL uint32_t CrcVpclmul256(uint32_t crc, const uint8_t* bytes, size_t count)
+{
+    if (count < 128) return CrcPclmul(crc, bytes, count);
+    const size_t body = count & ~size_t{15};
+    const uint8_t* buf = bytes;
+    size_t len = body;
+    __m256i x0 = _mm256_xor_si256(
+        Load256(buf), _mm256_zextsi128_si256(_mm_cvtsi32_si128(static_cast<int>(~crc))));
+    __m256i x1 = Load256(buf + 32), x2 = Load256(buf + 64), x3 = Load256(buf + 96);
+    buf += 128;
+    len -= 128;
+    const __m256i k1024 = _mm256_broadcastsi128_si256(_mm_set_epi64x(kFold1024Hi, kFold1024Lo));
+    for (; len >= 128; buf += 128, len -= 128) {
+        x0 = Fold(x0, k1024, Load256(buf));
+        x1 = Fold(x1, k1024, Load256(buf + 32));
+        x2 = Fold(x2, k1024, Load256(buf + 64));
+        x3 = Fold(x3, k1024, Load256(buf + 96));
+    }
+    const __m256i k256 = _mm256_broadcastsi128_si256(_mm_set_epi64x(kFold256Hi, kFold256Lo));
+    __m256i x = Fold(Fold(Fold(x0, k256, x1), k256, x2), k256, x3);
+    for (; len >= 32; buf += 32, len -= 32)
+        x = Fold(x, k256, Load256(buf));
+    const __m128i r = Fold(_mm256_castsi256_si128(x), _mm_set_epi64x(kFold128Hi, kFold128Lo),
+                           _mm256_extracti128_si256(x, 1));
+    crc = ~FoldAndReduce(r, buf, len);
     return CrcZlib(crc, bytes + body, count - body);
 }
 
@@ -320,6 +363,7 @@ VELTRA_AVX512 size_t DropAvx512(const uint8_t* bytes, size_t words, uint8_t* out
 }
 
 constexpr Kernels kAvx2{CrcPclmul, ArAvx2, DropAvx2};
+constexpr Kernels kAvx2Vpclmul{CrcVpclmul256, ArAvx2, DropAvx2};
 constexpr Kernels kAvx512{CrcVpclmul, ArAvx512, DropAvx512};
 
 bool CpuHasAvx2()
@@ -328,6 +372,11 @@ bool CpuHasAvx2()
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("pclmul") &&
            __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("sse4.1") &&
            __builtin_cpu_supports("ssse3");
+}
+
+bool CpuHasAvx2Vpclmul()
+{
+    return CpuHasAvx2() && __builtin_cpu_supports("vpclmulqdq");
 }
 
 bool CpuHasAvx512()
@@ -351,6 +400,10 @@ bool Supported(Path path)
         static const bool has = CpuHasAvx2();
         return has;
     }
+    case Path::Avx2Vpclmul: {
+        static const bool has = CpuHasAvx2Vpclmul();
+        return has;
+    }
     case Path::Avx512: {
         static const bool has = CpuHasAvx512();
         return has;
@@ -364,6 +417,7 @@ bool Supported(Path path)
 Path Fastest()
 {
     if (Supported(Path::Avx512)) return Path::Avx512;
+    if (Supported(Path::Avx2Vpclmul)) return Path::Avx2Vpclmul;
     if (Supported(Path::Avx2)) return Path::Avx2;
     return Path::Portable;
 }
@@ -372,6 +426,7 @@ const Kernels& KernelsFor(Path path)
 {
 #ifdef VELTRA_PCM_X86
     if (path == Path::Avx512 && Supported(path)) return kAvx512;
+    if (path == Path::Avx2Vpclmul && Supported(path)) return kAvx2Vpclmul;
     if (path == Path::Avx2 && Supported(path)) return kAvx2;
 #endif
     (void)path;

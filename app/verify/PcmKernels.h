@@ -10,9 +10,10 @@ namespace verify::pcm
 {
 
 enum class Path {
-    Portable, // zlib and plain loops
-    Avx2,     // PCLMULQDQ CRC folding, AVX2 sums, SSSE3 shuffles
-    Avx512,   // VPCLMULQDQ folding, AVX-512 sums, VBMI2 compress
+    Portable,    // zlib and plain loops
+    Avx2,        // PCLMULQDQ CRC folding, AVX2 sums, SSSE3 shuffles
+    Avx2Vpclmul, // the same, folding 256 bits at a time with VPCLMULQDQ
+    Avx512,      // VPCLMULQDQ folding, AVX-512 sums, VBMI2 compress
 };
 
 // Whether this CPU (and build) can run the path; Portable always can.

@@ -280,7 +280,8 @@ Plain PlainChecksums(const std::vector<uint8_t>& pcm, bool first, bool last)
 std::vector<pcm::Path> SupportedPaths()
 {
     std::vector<pcm::Path> paths;
-    for (pcm::Path p : {pcm::Path::Portable, pcm::Path::Avx2, pcm::Path::Avx512})
+    for (pcm::Path p :
+         {pcm::Path::Portable, pcm::Path::Avx2, pcm::Path::Avx2Vpclmul, pcm::Path::Avx512})
         if (pcm::Supported(p)) paths.push_back(p);
     return paths;
 }
