@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CdAudio.h"
+#include "PcmKernels.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +22,9 @@ class PcmChecksums
 public:
     // samples: the track's length in stereo samples; firstAudioTrack/lastAudioTrack: whether
     // the track is the disc's first or last audio track (a single track is both).
-    PcmChecksums(uint64_t samples, bool firstAudioTrack, bool lastAudioTrack);
+    // path: which form of the inner loops to run (tests force each); all give the same sums.
+    PcmChecksums(uint64_t samples, bool firstAudioTrack, bool lastAudioTrack,
+                 pcm::Path path = pcm::Fastest());
 
     // 16-bit little-endian stereo PCM; a piece may end inside a sample.
     void Add(const uint8_t* bytes, size_t count);
@@ -34,12 +37,16 @@ public:
     uint32_t accurateRipV1() const { return v1_; }
     uint32_t accurateRipV2() const { return v2_; }
     uint32_t crc32() const { return crc_; }
-    uint32_t crc32WithoutNullSamples() const { return crcNoNull_; }
+    uint32_t crc32WithoutNullSamples() const
+    {
+        return kernels_->crc32(crcNoNull_, carry_, carryLength_);
+    }
 
 private:
-    void AddSample(uint32_t sample);
-    void AddWords(const uint8_t* bytes, size_t count);
+    void AddSamples(const uint8_t* bytes, size_t samples);
+    void AddWord(const uint8_t* word);
 
+    const pcm::Kernels* kernels_;
     uint64_t expected_;
     int64_t from_; // first multiplier counted, 1-based
     int64_t to_;   // last multiplier counted
@@ -48,6 +55,9 @@ private:
     uint32_t v2_ = 0;
     uint32_t crc_ = 0;
     uint32_t crcNoNull_ = 0;
+    // The kept words not yet in crcNoNull_: whole 64-byte runs fold faster than a ragged end.
+    uint8_t carry_[64] = {};
+    size_t carryLength_ = 0;
     uint8_t partial_[4] = {};
     size_t pending_ = 0; // bytes of an unfinished sample in partial_
 };

@@ -6,6 +6,9 @@
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <random>
 
 using namespace verify;
 using testsupport::SharedTestData;
@@ -217,4 +220,125 @@ TEST(Checksums, OnlyTheWholeTrackCountsAsComplete)
     EXPECT_FALSE(exact.complete());
     exact.Add(pcm.data(), 1);
     EXPECT_TRUE(exact.complete());
+}
+
+namespace
+{
+
+// Audio with runs of null words, words with one zero byte, and loud random words.
+std::vector<uint8_t> NullyAudio(std::mt19937& rng, size_t samples)
+{
+    std::vector<uint8_t> pcm(samples * 4);
+    for (size_t i = 0; i < pcm.size(); i += 2) {
+        const uint32_t r = rng();
+        switch (r % 8) {
+        case 0:
+        case 1: // a run of silence
+            for (size_t run = r >> 16 & 31; run > 0 && i + 3 < pcm.size(); --run, i += 2)
+                pcm[i] = pcm[i + 1] = 0;
+            pcm[i] = pcm[i + 1] = 0;
+            break;
+        case 2:
+            pcm[i] = static_cast<uint8_t>(r >> 8), pcm[i + 1] = 0;
+            break;
+        case 3:
+            pcm[i] = 0, pcm[i + 1] = static_cast<uint8_t>(r >> 8);
+            break;
+        default:
+            pcm[i] = static_cast<uint8_t>(r >> 8), pcm[i + 1] = static_cast<uint8_t>(r >> 16);
+        }
+    }
+    return pcm;
+}
+
+// The checksums computed the plain way, sample by sample and with zlib.
+struct Plain {
+    uint32_t v1 = 0, v2 = 0, crc = 0, crcNoNull = 0;
+};
+
+Plain PlainChecksums(const std::vector<uint8_t>& pcm, bool first, bool last)
+{
+    Plain p;
+    p.crc = static_cast<uint32_t>(::crc32(0, pcm.data(), static_cast<uInt>(pcm.size())));
+    std::vector<uint8_t> kept;
+    for (size_t i = 0; i + 1 < pcm.size(); i += 2)
+        if (pcm[i] | pcm[i + 1]) kept.insert(kept.end(), {pcm[i], pcm[i + 1]});
+    p.crcNoNull = static_cast<uint32_t>(::crc32(0, kept.data(), static_cast<uInt>(kept.size())));
+    const int64_t samples = static_cast<int64_t>(pcm.size() / 4);
+    const int64_t from = first ? kAccurateRipSkipFront + 1 : 1;
+    const int64_t to = samples - (last ? kAccurateRipSkipBack : 0);
+    for (int64_t m = std::max<int64_t>(from, 1); m <= to; ++m) {
+        const uint8_t* b = &pcm[4 * (m - 1)];
+        const uint64_t s = b[0] | b[1] << 8 | b[2] << 16 | uint64_t{b[3]} << 24;
+        const uint64_t product = s * static_cast<uint64_t>(m);
+        p.v1 += static_cast<uint32_t>(product);
+        p.v2 += static_cast<uint32_t>(product) + static_cast<uint32_t>(product >> 32);
+    }
+    return p;
+}
+
+std::vector<pcm::Path> SupportedPaths()
+{
+    std::vector<pcm::Path> paths;
+    for (pcm::Path p :
+         {pcm::Path::Portable, pcm::Path::Avx2, pcm::Path::Avx2Vpclmul, pcm::Path::Avx512})
+        if (pcm::Supported(p)) paths.push_back(p);
+    return paths;
+}
+
+} // namespace
+
+TEST(Checksums, EveryCpuPathMatchesThePlainSumsForAnySplit)
+{
+    std::mt19937 rng(16);
+    const auto paths = SupportedPaths();
+    RecordProperty("paths", static_cast<int>(paths.size()));
+    for (int round = 0; round < 24; ++round) {
+        // Around the skipped ends' length and well past several blocks.
+        const size_t samples = round < 4 ? round * 1500 : rng() % 60000;
+        const auto pcm = NullyAudio(rng, samples);
+        const bool first = round & 1, last = round & 2;
+        const Plain want = PlainChecksums(pcm, first, last);
+        for (pcm::Path path : paths) {
+            PcmChecksums sums(samples, first, last, path);
+            for (size_t pos = 0; pos < pcm.size();) {
+                const uint32_t r = rng();
+                const size_t piece = r % 4 == 0 ? 1 + r / 4 % 3 : r / 4 % 40000;
+                const size_t n = std::min(piece, pcm.size() - pos);
+                sums.Add(pcm.data() + pos, n);
+                pos += n;
+            }
+            SCOPED_TRACE(testing::Message()
+                         << "round " << round << " path " << static_cast<int>(path));
+            EXPECT_TRUE(sums.complete());
+            EXPECT_EQ(sums.accurateRipV1(), want.v1);
+            EXPECT_EQ(sums.accurateRipV2(), want.v2);
+            EXPECT_EQ(sums.crc32(), want.crc);
+            EXPECT_EQ(sums.crc32WithoutNullSamples(), want.crcNoNull);
+        }
+    }
+}
+
+TEST(Checksums, EveryCpuPathsKernelsAtEveryLengthAndAlignment)
+{
+    std::mt19937 rng(3);
+    const auto pcm = NullyAudio(rng, 1024);
+    std::vector<uint8_t> out(pcm.size() + 64);
+    for (pcm::Path path : SupportedPaths()) {
+        const pcm::Kernels& k = pcm::KernelsFor(path);
+        for (size_t offset = 0; offset < 4; ++offset)
+            for (size_t len = 0; len + offset <= 1100; ++len) {
+                const uint8_t* p = pcm.data() + offset;
+                const uint32_t seed = rng();
+                ASSERT_EQ(k.crc32(seed, p, len), ::crc32(seed, p, static_cast<uInt>(len)))
+                    << static_cast<int>(path) << " " << offset << "+" << len;
+                const size_t words = len / 2;
+                std::vector<uint8_t> kept;
+                for (size_t i = 0; i < words; ++i)
+                    if (p[2 * i] | p[2 * i + 1]) kept.insert(kept.end(), {p[2 * i], p[2 * i + 1]});
+                const size_t n = k.dropNullWords(p, words, out.data());
+                ASSERT_EQ(std::vector<uint8_t>(out.begin(), out.begin() + n), kept)
+                    << static_cast<int>(path) << " " << offset << "+" << len;
+            }
+    }
 }
