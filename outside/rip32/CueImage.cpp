@@ -129,10 +129,14 @@ std::unique_ptr<CueImage> CueImage::Open(const std::string& sheetPath, std::stri
         refusal = sheetPath + ": cannot be read: " + std::strerror(errno);
         return nullptr;
     }
+    // Read in small steps: a sheet is a few kilobytes, and zeroing a buffer of the largest
+    // size on every open cost a megabyte of fresh pages.
     std::string bytes;
-    bytes.resize(kMaxSheetBytes + 1);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<size_t>(in.gcount()));
+    char chunk[16384];
+    while (in && static_cast<int64_t>(bytes.size()) <= kMaxSheetBytes) {
+        in.read(chunk, sizeof chunk);
+        bytes.append(chunk, static_cast<size_t>(in.gcount()));
+    }
     if (static_cast<int64_t>(bytes.size()) > kMaxSheetBytes) {
         refusal = sheetPath + ": too large for a cue sheet";
         return nullptr;
