@@ -9,12 +9,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <sys/stat.h>
+#include <vector>
 
 namespace
 {
 
 constexpr uint32_t kEmptyRingWaitMs = 20;
+constexpr uint32_t kPiecesPerLook = 16;
 
 } // namespace
 
@@ -26,8 +29,15 @@ unsigned EncoderThread(void* argument)
 
     const auto pieceBytes =
         static_cast<uint32_t>(job.chunkBytes > 0 ? job.chunkBytes : kChunkBytes);
+    std::vector<uint8_t> spill;
     bool ok = true;
-    if (xtInit(job.encoder) == 0) {
+    try {
+        spill.resize(pieceBytes);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+        job.aborted.store(1, std::memory_order_release);
+    }
+    if (ok && xtInit(job.encoder) == 0) {
         // No back-end, or one that refused the stream's record: the track fails, and the
         // reader is stopped as on a cancel.
         ok = false;
@@ -54,13 +64,27 @@ unsigned EncoderThread(void* argument)
             ringWaitForPost(&job.ring, seen, kEmptyRingWaitMs);
             continue;
         }
-        const uint8_t* piece = nullptr;
-        const uint32_t got = ringPeek(&job.ring, &piece, std::min(available, pieceBytes));
-        if (got > 0) {
-            if (job.tap) job.tap->Pcm(piece, got);
-            xtEncode(job.encoder, piece, static_cast<int>(got));
-            ringConsume(&job.ring, got);
+        // Several pieces per look at the ring: each look takes its lock twice.
+        const uint32_t want = std::min(available, kPiecesPerLook * pieceBytes);
+        const uint8_t* data = nullptr;
+        uint32_t got = ringPeek(&job.ring, &data, want);
+        bool copied = false;
+        if (got < want) {
+            // The ring's end: whole pieces only, and a piece across the end is copied out, so
+            // the pieces are the same as the ring's reads would give.
+            got -= got % pieceBytes;
+            if (got == 0) {
+                got = ringRead(&job.ring, spill.data(), std::min(available, pieceBytes));
+                data = spill.data();
+                copied = true;
+            }
         }
+        for (uint32_t at = 0; at < got; at += pieceBytes) {
+            const uint32_t n = std::min(pieceBytes, got - at);
+            if (job.tap) job.tap->Pcm(data + at, n);
+            xtEncode(job.encoder, data + at, static_cast<int>(n));
+        }
+        if (!copied) ringConsume(&job.ring, got);
         done += got;
         job.encodedBytes.store(done, std::memory_order_relaxed);
         const int percent = total ? static_cast<int>(uint64_t{done} * 100 / total) : 100;
@@ -69,6 +93,7 @@ unsigned EncoderThread(void* argument)
             shown = percent;
         }
     }
+    spill = {};
     const bool initFailed = job.initFailed.load() != 0;
     if (!initFailed) xtFlush(job.encoder);
     // A stream that could not write everything is no finished track.

@@ -130,3 +130,40 @@ TEST(Encoder, AStreamThatCannotStartFailsTheTrackStopsTheReaderAndLeavesNoEmptyF
         EXPECT_EQ(testsupport::FileExists(run.path), !contents.empty()) << contents;
     }
 }
+
+TEST(Encoder, PiecesAreWholeChunksAcrossTheRingsEndAndTheFileIsTheAudio)
+{
+    struct Pieces : PcmTap {
+        std::vector<uint32_t> sizes;
+        std::vector<uint8_t> bytes;
+        void Pcm(const uint8_t* data, uint32_t count) override
+        {
+            sizes.push_back(count);
+            bytes.insert(bytes.end(), data, data + count);
+        }
+    } pieces;
+    TempDir dir;
+    // A ring of 11 frames holding frames 3-11 of the pattern, the last of them wrapped to its
+    // start.
+    EncoderRun run(dir, 9, 10);
+    std::vector<uint8_t> skip(3 * 2352);
+    ringRelease(&run.job.ring);
+    ringInit(&run.job.ring, 11 * 2352);
+    auto first = discimage::PatternBytes(0, 6);
+    ringWrite(&run.job.ring, first.data(), static_cast<uint32_t>(first.size()));
+    ringRead(&run.job.ring, skip.data(), static_cast<uint32_t>(skip.size()));
+    auto rest = discimage::PatternBytes(6, 6);
+    ASSERT_EQ(ringWrite(&run.job.ring, rest.data(), static_cast<uint32_t>(rest.size())),
+              rest.size());
+    run.job.tap = &pieces;
+    run.job.readDone.store(1);
+    EncoderThread(&run.job);
+    const auto audio = discimage::PatternBytes(3, 9);
+    EXPECT_EQ(pieces.bytes, audio);
+    ASSERT_FALSE(pieces.sizes.empty());
+    for (size_t i = 0; i + 1 < pieces.sizes.size(); ++i)
+        EXPECT_EQ(pieces.sizes[i], static_cast<uint32_t>(kChunkBytes)) << i;
+    const auto wav = testsupport::ReadBytes(run.path);
+    ASSERT_EQ(wav.size(), 44u + audio.size());
+    EXPECT_TRUE(std::equal(wav.begin() + 44, wav.end(), audio.begin()));
+}
