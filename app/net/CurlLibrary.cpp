@@ -32,17 +32,17 @@ Loaded Load()
         return l;
     }
     CurlLibrary& c = l.library;
-    if (!Find(handle, "curl_global_init", c.global_init) ||
-        !Find(handle, "curl_easy_init", c.easy_init) ||
-        !Find(handle, "curl_easy_setopt", c.easy_setopt) ||
-        !Find(handle, "curl_easy_perform", c.easy_perform) ||
-        !Find(handle, "curl_easy_getinfo", c.easy_getinfo) ||
-        !Find(handle, "curl_easy_cleanup", c.easy_cleanup) ||
-        !Find(handle, "curl_easy_strerror", c.easy_strerror)) {
+    if (!Find(handle, "curl_global_init", c.globalInit) ||
+        !Find(handle, "curl_easy_init", c.easyInit) ||
+        !Find(handle, "curl_easy_setopt", c.easySetopt) ||
+        !Find(handle, "curl_easy_perform", c.easyPerform) ||
+        !Find(handle, "curl_easy_getinfo", c.easyGetinfo) ||
+        !Find(handle, "curl_easy_cleanup", c.easyCleanup) ||
+        !Find(handle, "curl_easy_strerror", c.easyStrerror)) {
         l.error = "cannot load libcurl: a function is missing";
         return l;
     }
-    if (c.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+    if (c.globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
         l.error = "cannot start libcurl";
         return l;
     }

@@ -11,13 +11,13 @@ namespace net
 {
 
 struct CurlLibrary {
-    decltype(&curl_global_init) global_init = nullptr;
-    decltype(&curl_easy_init) easy_init = nullptr;
-    decltype(&curl_easy_setopt) easy_setopt = nullptr;
-    decltype(&curl_easy_perform) easy_perform = nullptr;
-    decltype(&curl_easy_getinfo) easy_getinfo = nullptr;
-    decltype(&curl_easy_cleanup) easy_cleanup = nullptr;
-    decltype(&curl_easy_strerror) easy_strerror = nullptr;
+    decltype(&curl_global_init) globalInit = nullptr;
+    decltype(&curl_easy_init) easyInit = nullptr;
+    decltype(&curl_easy_setopt) easySetopt = nullptr;
+    decltype(&curl_easy_perform) easyPerform = nullptr;
+    decltype(&curl_easy_getinfo) easyGetinfo = nullptr;
+    decltype(&curl_easy_cleanup) easyCleanup = nullptr;
+    decltype(&curl_easy_strerror) easyStrerror = nullptr;
 };
 
 // The library, loaded and globally initialised once for the process; null when it cannot be

@@ -88,7 +88,7 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 
 struct CurlDeleter {
     const CurlLibrary* curl;
-    void operator()(CURL* c) const { curl->easy_cleanup(c); }
+    void operator()(CURL* c) const { curl->easyCleanup(c); }
 };
 
 } // namespace
@@ -179,7 +179,7 @@ HttpResponse HttpClient::Attempt(const std::string& url, long timeoutMs, long* r
     const std::string host = HostOf(url);
     const CurlLibrary* lib = Curl(r.error);
     if (!lib) return r;
-    std::unique_ptr<CURL, CurlDeleter> curl(lib->easy_init(), CurlDeleter{lib});
+    std::unique_ptr<CURL, CurlDeleter> curl(lib->easyInit(), CurlDeleter{lib});
     if (!curl) {
         r.error = "cannot start an HTTP request";
         return r;
@@ -189,32 +189,32 @@ HttpResponse HttpClient::Attempt(const std::string& url, long timeoutMs, long* r
     t.cancel = options_.cancel;
     CURL* c = curl.get();
     char errorText[CURL_ERROR_SIZE] = {};
-    lib->easy_setopt(c, CURLOPT_URL, url.c_str());
-    lib->easy_setopt(c, CURLOPT_USERAGENT, options_.userAgent.c_str());
-    lib->easy_setopt(c, CURLOPT_TIMEOUT_MS, timeoutMs);
-    lib->easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
-    lib->easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    lib->easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-    lib->easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
+    lib->easySetopt(c, CURLOPT_URL, url.c_str());
+    lib->easySetopt(c, CURLOPT_USERAGENT, options_.userAgent.c_str());
+    lib->easySetopt(c, CURLOPT_TIMEOUT_MS, timeoutMs);
+    lib->easySetopt(c, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
+    lib->easySetopt(c, CURLOPT_NOSIGNAL, 1L);
+    lib->easySetopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+    lib->easySetopt(c, CURLOPT_MAXREDIRS, 5L);
 #if LIBCURL_VERSION_NUM >= 0x075500
-    lib->easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    lib->easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    lib->easySetopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+    lib->easySetopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
 #endif
-    lib->easy_setopt(c, CURLOPT_ACCEPT_ENCODING, "");
-    lib->easy_setopt(c, CURLOPT_ERRORBUFFER, errorText);
-    lib->easy_setopt(c, CURLOPT_WRITEFUNCTION, OnBody);
-    lib->easy_setopt(c, CURLOPT_WRITEDATA, &t);
-    lib->easy_setopt(c, CURLOPT_HEADERFUNCTION, OnHeader);
-    lib->easy_setopt(c, CURLOPT_HEADERDATA, &t);
-    lib->easy_setopt(c, CURLOPT_XFERINFOFUNCTION, OnProgress);
-    lib->easy_setopt(c, CURLOPT_XFERINFODATA, &t);
-    lib->easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    lib->easySetopt(c, CURLOPT_ACCEPT_ENCODING, "");
+    lib->easySetopt(c, CURLOPT_ERRORBUFFER, errorText);
+    lib->easySetopt(c, CURLOPT_WRITEFUNCTION, OnBody);
+    lib->easySetopt(c, CURLOPT_WRITEDATA, &t);
+    lib->easySetopt(c, CURLOPT_HEADERFUNCTION, OnHeader);
+    lib->easySetopt(c, CURLOPT_HEADERDATA, &t);
+    lib->easySetopt(c, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    lib->easySetopt(c, CURLOPT_XFERINFODATA, &t);
+    lib->easySetopt(c, CURLOPT_NOPROGRESS, 0L);
 
-    const CURLcode rc = lib->easy_perform(c);
-    lib->easy_getinfo(c, CURLINFO_RESPONSE_CODE, &r.code);
+    const CURLcode rc = lib->easyPerform(c);
+    lib->easyGetinfo(c, CURLINFO_RESPONSE_CODE, &r.code);
     r.contentType = t.contentType;
     *retryAfterSeconds = t.retryAfter;
-    const std::string detail = errorText[0] ? errorText : lib->easy_strerror(rc);
+    const std::string detail = errorText[0] ? errorText : lib->easyStrerror(rc);
 
     switch (rc) {
     case CURLE_OK:

@@ -9,8 +9,8 @@
 
 CArLookupDlg::CArLookupDlg(verify::AccurateRipDiscId disc, verify::ArLookupSettings settings,
                            QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      disc_(std::move(disc)), settings_(std::move(settings))
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), disc_(disc),
+      settings_(std::move(settings))
 {
     setWindowTitle(QStringLiteral("Verify with AccurateRip"));
     setFont(DialogFont("MS Sans Serif", 8));

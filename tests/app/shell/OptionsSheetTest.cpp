@@ -275,7 +275,8 @@ TEST_F(OptionsSheetTest, FlacOggAndOpusAreWrittenAsTheirEncodeValuesAndShownAgai
         {OutputFormat::Flac, "FLAC"}, {OutputFormat::Ogg, "OGG"}, {OutputFormat::Opus, "OPUS"}};
     const int types[] = {6, 5, 7};
     for (size_t i = 0; i < 3; ++i) {
-        const auto& [format, encode] = formats[i];
+        const OutputFormat format = formats[i].first;
+        const std::string& encode = formats[i].second;
         SCOPED_TRACE(encode);
         EXPECT_TRUE(Run([&](COptionsSheet& sheet, COutputDlg& page) {
             page.button(format)->click();
