@@ -2,18 +2,14 @@
 // and Cancel that ends by itself once every source has answered.
 #pragma once
 
+#include "WorkDlg.h"
+
 #include "app/lookup/DiscLookup.h"
 
-#include <QDialog>
-
-#include <atomic>
+#include <memory>
 #include <optional>
-#include <thread>
 
-class QLabel;
-class QPushButton;
-
-class CLookupDlg : public QDialog
+class CLookupDlg : public CWorkDlg
 {
     Q_OBJECT
 
@@ -22,29 +18,14 @@ public:
     CLookupDlg(lookup::DiscQuery query, lookup::LookupSettings settings,
                std::optional<lookup::DiscMetadata> cdText = std::nullopt,
                QWidget* parent = nullptr);
-    // Waits for the look-up, which the cancel flag cuts short.
-    ~CLookupDlg() override;
 
     // Accepted once the look-up has answered; rejected when it was cancelled.
-    const lookup::SourceResult& result() const { return result_; }
-    QPushButton* cancelButton() const { return cancelButton_; }
-
-public slots:
-    // Cancel, Esc and the close box: the look-up is told to stop; the dialog ends as soon as
-    // it has.
-    void reject() override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
+    const lookup::SourceResult& result() const { return *result_; }
 
 private:
-    lookup::DiscQuery query_;
-    lookup::LookupSettings settings_;
-    std::optional<lookup::DiscMetadata> cdText_;
-    lookup::SourceResult result_;
-    std::atomic<bool> cancel_{false};
-    bool finished_ = false;
-    std::thread worker_;
-    QLabel* text_ = nullptr;
-    QPushButton* cancelButton_ = nullptr;
+    CLookupDlg(std::shared_ptr<lookup::SourceResult> result, lookup::DiscQuery query,
+               lookup::LookupSettings settings, std::optional<lookup::DiscMetadata> cdText,
+               QWidget* parent);
+
+    std::shared_ptr<lookup::SourceResult> result_; // shared with the worker
 };
