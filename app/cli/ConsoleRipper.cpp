@@ -264,6 +264,20 @@ void ApplyLookupSettings(VerifyOptions& verify)
     verify.timeoutSeconds = file.timeoutSeconds;
 }
 
+// Rips the rows ticked for a second read, names those not ripped again, and ticks the rows
+// as they were; the number of tracks that failed or stayed inexact.
+int RipAgain(ConsoleRip& again, TrackList& list, const std::vector<bool>& ticked)
+{
+    again.Run(list);
+    const int failed = static_cast<int>(again.reasons().size() + again.inexact().size());
+    for (const auto& [row, reason] : again.reasons())
+        std::fprintf(stderr, "%s: not ripped again: %s\n", list.row(row - 1).name.c_str(),
+                     reason.c_str());
+    for (size_t i = 0; i < list.size(); ++i)
+        list.row(i).checked = ticked[i];
+    return failed;
+}
+
 // --verify: reads the tracks of the burst rip that did not match again in secure mode; the
 // number of them that failed or came out inexact.
 int Reread(CDHANDLE drive, TrackList& list, const RipSettings& burst, VerifiedRip& verified,
@@ -288,14 +302,7 @@ int Reread(CDHANDLE drive, TrackList& list, const RipSettings& burst, VerifiedRi
     // The burst rip's own files are replaced.
     ConsoleRip again(settings, ConsoleProgress::Overwrite::Yes, &verified, drive, options.jobs,
                      &Interrupted);
-    again.Run(list);
-    int failed = static_cast<int>(again.reasons().size() + again.inexact().size());
-    for (const auto& [row, reason] : again.reasons())
-        std::fprintf(stderr, "%s: not ripped again: %s\n", list.row(row - 1).name.c_str(),
-                     reason.c_str());
-    for (size_t i = 0; i < list.size(); ++i)
-        list.row(i).checked = ticked[i];
-    return failed;
+    return RipAgain(again, list, ticked);
 }
 
 // Test and copy, first pass: every ticked track read whole and its CRC32 kept; no file
@@ -343,14 +350,7 @@ int Reconcile(CDHANDLE drive, TrackList& list, const RipSettings& settings, Veri
                      &Interrupted);
     again.SetNaming(naming);
     again.KeepCrcs(&crcs);
-    again.Run(list);
-    const int failed = static_cast<int>(again.reasons().size() + again.inexact().size());
-    for (const auto& [row, reason] : again.reasons())
-        std::fprintf(stderr, "%s: not ripped again: %s\n", list.row(row - 1).name.c_str(),
-                     reason.c_str());
-    for (size_t i = 0; i < list.size(); ++i)
-        list.row(i).checked = ticked[i];
-    return failed;
+    return RipAgain(again, list, ticked);
 }
 
 } // namespace
