@@ -4,20 +4,11 @@
  * "XtClient avail" prints the answers of xtEncoderAvail (types -1 to 8) and xtFormatAvail
  * (formats -1 to 6). The exit status is the number of failed checks. */
 #include "Veltraenc.h"
+#include "support/CCheck.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-
-static int failures = 0;
-
-#define CHECK(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            fprintf(stderr, "XtClient line %d: %s\n", __LINE__, #condition);                       \
-            ++failures;                                                                            \
-        }                                                                                          \
-    } while (0)
 
 static void WriteWav(const char* folder)
 {

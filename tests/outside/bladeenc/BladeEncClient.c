@@ -2,21 +2,12 @@
  * frames, a refused LAME record. The exit status is the number of failures. */
 #define BLADEENC_LINKED
 #include "BladeEnc.h"
+#include "support/CCheck.h"
 
 #include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-
-static int failures = 0;
-
-#define CHECK(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            fprintf(stderr, "BladeEncClient line %d: %s\n", __LINE__, #condition);                 \
-            ++failures;                                                                            \
-        }                                                                                          \
-    } while (0)
 
 int main(void)
 {

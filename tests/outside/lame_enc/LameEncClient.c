@@ -2,21 +2,12 @@
  * a file with its VBR header, a refused record. The exit status is the number of failures. */
 #define BLADEENC_LINKED
 #include "BladeEnc.h"
+#include "support/CCheck.h"
 
 #include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-
-static int failures = 0;
-
-#define CHECK(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            fprintf(stderr, "LameEncClient line %d: %s\n", __LINE__, #condition);                  \
-            ++failures;                                                                            \
-        }                                                                                          \
-    } while (0)
 
 int main(int argc, char** argv)
 {

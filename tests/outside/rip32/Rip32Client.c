@@ -3,21 +3,12 @@
  * table of contents of and reads frames from it. */
 #define _POSIX_C_SOURCE 200809L
 #include "Veltrarip32.h"
+#include "support/CCheck.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
-
-static int failures = 0;
-
-#define CHECK(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);          \
-            ++failures;                                                                            \
-        }                                                                                          \
-    } while (0)
 
 int main(void)
 {

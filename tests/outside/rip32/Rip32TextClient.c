@@ -2,21 +2,12 @@
  * a cue sheet with non-ASCII texts, a text cut to a small buffer, codes present and absent. */
 #define _POSIX_C_SOURCE 200809L
 #include "Veltrarip32.h"
+#include "support/CCheck.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
-
-static int failures = 0;
-
-#define CHECK(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);          \
-            ++failures;                                                                            \
-        }                                                                                          \
-    } while (0)
 
 static CDHANDLE OpenImage(const char* cue)
 {
