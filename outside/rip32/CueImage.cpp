@@ -1,5 +1,7 @@
 #include "CueImage.h"
 
+#include "TextForms.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -33,21 +35,6 @@ std::string Two(int n)
     char text[16];
     std::snprintf(text, sizeof text, "%02d", n);
     return text;
-}
-
-std::string Latin1ToUtf8(const std::string& s)
-{
-    std::string out;
-    for (char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
 }
 
 bool IsFile(const fs::path& p)

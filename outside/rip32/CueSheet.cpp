@@ -1,5 +1,7 @@
 #include "CueSheet.h"
 
+#include "TextForms.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -154,14 +156,7 @@ bool NormalIsrc(const std::string& text, std::string& isrc)
     std::string s = text;
     if (s.size() == 15 && s[2] == '-' && s[6] == '-' && s[9] == '-')
         s = s.substr(0, 2) + s.substr(3, 3) + s.substr(7, 2) + s.substr(10);
-    if (s.size() != 12) return false;
-    for (size_t i = 0; i < 12; ++i) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const bool ok = i < 2   ? std::isupper(c)
-                        : i < 5 ? std::isupper(c) || std::isdigit(c)
-                                : std::isdigit(c);
-        if (!ok) return false;
-    }
+    if (!IsIsrc(s)) return false;
     isrc = s;
     return true;
 }

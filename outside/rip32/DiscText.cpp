@@ -1,5 +1,7 @@
 #include "DiscText.h"
 
+#include "TextForms.h"
+
 #include "Veltrarip32.h"
 
 #include <algorithm>
@@ -20,19 +22,6 @@ namespace
 constexpr size_t kMaxPackBytes = 8 * 256 * 18 + 4;
 constexpr size_t kPackBytes = 18;
 
-bool IsIsrc(const std::string& s)
-{
-    if (s.size() != 12) return false;
-    for (size_t i = 0; i < 12; ++i) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const bool ok = i < 2   ? std::isupper(c)
-                        : i < 5 ? std::isupper(c) || std::isdigit(c)
-                                : std::isdigit(c);
-        if (!ok) return false;
-    }
-    return true;
-}
-
 // Drives without a catalogue number often report thirteen zeros.
 bool IsMcn(const std::string& s)
 {
@@ -40,21 +29,6 @@ bool IsMcn(const std::string& s)
            std::all_of(s.begin(), s.end(),
                        [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) &&
            s != std::string(13, '0');
-}
-
-std::string Latin1ToUtf8(const std::string& bytes)
-{
-    std::string out;
-    for (char ch : bytes) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
 }
 
 template <typename Text> auto FieldOf(Text& t, uint32_t field) -> decltype(&t.title)
