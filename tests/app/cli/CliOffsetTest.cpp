@@ -4,6 +4,7 @@
 #include "app/verify/DiscIds.h"
 #include "app/verify/PcmChecksums.h"
 #include "discimage/DiscImage.h"
+#include "support/TestDisc.h"
 #include "support/TestSupport.h"
 
 #include <array>
@@ -17,31 +18,24 @@ namespace
 
 constexpr uint8_t kLeadOut[4] = {'O', 'U', 'T', '!'};
 
-struct OffsetDisc {
+// Members first: the disc is written from them.
+struct OffsetFiles {
     ProgramFolder folder;
     TempDir dir, out;
     std::vector<uint32_t> lengths;
-    discimage::WrittenImage image;
+};
 
-    OffsetDisc(std::vector<uint32_t> l, const std::string& faults) : lengths(std::move(l))
+struct OffsetDisc : OffsetFiles, TestDisc {
+
+    OffsetDisc(std::vector<uint32_t> l, const std::string& faults)
+        : OffsetFiles{{}, {}, {}, std::move(l)}, TestDisc(WriteTestDisc(dir, lengths, faults))
     {
-        discimage::DiscLayout layout;
-        layout.audioLengths = lengths;
-        image = discimage::WriteDiscImage(layout, dir / "disc");
-        WriteFile(image.descriptorPath + ".faults", faults);
     }
     RunResult Cli(std::vector<std::string> args) const
     {
-        std::vector<std::string> argv = {folder.program("veltracdrip-cli"),
-                                         "--image",
-                                         image.descriptorPath,
-                                         "--out",
-                                         out.path(),
-                                         "--format",
-                                         "wav",
-                                         "--overwrite"};
-        argv.insert(argv.end(), args.begin(), args.end());
-        return Run(argv);
+        std::vector<std::string> all = {"--out", out.path(), "--format", "wav", "--overwrite"};
+        all.insert(all.end(), args.begin(), args.end());
+        return RunCli(folder, *this, all);
     }
     std::vector<uint8_t> Wav(size_t i) const
     {

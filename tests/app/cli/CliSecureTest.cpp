@@ -2,6 +2,7 @@
 // agree on make the track "inexact" with their positions, and frames wrong the same way every
 // time pass unnoticed (only a checksum database can catch them).
 #include "discimage/DiscImage.h"
+#include "support/TestDisc.h"
 #include "support/TestSupport.h"
 
 #include <filesystem>
@@ -12,31 +13,21 @@ using namespace testsupport;
 namespace
 {
 
-struct Disc {
+// Members first: the disc is written from them.
+struct DiscFiles {
     ProgramFolder folder;
     TempDir dir, out;
-    discimage::WrittenImage image;
     std::vector<uint32_t> lengths{200, 300};
+};
 
-    explicit Disc(const std::string& faults)
-    {
-        discimage::DiscLayout layout;
-        layout.audioLengths = lengths;
-        image = discimage::WriteDiscImage(layout, dir / "disc");
-        WriteFile(image.descriptorPath + ".faults", faults);
-    }
+struct Disc : DiscFiles, TestDisc {
+
+    explicit Disc(const std::string& faults) : TestDisc(WriteTestDisc(dir, lengths, faults)) {}
     RunResult Rip(std::vector<std::string> extra = {})
     {
-        std::vector<std::string> argv = {folder.program("veltracdrip-cli"),
-                                         "--image",
-                                         image.descriptorPath,
-                                         "--out",
-                                         out.path(),
-                                         "--format",
-                                         "wav",
-                                         "--overwrite"};
-        argv.insert(argv.end(), extra.begin(), extra.end());
-        return Run(argv);
+        std::vector<std::string> args = {"--out", out.path(), "--format", "wav", "--overwrite"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunCli(folder, *this, args);
     }
     bool Exact(size_t i, const std::string& name) const
     {
