@@ -1,19 +1,10 @@
 /* The cddb exports used from C: null arguments, options, the parse result and the getters'
  * copy rules, down to the bytes around the copied text. */
 #include "Veltracache.h"
+#include "support/CCheck.h"
 
 #include <stdio.h>
 #include <string.h>
-
-static int failures = 0;
-
-#define CHECK(cond)                                                                                \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond);                     \
-            ++failures;                                                                            \
-        }                                                                                          \
-    } while (0)
 
 #define HEADER "# Track frame offsets:\n#\t150\n#\t20000\n# Disc length: 600 seconds\n"
 
