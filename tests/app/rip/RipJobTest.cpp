@@ -91,6 +91,8 @@ public:
         records.push_back(record);
         StartRipJob(job, &dialog, record, settings);
         const RipResult result = dialog.Wait();
+        // The real Cancel runs on the thread that then finishes the job: the cancel ends first.
+        if (dialog.canceller.joinable()) dialog.canceller.join();
         reports.push_back(FinishRipJob(job));
         return result;
     }

@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <random>
 #include <thread>
 
@@ -36,9 +37,16 @@ public:
                 Cancel();
         };
     }
-    ~CancellingDialog() override
+    ~CancellingDialog() override { JoinCanceller(); }
+    // The real Cancel runs on the thread that then finishes the job: the cancel ends first.
+    void JoinCanceller()
     {
-        if (canceller_.joinable()) canceller_.join();
+        std::thread canceller;
+        {
+            std::lock_guard<std::mutex> lock(cancellerMutex_);
+            canceller = std::move(canceller_);
+        }
+        if (canceller.joinable()) canceller.join();
     }
     void Started()
     {
@@ -50,7 +58,12 @@ private:
     {
         bool expected = false;
         if (!cancelled_.compare_exchange_strong(expected, true)) return;
+        // The encoder thread starts the canceller: its handle is stored before it may close.
+        std::lock_guard<std::mutex> lock(cancellerMutex_);
         canceller_ = std::thread([this] {
+            {
+                std::lock_guard<std::mutex> stored(cancellerMutex_);
+            }
             CancelRipJob(*job);
             Close(RipResult::Cancelled);
         });
@@ -63,6 +76,7 @@ private:
     When when_;
     int percent_;
     std::atomic<bool> cancelled_{false};
+    std::mutex cancellerMutex_;
     std::thread canceller_;
 };
 
@@ -77,6 +91,7 @@ public:
         StartRipJob(job, &dialog, record, settings);
         dialog.Started();
         const RipResult result = dialog.Wait();
+        dialog.JoinCanceller();
         FinishRipJob(job); // the threads use the dialog until they end
         return result;
     }
