@@ -41,22 +41,12 @@ bool WriteText(const std::string& path, const std::string& text, std::string& er
 
 } // namespace
 
-class VerifiedRip::Tap : public PcmTap
-{
-public:
-    explicit Tap(verify::PcmChecksums& sums) : sums_(sums) {}
-    void Pcm(const uint8_t* bytes, uint32_t count) override { sums_.Add(bytes, count); }
-
-private:
-    verify::PcmChecksums& sums_;
-};
-
 struct VerifiedRip::Track {
     TrackRecord record{};
     verify::TocTrack toc;
     bool known = false; // the TOC has a track at the record's start
     verify::PcmChecksums sums;
-    Tap tap{sums};
+    AddingTap<verify::PcmChecksums> tap{sums};
     TrackOutcome outcome;
     bool ended = false;
     verify::ArMatch match;

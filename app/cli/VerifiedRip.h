@@ -93,7 +93,6 @@ public:
 
 private:
     struct Track;
-    class Tap;
     std::optional<lookup::DiscMetadata> metadata_;
     int metadataFirst_ = 1;
     std::string CueText(const std::string& folder) const;

@@ -29,6 +29,17 @@ public:
     virtual void Pcm(const uint8_t* bytes, uint32_t count) = 0;
 };
 
+// A tap that hands every piece to its sink's Add(bytes, count), e.g. a track's checksums.
+template <class Sink> class AddingTap final : public PcmTap
+{
+public:
+    explicit AddingTap(Sink& sink) : sink_(sink) {}
+    void Pcm(const uint8_t* bytes, uint32_t count) override { sink_.Add(bytes, count); }
+
+private:
+    Sink& sink_;
+};
+
 // Read-offset correction: the drive's read offset in samples (as the AccurateRip drive-offset
 // table counts it), the first frame after the disc's audio, and whether to ask the drive for
 // the lead-in and lead-out instead of filling zeros there. Off with offset 0.

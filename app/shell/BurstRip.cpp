@@ -2,16 +2,6 @@
 
 #include <algorithm>
 
-class BurstRip::Tap : public PcmTap
-{
-public:
-    explicit Tap(verify::PcmChecksums& sums) : sums_(sums) {}
-    void Pcm(const uint8_t* bytes, uint32_t count) override { sums_.Add(bytes, count); }
-
-private:
-    verify::PcmChecksums& sums_;
-};
-
 struct BurstRip::Track {
     Track(uint32_t start, int number, verify::PcmChecksums checksums)
         : startFrame(start), tocNumber(number), sums(checksums)
@@ -20,7 +10,7 @@ struct BurstRip::Track {
     uint32_t startFrame;
     int tocNumber;
     verify::PcmChecksums sums;
-    Tap tap{sums};
+    AddingTap<verify::PcmChecksums> tap{sums};
     bool whole = false; // the latest read ended with every sample of the track
     verify::BurstTrack verdict;
 };

@@ -38,7 +38,6 @@ public:
 
 private:
     struct Track;
-    class Tap;
     Track* Find(uint32_t startFrame) const;
 
     std::optional<verify::DiscToc> toc_;
